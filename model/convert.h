@@ -1,0 +1,24 @@
+// Strict text-to-number conversions with the system's German messages.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace korvale {
+
+// Float: blanks before and after are skipped; then an optional sign, digits with at most one
+// decimal separator, an optional exponent (E/e, optional sign, digits). Anything else, an
+// empty text included, throws Error("'<text>' ist kein gültiger Gleitkommawert").
+double StrToFloat(std::string_view text, char decimalSeparator = '.');
+
+// Integer: blanks before are skipped; optional sign, then decimal digits, or hexadecimal after
+// "$" or "0x"; nothing after them. Out of the 32-bit range or malformed throws
+// Error("'<text>' ist kein gültiger Integerwert").
+std::int32_t StrToInt(std::string_view text);
+
+// The messages themselves, for callers that check before converting.
+std::string FloatErrorText(std::string_view text);
+std::string IntErrorText(std::string_view text);
+
+} // namespace korvale

@@ -1,0 +1,53 @@
+// The shared state of the main window: every list and value the operations read and write.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "types.h"
+
+namespace korvale {
+
+inline constexpr double Rho = 57.29577951308232;             // degrees per radian
+inline constexpr double EllipsoidA = 6378137.0;              // GRS80 semi-major axis, m
+inline constexpr double EllipsoidF = 0.003352810681182319;   // GRS80 flattening, 1/298.257222101
+
+struct State {
+    std::vector<TPt> Points;
+
+    // Measuring and orbit tools: press and release positions; picked point of move/delete.
+    TPt DownPt{};
+    TPt UpPt{};
+    int SelIdx = 0;
+
+    // Similarity transformation map position <-> UTM (see georef/transform.h).
+    double TrafO = 0;
+    double TrafA = 0;
+    double TrafM = 1;
+    double TrafYbs = 0;
+    double TrafXbs = 0;
+    double TrafYs = 0;
+    double TrafXs = 0;
+
+    // Bounding box of the border ring (widened by the grid computation).
+    double BorderEMin = 0;
+    double BorderEMax = 0;
+    double BorderNMin = 0;
+    double BorderNMax = 0;
+
+    std::vector<int> BorderIdx;
+    std::vector<TLine> BorderLines;
+    std::vector<TLine> FreeLines;
+    std::vector<Tpunkt> CutPoints;
+    std::vector<TLine> FlightSegs;
+
+    std::string DxfFileName;
+
+    std::vector<TlitchRec> LitchiRecs;
+    int ActRec = 0;
+
+    std::optional<Torbit> Orbit;
+};
+
+} // namespace korvale
