@@ -1,5 +1,5 @@
 // The overlay drawing of points and border/free lines, as display-list primitives.
-// Operations that "bring the map copy page to the front" report it through the returned flag;
+// Operations that bring the map copy page to the front ask for it with Overlay::RequestFront;
 // the window switches the page.
 #pragma once
 

@@ -39,6 +39,15 @@ class Overlay {
     void Label(Argb fill, double x1, double y1, double x2, double y2, std::string text);
     void Clear() { items_.clear(); }
 
+    // Drawing operations that show their result on the map copy page ask for that page here;
+    // the window switches to it after the operation and clears the request.
+    void RequestFront() { front_ = true; }
+    bool TakeFrontRequest() {
+        const bool f = front_;
+        front_ = false;
+        return f;
+    }
+
     const std::vector<Primitive>& Items() const { return items_; }
     std::size_t Size() const { return items_.size(); }
 
@@ -46,6 +55,7 @@ class Overlay {
     // Primitives with a non-finite coordinate are dropped here, once for all callers.
     void Push(Primitive p);
     std::vector<Primitive> items_;
+    bool front_ = false;
 };
 
 // Marker colour and radius of a point kind (kinds above 4 come only from project files).

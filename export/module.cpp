@@ -1,0 +1,1 @@
+// korvale_export
