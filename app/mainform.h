@@ -6,8 +6,10 @@
 #include <QString>
 #include <functional>
 
+#include "litchi/editor.h"
 #include "model/overlay.h"
 #include "model/state.h"
+#include "planning/params.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -129,6 +131,86 @@ class TMainForm : public QMainWindow {
     void Button1Click();
     void OrbitRelease(float xb, float yb); // orbit steps of the mouse release
     void ShowOrbit();                      // Torbit Show, if an orbit exists
+
+    // ---- Pages (parameter and Litchi) ----
+    // "Korvale" page: camera, flight, results, planning, files. param_ holds what they show.
+    QLineEdit* EditF = nullptr;
+    QLineEdit* EditAufloesung = nullptr;
+    QCheckBox* CheckBoxFormat = nullptr;
+    QLineEdit* EditXb = nullptr;
+    QLineEdit* EditYb = nullptr;
+    korvale::NumberBoxWidget* NumberBoxLG = nullptr;
+    korvale::NumberBoxWidget* NumberBoxBG = nullptr;
+    korvale::NumberBoxWidget* NumberBoxP = nullptr;
+    korvale::NumberBoxWidget* NumberBoxQ = nullptr;
+    korvale::NumberBoxWidget* NumberBoxH = nullptr;
+    korvale::NumberBoxWidget* NumberBoxBA = nullptr;
+    korvale::NumberBoxWidget* NumberBoxV = nullptr;
+    korvale::NumberBoxWidget* NumberBoxFlugzeit = nullptr;
+    korvale::NumberBoxWidget* NumberBoxA = nullptr;
+    korvale::NumberBoxWidget* NumberBoxB = nullptr;
+    korvale::NumberBoxWidget* NumberBoxFrameS = nullptr;
+    korvale::NumberBoxWidget* NumberBoxStreifen = nullptr;
+    korvale::NumberBoxWidget* NumberBoxWeg = nullptr;
+    korvale::NumberBoxWidget* NumberBoxFlaeche = nullptr;
+    korvale::NumberBoxWidget* NumberBoxBilder = nullptr;
+    korvale::NumberBoxWidget* NumberBoxRi = nullptr;
+    QPushButton* ButtonWaypts = nullptr;
+    QPushButton* Button5 = nullptr;
+    QLineEdit* EditDXFFileName = nullptr;
+    QLineEdit* EditKVName = nullptr;
+    QPushButton* ButtonSaveKV = nullptr;
+    QPushButton* ButtonLoadKV = nullptr;
+    korvale::ParamPageModel param_;
+    korvale::ParamPageModel& param() { return param_; }
+
+    // "Litchi CSV" page: the waypoint editor. litchi_ holds what it shows.
+    korvale::NumberBoxWidget* NumberBoxLat = nullptr;
+    korvale::NumberBoxWidget* NumberBoxLon = nullptr;
+    korvale::NumberBoxWidget* NumberBoxAlt = nullptr;
+    korvale::NumberBoxWidget* NumberBoxAltMode = nullptr;
+    korvale::NumberBoxWidget* NumberBoxHead = nullptr;
+    korvale::NumberBoxWidget* NumberBoxCuSz = nullptr;
+    korvale::NumberBoxWidget* NumberBoxRotDir = nullptr;
+    korvale::NumberBoxWidget* NumberBoxGimM = nullptr;
+    korvale::NumberBoxWidget* NumberBoxGimP = nullptr;
+    korvale::NumberBoxWidget* NumberBoxSpeed = nullptr;
+    QLabel* Label14 = nullptr;
+    korvale::NumberBoxWidget* NumberBoxPictS = nullptr;
+    korvale::NumberBoxWidget* NumberBoxPictM = nullptr;
+    korvale::NumberBoxWidget* NumberBoxTiltCam = nullptr;
+    korvale::NumberBoxWidget* NumberBoxWait = nullptr;
+    korvale::NumberBoxWidget* NumberBoxRotate = nullptr;
+    korvale::NumberBoxWidget* NumberBoxPoiLat = nullptr;
+    korvale::NumberBoxWidget* NumberBoxPoiLon = nullptr;
+    korvale::NumberBoxWidget* NumberBoxPoiAlt = nullptr;
+    korvale::NumberBoxWidget* NumberBoxPoiAltMode = nullptr;
+    QCheckBox* CheckBoxAlle = nullptr;
+    QCheckBox* CheckBoxPhoto = nullptr;
+    QCheckBox* CheckBoxStartRec = nullptr;
+    QCheckBox* CheckBoxStopRec = nullptr;
+    QLabel* Label15 = nullptr;
+    QLineEdit* EditCVS = nullptr;
+    QPushButton* Button7 = nullptr;
+    QPushButton* Button6 = nullptr;
+    korvale::NumberBoxWidget* NumberBoxActrec = nullptr;
+    QPushButton* Button9 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button8 = nullptr;
+    korvale::LitchiPageModel litchi_;
+    korvale::LitchiPageModel& litchi() { return litchi_; }
+
+    void NumberBoxActrecChange();
+    // Shows the page models in their controls again after the core changed them; fires no
+    // change handler.
+    void RefreshParameterPage();
+    void RefreshLitchiPage();
+    // After a drawing operation: the map copy page comes to the front if the drawing asked for
+    // it, and the overlay is painted again.
+    void AfterDrawing();
+    // Runs the selector's rule when a core operation moved the selector's value.
+    void SelectorSettled(double before);
+    // ---- end of Pages (parameter and Litchi) ----
 
     // ---- Controls (named as in the window's design; objectName is the same) ---------------
     QToolBar* ToolBar1 = nullptr;
