@@ -1,0 +1,268 @@
+#include "export/dxf.h"
+
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <utility>
+
+#include "model/error.h"
+#include "model/fileio.h"
+#include "model/format.h"
+#include "model/geodesy.h"
+
+namespace korvale {
+
+namespace {
+
+constexpr std::string_view kEol = "\r\n";
+
+// Beyond this many picture positions the photo base is surely wrong (a plan of a few square
+// kilometres has tens of thousands); without a limit a tiny base would build gigabytes, and a
+// base below the rounding step of the running distance would never end the loop.
+constexpr double kMaxPictures = 2'000'000;
+
+// Group codes are written for every entity; format each code once.
+const std::string& GroupCode(int code) {
+    static const std::array<std::string, 100> codes = [] {
+        std::array<std::string, 100> c;
+        for (int i = 0; i < 100; ++i) {
+            c[static_cast<std::size_t>(i)] = Format("%3d", {i});
+        }
+        return c;
+    }();
+    return codes[static_cast<std::size_t>(code)];
+}
+
+void CheckPhotoBase(double A) {
+    if (!(std::isfinite(A) && A > 0)) {
+        throw Error("Der Bildabstand muss größer als 0 m sein (Längsüberdeckung unter 100 %): "
+                    "die DXF-Datei wurde nicht geschrieben.");
+    }
+}
+
+bool ValidPair(const TLine& line, std::size_t size) {
+    return line[0] >= 0 && line[1] >= 0 && static_cast<std::size_t>(line[0]) < size &&
+           static_cast<std::size_t>(line[1]) < size;
+}
+
+// Start and end of segment k in flight order: even segments are flown from their first cut
+// point to their second, odd ones the other way round.
+struct Leg {
+    Tpunkt S;
+    Tpunkt T;
+};
+Leg FlightOrder(const State& s, std::size_t k) {
+    const TLine& seg = s.FlightSegs[k];
+    const Tpunkt& a = s.CutPoints[static_cast<std::size_t>(seg[0])];
+    const Tpunkt& b = s.CutPoints[static_cast<std::size_t>(seg[1])];
+    return k % 2 == 0 ? Leg{a, b} : Leg{b, a};
+}
+
+void CheckPictureCount(const State& s, double A) {
+    double count = 0;
+    for (std::size_t k = 0; k < s.FlightSegs.size(); ++k) {
+        if (!ValidPair(s.FlightSegs[k], s.CutPoints.size())) {
+            continue;
+        }
+        const Leg leg = FlightOrder(s, k);
+        const double L = Polar(leg.T[0] - leg.S[0], leg.T[1] - leg.S[1]).s;
+        if (!std::isfinite(L)) {
+            throw Error("Ein Flugstreifen hat ungültige Koordinaten: die DXF-Datei wurde nicht "
+                        "geschrieben.");
+        }
+        count += L / A + 2;
+    }
+    if (count > kMaxPictures) {
+        throw Error(Format("Zu viele Bildpositionen (über %d) für den Bildabstand %s m: die "
+                           "DXF-Datei wurde nicht geschrieben.",
+                           {static_cast<long long>(kMaxPictures), FormatGeneral(A)}));
+    }
+}
+
+} // namespace
+
+void DxfWriter::RequireOpen() const {
+    if (!open_) {
+        // The runtime's message for writing to a file that is not open.
+        throw Error("E/A-Fehler 103");
+    }
+}
+
+void DxfWriter::Code(int code) {
+    text_ += GroupCode(code);
+    text_ += kEol;
+}
+
+void DxfWriter::Value(std::string_view value) {
+    // A line break or a non-ASCII byte in a value would break the group structure or the
+    // file's single-byte encoding.
+    for (const char ch : value) {
+        const auto u = static_cast<unsigned char>(ch);
+        if (u < 0x20 || u > 0x7E) {
+            throw Error("DXF: nur druckbare ASCII-Zeichen sind in Texten erlaubt.");
+        }
+    }
+    text_ += value;
+    text_ += kEol;
+}
+
+void DxfWriter::Real(int code, double v) {
+    if (!std::isfinite(v)) {
+        throw Error("DXF: eine Koordinate ist keine endliche Zahl; die DXF-Datei wurde nicht "
+                    "geschrieben.");
+    }
+    Code(code);
+    text_ += FormatDxfReal(v);
+    text_ += kEol;
+}
+
+void DxfWriter::Head(std::string_view kind, std::string_view layer, std::string_view ltype) {
+    RequireOpen();
+    Code(0);
+    Value(kind);
+    Code(8);
+    Value(layer);
+    Code(6);
+    Value(ltype);
+}
+
+void DxfWriter::DxfBegin() {
+    text_.clear();
+    open_ = true;
+    Code(0);
+    Value("SECTION");
+    Code(2);
+    Value("ENTITIES");
+}
+
+void DxfWriter::DxfEnd() {
+    if (!open_) {
+        return;
+    }
+    Code(0);
+    Value("ENDSEC");
+    Code(0);
+    Value("EOF");
+    open_ = false;
+}
+
+std::string DxfWriter::Release() {
+    open_ = false;
+    std::string out = std::move(text_);
+    text_.clear();
+    return out;
+}
+
+void DxfWriter::DxfPoint(std::string_view layer, std::string_view ltype, double x, double y,
+                         double z) {
+    Head("POINT", layer, ltype);
+    Real(10, x);
+    Real(20, y);
+    Real(30, z);
+}
+
+void DxfWriter::DxfLine(std::string_view layer, std::string_view ltype, double x1, double y1,
+                        double z1, double x2, double y2, double z2) {
+    Head("LINE", layer, ltype);
+    Real(10, x1);
+    Real(20, y1);
+    Real(30, z1);
+    Real(11, x2);
+    Real(21, y2);
+    Real(31, z2);
+}
+
+void DxfWriter::DxfText(std::string_view text, std::string_view layer, std::string_view ltype,
+                        double x, double y, double z, double rotation, double height) {
+    Head("TEXT", layer, ltype);
+    Real(10, x);
+    Real(20, y);
+    Real(30, z);
+    Real(40, height);
+    Code(1);
+    Value(text);
+    if (!std::isfinite(rotation)) {
+        throw Error("DXF: der Textwinkel ist keine endliche Zahl.");
+    }
+    Code(50);
+    Value(Format("%10.4f", {rotation}));
+}
+
+std::string BuildDxf(const State& s, double A) {
+    CheckPhotoBase(A);
+    CheckPictureCount(s, A);
+
+    DxfWriter w;
+    w.DxfBegin();
+
+    for (const TPt& p : s.Points) {
+        if (p.Typ == KindControl) {
+            w.DxfPoint("Eckpunkte", "", p.E, p.N, 0);
+        }
+    }
+
+    for (const TLine& edge : s.BorderLines) {
+        if (!ValidPair(edge, s.Points.size())) {
+            continue;
+        }
+        const TPt& p = s.Points[static_cast<std::size_t>(edge[0])];
+        const TPt& q = s.Points[static_cast<std::size_t>(edge[1])];
+        w.DxfLine("Umring", "", p.E, p.N, 0, q.E, q.N, 0);
+    }
+
+    for (std::size_t k = 0; k < s.FlightSegs.size(); ++k) {
+        if (!ValidPair(s.FlightSegs[k], s.CutPoints.size())) {
+            continue;
+        }
+        const auto [S, T] = FlightOrder(s, k);
+        w.DxfLine("FlightLine", "", S[0], S[1], 0, T[0], T[1], 0);
+        const PolarResult pol = Polar(T[0] - S[0], T[1] - S[1]);
+        const double L = pol.s;
+        const double sinAz = std::sin(pol.t);
+        const double cosAz = std::cos(pol.t);
+        // Pictures at 0, A, 2A, ... as the map shows them. The end gets one more unless the
+        // last of them is exactly on it; the last written distance is kept as such because
+        // (s + A) - A need not give s back in floating point.
+        double last = -1;
+        for (double d = 0; d <= L; d += A) {
+            w.DxfPoint("Picture", "", S[0] + sinAz * d, S[1] + cosAz * d, 0);
+            last = d;
+        }
+        if (last != L) {
+            w.DxfPoint("Picture", "", S[0] + sinAz * L, S[1] + cosAz * L, 0);
+        }
+    }
+
+    // Labels in list order, each cut point under its own number.
+    for (const TLine& seg : s.FlightSegs) {
+        if (!ValidPair(seg, s.CutPoints.size())) {
+            continue;
+        }
+        for (const int idx : seg) {
+            const Tpunkt& c = s.CutPoints[static_cast<std::size_t>(idx)];
+            w.DxfText(Format("%d", {idx}), "FlightLine", "", c[0], c[1], 0, 0.1, 10);
+        }
+    }
+
+    // Connection legs 1->3, 2->4, 5->7, 6->8, ...: the end of each segment to the start of
+    // the next one in flight order.
+    const std::size_t n = s.CutPoints.size();
+    for (std::size_t k = 1; k + 2 < n; k += (k % 4 == 1) ? 1 : 3) {
+        const Tpunkt& a = s.CutPoints[k];
+        const Tpunkt& b = s.CutPoints[k + 2];
+        w.DxfLine("FlightLine", "", a[0], a[1], 0, b[0], b[1], 0);
+    }
+
+    w.DxfEnd();
+    return w.Release();
+}
+
+void SchreibDXF(State& s, const ParamPageModel& p) {
+    s.DxfFileName = p.EditDXFFileName;
+    const double A = p.NumberBoxA.Value();
+    CheckPhotoBase(A);
+    const std::string text = BuildDxf(s, A);
+    WriteFileAtomic(s.DxfFileName, text);
+}
+
+} // namespace korvale

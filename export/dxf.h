@@ -1,0 +1,59 @@
+// The DXF drawing of the plan: control points, border ring, flight segments with their
+// picture positions, cut-point labels and connection legs, as a text file for CAD programs.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "model/state.h"
+#include "planning/params.h"
+
+namespace korvale {
+
+// Builds the text of a DXF file in memory: a single ENTITIES section of POINT, LINE and TEXT
+// entities, group codes right-aligned in three columns, reals in the 23-character form,
+// every line ended by CR LF. Only printable ASCII goes into the file.
+class DxfWriter {
+  public:
+    // Starts a new file text (dropping anything built before) with the section header.
+    void DxfBegin();
+    // Closes the section and the file text; does nothing unless DxfOpen().
+    void DxfEnd();
+
+    // Entities; they throw Error when the writer is not open, when a coordinate is not a
+    // finite number, or when a text holds anything but printable ASCII.
+    void DxfPoint(std::string_view layer, std::string_view ltype, double x, double y, double z);
+    void DxfLine(std::string_view layer, std::string_view ltype, double x1, double y1, double z1,
+                 double x2, double y2, double z2);
+    void DxfText(std::string_view text, std::string_view layer, std::string_view ltype, double x,
+                 double y, double z, double rotation, double height);
+
+    bool DxfOpen() const { return open_; }
+    const std::string& Text() const { return text_; }
+    // Hands the text over, leaving the writer empty and closed.
+    std::string Release();
+
+  private:
+    void RequireOpen() const;
+    void Code(int code);
+    void Value(std::string_view value);
+    void Real(int code, double v);
+    void Head(std::string_view kind, std::string_view layer, std::string_view ltype);
+
+    std::string text_;
+    bool open_ = false;
+};
+
+// The whole drawing of the plan as it stands in `s`, with photo base A (metres) between
+// the pictures of a flight segment. Throws Error, before anything is built, when A is not a
+// positive finite number or the pictures would be unreasonably many; throws Error on a
+// coordinate that is not a finite number. Index pairs that point outside Points or CutPoints
+// are left out.
+std::string BuildDxf(const State& s, double A);
+
+// "Schreib DXF": the file named by EditDXFFileName (also kept in s.DxfFileName), with the
+// photo base of NumberBoxA. The file is replaced atomically; on any error (refused photo
+// base, write failure) an older file stays as it was and Error is thrown.
+void SchreibDXF(State& s, const ParamPageModel& p);
+
+} // namespace korvale
