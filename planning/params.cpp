@@ -1,0 +1,63 @@
+#include "planning/params.h"
+
+#include "model/convert.h"
+#include "model/error.h"
+#include "model/format.h"
+
+namespace korvale {
+
+std::string Rechnen(ParamPageModel& p) {
+    // Every text is converted before the first box is written, so a text that is no number
+    // leaves the whole page as it was.
+    const double focalMm = StrToFloat(p.EditF);
+    const double pixelUm = StrToFloat(p.EditAufloesung);
+    const double pixelsX = StrToFloat(p.EditXb);
+    const double pixelsY = StrToFloat(p.EditYb);
+    // The focal length divides the height: 0 would give an infinite scale and a negative one
+    // a footprint of negative size. Refuse both before anything changes.
+    if (!(focalMm > 0))
+        throw Error("Die Brennweite c muss größer als 0 mm sein.");
+
+    const double c = focalMm / 1000.0;                       // focal length, m
+    const double v = p.NumberBoxV.Value() * 1000.0 / 3600.0; // speed, m/s
+    const double pixel = pixelUm / 1000000.0;                // pixel size, m
+    const double sensorX = pixelsX * pixel;                  // sensor extent across, m
+    const double sensorY = pixelsY * pixel;                  // sensor extent along, m
+    const double scale = p.NumberBoxH.Value() / c;           // ground metres per sensor metre
+    const double groundX = sensorX * scale;
+    const double groundY = sensorY * scale;
+
+    p.NumberBoxLG.SetValue(groundY);
+    p.NumberBoxBG.SetValue(groundX);
+    // Photo base and strip spacing can never exceed the footprint they are taken from.
+    p.NumberBoxA.SetMax(p.NumberBoxLG.Value());
+    p.NumberBoxB.SetMax(p.NumberBoxBG.Value());
+    p.NumberBoxA.SetValue((1.0 - p.NumberBoxP.Value() / 100.0) * groundY);
+    p.NumberBoxB.SetValue((1.0 - p.NumberBoxQ.Value() / 100.0) * groundX);
+
+    std::string status;
+    if (v > 0) {
+        p.NumberBoxFrameS.SetValue(p.NumberBoxA.Value() / v);
+    } else {
+        // Standing still there is no interval between pictures; show 0 and say why.
+        p.NumberBoxFrameS.SetValue(0);
+        status = "Geschwindigkeit 0 km/h: keine Bildfolge berechnet";
+    }
+
+    p.NumberBoxBA.SetText(FormatGeneral(pixelUm * 4.0 / 10000.0 * scale));
+    return status;
+}
+
+void CheckBoxFormatClick(ParamPageModel& p) {
+    if (p.CheckBoxFormat) {
+        p.CheckBoxFormatCaption = "16:9";
+        p.EditXb = "5472";
+        p.EditYb = "3078";
+    } else {
+        p.CheckBoxFormatCaption = "3:2";
+        p.EditXb = "5472";
+        p.EditYb = "3648";
+    }
+}
+
+} // namespace korvale
