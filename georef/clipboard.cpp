@@ -1,0 +1,60 @@
+// Clipboard text to control point.
+#include "georef/clipboard.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "model/convert.h"
+#include "model/error.h"
+#include "model/geodesy.h"
+
+namespace korvale {
+
+bool ReadClipboardPoint(State& s, std::string_view text, float xb, float yb) {
+    if (text.empty())
+        return false;
+
+    const auto commas = std::count(text.begin(), text.end(), ',');
+    const char decimal = commas > 1 ? ',' : '.';
+
+    // The separating comma: the second one when "," is also the decimal separator, else the
+    // only one. None (or a lone comma in front) leaves an empty latitude, which then fails
+    // with the conversion message like any other text that is not two numbers.
+    std::size_t split = std::string_view::npos;
+    if (commas > 1)
+        split = text.find(',', text.find(',') + 1);
+    else if (commas == 1 && text.front() != ',')
+        split = text.find(',');
+
+    const std::string_view latText =
+        split == std::string_view::npos ? std::string_view{} : text.substr(0, split);
+    const std::string_view lonText =
+        split == std::string_view::npos ? text : text.substr(split + 1);
+
+    const double B = StrToFloat(latText, decimal);
+    const double L = StrToFloat(lonText, decimal);
+
+    // Out-of-range angles would give a control point far off any map and spoil the fit.
+    constexpr const char* badPosition =
+        "Die Zwischenablage enthält keine gültige Position: die Breite muss zwischen -90 und "
+        "90, die Länge zwischen -180 und 180 Grad liegen.";
+    if (!(std::fabs(B) <= 90.0 && std::fabs(L) <= 180.0))
+        throw Error(badPosition);
+    const UtmResult u = GeoToUTM(9, EllipsoidA, EllipsoidF, B, L);
+    if (!std::isfinite(u.X) || !std::isfinite(u.Y))
+        throw Error(badPosition);
+
+    TPt p;
+    p.B = B;
+    p.L = L;
+    p.E = u.Y;
+    p.N = u.X;
+    p.c = 0;
+    p.xb = xb;
+    p.yb = yb;
+    p.Typ = KindControl;
+    s.Points.push_back(p);
+    return true;
+}
+
+} // namespace korvale

@@ -1,0 +1,31 @@
+// Control points from clipboard text: "latitude, longitude" in decimal degrees, as a web map
+// copies a position, turned into a control point at a map position.
+#pragma once
+
+#include <string_view>
+
+#include "model/state.h"
+
+namespace korvale {
+
+// Reads `text` (the clipboard's text) as a latitude and a longitude and appends a control
+// point (Typ 1) at map position (xb, yb) with B, L and the E, N of zone 32; c stays 0.
+//
+// Text rules: the two numbers are separated by a comma, blanks around each number are
+// allowed. A text with more than one comma uses "," as decimal separator and its second comma
+// separates the numbers ("48,1, 11,5"); otherwise "." is the decimal separator and the one
+// comma separates them ("48.1, 11.5"). No thousands separators.
+//
+// Returns false for an empty text (no point). A text that does not split into two numbers
+// throws Error with the conversion message of the part that failed ("'<part>' ist kein
+// gültiger Gleitkommawert"); a latitude outside -90..90 or a longitude outside -180..180
+// throws Error too. On a throw s.Points is unchanged. No process-wide number format is
+// touched: the decimal separator applies to this read alone.
+//
+// Contract for the window: when the clipboard holds no text, do not call. After a call that
+// returns (true or false) write the empty text back to the clipboard, so that one copied
+// position makes one control point; after a throw leave the clipboard's text as it is, so the
+// user can correct the copy and press again.
+bool ReadClipboardPoint(State& s, std::string_view text, float xb, float yb);
+
+} // namespace korvale
