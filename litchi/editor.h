@@ -40,4 +40,47 @@ struct LitchiPageModel {
     NumberBox NumberBoxActrec{K::Float, 0, 0, 1000, 0};
 };
 
+// Shows waypoint i in the boxes and check boxes and makes it the current one (ActRec := i).
+// Filling the boxes is no edit: no waypoint changes, whatever CheckBoxAlle says. A value
+// outside a box's range is shown clamped; the waypoint keeps its own. An i outside the mission
+// shows 0 in every box and unticks the action check boxes.
+void ShowLitchiCVS(State& s, LitchiPageModel& m, int i);
+
+// The change rules of the editing boxes: the box's value goes into its field of every waypoint
+// while CheckBoxAlle is ticked, else into waypoint ActRec only if that is in the mission.
+// Values are stored in the field's width: single precision, or a 32-bit integer cut toward
+// zero. NumberBoxTiltCam writes the camera pitch (gimbalpitchangle), cut toward zero, and no
+// action; NumberBoxSpeed also refreshes Label14.
+void NumberBoxAltChange(State& s, LitchiPageModel& m);
+void NumberBoxAltModeChange(State& s, LitchiPageModel& m);
+void NumberBoxHeadChange(State& s, LitchiPageModel& m);
+void NumberBoxCuSzChange(State& s, LitchiPageModel& m);
+void NumberBoxRotDirChange(State& s, LitchiPageModel& m);
+void NumberBoxGimMChange(State& s, LitchiPageModel& m);
+void NumberBoxGimPChange(State& s, LitchiPageModel& m);
+void NumberBoxSpeedChange(State& s, LitchiPageModel& m);
+void NumberBoxPictSChange(State& s, LitchiPageModel& m);
+void NumberBoxPictMChange(State& s, LitchiPageModel& m);
+void NumberBoxTiltCamChange(State& s, LitchiPageModel& m);
+void NumberBoxPoiLatChange(State& s, LitchiPageModel& m);
+void NumberBoxPoiLonChange(State& s, LitchiPageModel& m);
+
+// The text of Label14: a speed in m/s shown in km/h ("%4.1f").
+std::string Label14Text(double speed);
+
+// The selector's change rule, run whenever its value changes: maximum := last waypoint index
+// (0 for an empty mission, so the box stays valid), ActRec := value cut toward zero, show it.
+void NumberBoxActrecChange(State& s, LitchiPageModel& m);
+
+// Sets the selector's maximum (below 0, as for an empty mission, it becomes 0: ActRec 0 then
+// lies outside the mission and the editor shows zeros). When the new maximum clamps the
+// selector's value, that is a change of the value and its rule runs.
+void SetActrecMax(State& s, LitchiPageModel& m, int max);
+
+// Draws the mission: yellow lines between consecutive waypoints with a disc at each later
+// one, and cyan lines and discs between the points of interest where a waypoint has one
+// (poi_latitude > 0). Asks for the map copy page first; an empty mission draws nothing and
+// asks for nothing. Ends by setting the selector's maximum.
+void DisplayLitchiRecs(State& s, LitchiPageModel& m, Overlay& o);
+
 } // namespace korvale

@@ -1,0 +1,123 @@
+#include "litchi/missions.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+
+#include "model/geodesy.h"
+
+namespace korvale {
+
+namespace {
+
+bool IsIndex(int i, std::size_t size) {
+    return i >= 0 && static_cast<std::size_t>(i) < size;
+}
+
+// Latitude and longitude of a ground position into the waypoint's position fields.
+void SetPosition(TlitchRec& r, double north, double east) {
+    const GeoResult g = UTMToGeo(EllipsoidA, EllipsoidF, north, east);
+    r.latitude = static_cast<float>(g.B);
+    r.longitude = static_cast<float>(g.L);
+}
+
+void SetPoi(TlitchRec& r, const State& s, int pointIndex) {
+    const int k = FindNearestPOI(s, pointIndex);
+    if (k < 0) {
+        return;
+    }
+    const TPt& poi = s.Points[static_cast<std::size_t>(k)];
+    const GeoResult g = UTMToGeo(EllipsoidA, EllipsoidF, poi.N, poi.E);
+    r.poi_latitude = static_cast<float>(g.B);
+    r.poi_longitude = static_cast<float>(g.L);
+}
+
+// Whole seconds of the picture interval, cut toward zero; the box only holds whole numbers
+// within its range, the guard keeps the conversion defined for anything else.
+std::int32_t CutToInt(double v) {
+    if (!(std::fabs(v) < 2147483647.0)) {
+        return 0;
+    }
+    return static_cast<std::int32_t>(std::trunc(v));
+}
+
+} // namespace
+
+void MakeLitchiLines(State& s, const ParamPageModel& p, LitchiPageModel& m, Overlay& o) {
+    s.LitchiRecs.clear();
+    for (std::size_t i = 0; i < s.FlightSegs.size(); ++i) {
+        const TLine& seg = s.FlightSegs[i];
+        if (!IsIndex(seg[0], s.CutPoints.size()) || !IsIndex(seg[1], s.CutPoints.size())) {
+            continue;
+        }
+        // Serpentine: even segments from their first to their second cut point, odd ones back.
+        const int first = (i % 2 == 0) ? seg[0] : seg[1];
+        const int second = (i % 2 == 0) ? seg[1] : seg[0];
+        for (const int end : {first, second}) {
+            const Tpunkt& cp = s.CutPoints[static_cast<std::size_t>(end)];
+            TlitchRec r{};
+            SetPosition(r, cp[1], cp[0]);
+            r.altitude = static_cast<float>(p.NumberBoxH.Value());
+            r.speed = static_cast<float>(p.NumberBoxV.Value() / 3.6);
+            r.photo_timeinterval = CutToInt(p.NumberBoxFrameS.Value());
+            s.LitchiRecs.push_back(r);
+        }
+    }
+    SetActrecMax(s, m, static_cast<int>(s.LitchiRecs.size()) - 1);
+    DisplayLitchiRecs(s, m, o);
+}
+
+int FindNearestPOI(const State& s, int n) {
+    if (!IsIndex(n, s.Points.size())) {
+        return -1;
+    }
+    const TPt& from = s.Points[static_cast<std::size_t>(n)];
+    double best = 1e12;
+    int result = -1;
+    for (std::size_t j = 0; j < s.Points.size(); ++j) {
+        const TPt& q = s.Points[j];
+        if (q.Typ != KindPOI) {
+            continue;
+        }
+        const double dx = static_cast<double>(q.xb) - from.xb;
+        const double dy = static_cast<double>(q.yb) - from.yb;
+        const double d = std::sqrt(dx * dx + dy * dy);
+        if (d < best) {
+            best = d;
+            result = static_cast<int>(j);
+        }
+    }
+    return result;
+}
+
+void MakeFreeLitchiLines(State& s, LitchiPageModel& m) {
+    std::vector<TlitchRec> recs;
+    bool anySegment = false;
+    for (const TLine& seg : s.FreeLines) {
+        if (!IsIndex(seg[0], s.Points.size()) || !IsIndex(seg[1], s.Points.size())) {
+            continue;
+        }
+        anySegment = true;
+        const TPt& a = s.Points[static_cast<std::size_t>(seg[0])];
+        const TPt& b = s.Points[static_cast<std::size_t>(seg[1])];
+
+        TlitchRec start{};
+        SetPosition(start, a.N, a.E);
+        start.heading = static_cast<float>(AzDist(a, b).Az);
+        SetPoi(start, s, seg[0]);
+        recs.push_back(start);
+
+        TlitchRec end{};
+        SetPosition(end, b.N, b.E);
+        SetPoi(end, s, seg[1]);
+        recs.push_back(end);
+    }
+    // Without a free line there is nothing to turn into a mission: the current one stays.
+    if (!anySegment) {
+        return;
+    }
+    s.LitchiRecs = std::move(recs);
+    SetActrecMax(s, m, static_cast<int>(s.LitchiRecs.size()) - 1);
+}
+
+} // namespace korvale

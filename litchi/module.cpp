@@ -1,1 +1,0 @@
-// korvale_litchi
