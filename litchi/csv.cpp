@@ -1,0 +1,380 @@
+#include "litchi/csv.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "model/convert.h"
+#include "model/error.h"
+#include "model/fileio.h"
+#include "model/format.h"
+
+namespace korvale {
+
+namespace {
+
+// The header exactly as the Litchi app writes it, in its three historical pieces.
+constexpr std::string_view kHeader1 =
+    "latitude,longitude,altitude(m),heading(deg),curvesize(m),rotationdir,gimbalmode,"
+    "gimbalpitchangle,actiontype1,actionparam1,actiontype2,actionparam2,actiontype3,"
+    "actionparam3,actiontype4,actionparam4,actiontype5,actionparam5,";
+constexpr std::string_view kHeader2 =
+    "actiontype6,actionparam6,actiontype7,actionparam7,actiontype8,actionparam8,actiontype9,"
+    "actionparam9,actiontype10,actionparam10,actiontype11,actionparam11,actiontype12,"
+    "actionparam12,";
+constexpr std::string_view kHeader3 =
+    "actiontype13,actionparam13,actiontype14,actionparam14,actiontype15,actionparam15,"
+    "altitudemode,speed(m/s),poi_latitude,poi_longitude,poi_altitude(m),poi_altitudemode,"
+    "photo_timeinterval,photo_distinterval";
+
+constexpr int kColumns = 46;
+
+const std::string& HeaderText() {
+    static const std::string header =
+        std::string(kHeader1) + std::string(kHeader2) + std::string(kHeader3);
+    return header;
+}
+
+// Column names for messages, split once from the header.
+const std::vector<std::string_view>& ColumnNames() {
+    static const std::vector<std::string_view> names = [] {
+        std::vector<std::string_view> out;
+        std::string_view rest = HeaderText();
+        for (std::size_t p = rest.find(','); p != std::string_view::npos; p = rest.find(',')) {
+            out.push_back(rest.substr(0, p));
+            rest.remove_prefix(p + 1);
+        }
+        out.push_back(rest);
+        return out;
+    }();
+    return names;
+}
+
+bool IsBlank(std::string_view line) {
+    for (char c : line) {
+        if (c != ' ' && c != '\t') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Length of the well-formed UTF-8 sequence at the start of s, 0 when it is not one.
+std::size_t Utf8Length(std::string_view s) {
+    const auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const auto cont = [&](std::size_t i, unsigned lo = 0x80, unsigned hi = 0xBF) {
+        return i < s.size() && b(i) >= lo && b(i) <= hi;
+    };
+    const unsigned c = b(0);
+    if (c < 0x80) {
+        return 1;
+    }
+    if (c >= 0xC2 && c <= 0xDF) {
+        return cont(1) ? 2 : 0;
+    }
+    if (c >= 0xE0 && c <= 0xEF) {
+        const unsigned lo = c == 0xE0 ? 0xA0 : 0x80;
+        const unsigned hi = c == 0xED ? 0x9F : 0xBF;
+        return cont(1, lo, hi) && cont(2) ? 3 : 0;
+    }
+    if (c >= 0xF0 && c <= 0xF4) {
+        const unsigned lo = c == 0xF0 ? 0x90 : 0x80;
+        const unsigned hi = c == 0xF4 ? 0x8F : 0xBF;
+        return cont(1, lo, hi) && cont(2) && cont(3) ? 4 : 0;
+    }
+    return 0;
+}
+
+// A field text as it may appear in a message box: a file of arbitrary bytes must not put
+// control characters, broken UTF-8 or a megabyte line into the message.
+std::string Shown(std::string_view text) {
+    constexpr int kMaxChars = 60;
+    std::string out;
+    int chars = 0;
+    while (!text.empty()) {
+        if (chars == kMaxChars) {
+            out += "...";
+            break;
+        }
+        const std::size_t n = Utf8Length(text);
+        const unsigned char c = static_cast<unsigned char>(text[0]);
+        if (n == 0 || (n == 1 && ((c < 0x20 && c != '\t') || c == 0x7F))) {
+            out += '?';
+            text.remove_prefix(1);
+        } else {
+            out += text.substr(0, n);
+            text.remove_prefix(n);
+        }
+        ++chars;
+    }
+    return out;
+}
+
+// A whole number written as a decimal, as other tools write integer columns ("-1.0", "3.",
+// "100.00"): the integer, or nothing when the text is not of that form.
+std::optional<std::int32_t> WholeDecimal(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ') {
+        ++i;
+    }
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        ++i;
+    }
+    const std::size_t digits = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        ++i;
+    }
+    if (i == digits || i == text.size() || text[i] != '.') {
+        return std::nullopt;
+    }
+    const std::size_t point = i++;
+    while (i < text.size() && text[i] == '0') {
+        ++i;
+    }
+    if (i != text.size()) {
+        return std::nullopt;
+    }
+    try {
+        return StrToInt(text.substr(0, point));
+    } catch (const Error&) {
+        return std::nullopt; // outside the 32-bit range
+    }
+}
+
+// Takes the fields of one waypoint line in column order; a failure names line and column.
+class FieldReader {
+  public:
+    FieldReader(std::string_view line, std::string_view sep, long long lineNo)
+        : rest_(line), sep_(sep), line_(lineNo) {}
+
+    float Single() {
+        const std::string_view text = Next();
+        const double d = ToDouble(text);
+        if (!(std::fabs(d) <= static_cast<double>(FLT_MAX))) {
+            Fail(FloatErrorText(Shown(text)));
+        }
+        return static_cast<float>(d);
+    }
+
+    double Double() { return ToDouble(Next()); }
+
+    std::int32_t Integer() {
+        const std::string_view text = Next();
+        try {
+            return StrToInt(text);
+        } catch (const Error&) {
+            // not in the strict form; the decimal form of a whole number is checked next
+        }
+        if (const auto v = WholeDecimal(text)) {
+            return *v;
+        }
+        Fail(IntErrorText(Shown(text)));
+    }
+
+  private:
+    std::string_view Next() {
+        ++column_;
+        return NextField(rest_, sep_);
+    }
+
+    double ToDouble(std::string_view text) {
+        double d = 0;
+        try {
+            d = StrToFloat(text);
+        } catch (const Error&) {
+            Fail(FloatErrorText(Shown(text)));
+        }
+        if (!std::isfinite(d)) {
+            Fail(FloatErrorText(Shown(text)));
+        }
+        return d;
+    }
+
+    [[noreturn]] void Fail(const std::string& message) const {
+        throw Error(message + "\n" +
+                    Format("Zeile %d, Spalte %d (%s)",
+                           {line_, column_, ColumnNames()[static_cast<std::size_t>(column_ - 1)]}));
+    }
+
+    std::string_view rest_;
+    std::string_view sep_;
+    long long line_;
+    int column_ = 0;
+};
+
+// Number of values on a line as the separator divides it.
+int ValueCount(std::string_view line, std::string_view sep) {
+    if (sep.empty()) {
+        return 1;
+    }
+    int n = 1;
+    for (char c : line) {
+        n += c == sep[0] ? 1 : 0;
+    }
+    return n;
+}
+
+TlitchRec ParseRecord(std::string_view line, std::string_view sep, long long lineNo) {
+    // A line of 45 values still reads (its last value serves both photo columns); fewer than
+    // that would repeat the last value into every remaining column and make up a waypoint.
+    const int values = ValueCount(line, sep);
+    if (values < kColumns - 1) {
+        throw Error(Format(values == 1 ? "Zeile %d hat %d Wert, ein Litchi-Wegpunkt hat %d."
+                                       : "Zeile %d hat %d Werte, ein Litchi-Wegpunkt hat %d.",
+                           {lineNo, values, kColumns}));
+    }
+    FieldReader f(line, sep, lineNo);
+    TlitchRec r;
+    r.latitude = f.Single();
+    r.longitude = f.Single();
+    r.altitude = f.Single();
+    r.heading = f.Single();
+    r.curvesize = f.Single();
+    r.rotationdir = f.Single();
+    r.gimbalmode = f.Integer();
+    r.gimbalpitchangle = f.Single();
+    for (TlitchAction& a : r.Actions) {
+        a.actiontype = f.Integer();
+        a.actionparam = f.Double();
+    }
+    r.altitudemode = f.Integer();
+    r.speed = f.Single();
+    r.poi_latitude = f.Single();
+    r.poi_longitude = f.Single();
+    r.poi_altitude = f.Single();
+    r.poi_altitudemode = f.Integer();
+    r.photo_timeinterval = f.Integer();
+    r.photo_distinterval = f.Single();
+    return r;
+}
+
+// Walks the lines of a text: CR LF or LF ends a line, the last line may have no end.
+class LineSplitter {
+  public:
+    explicit LineSplitter(std::string_view text) : text_(text) {}
+
+    bool Next(std::string_view& line) {
+        if (pos_ >= text_.size()) {
+            return false;
+        }
+        std::size_t end = text_.find('\n', pos_);
+        if (end == std::string_view::npos) {
+            end = text_.size();
+        }
+        line = text_.substr(pos_, end - pos_);
+        pos_ = end + 1;
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        ++number_;
+        return true;
+    }
+
+    long long Number() const { return number_; }
+
+  private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    long long number_ = 0;
+};
+
+} // namespace
+
+std::string_view LitchiCsvHeader() {
+    return HeaderText();
+}
+
+std::string LitchiCsvFileName(const std::string& editText) {
+    if (editText.find('.') == std::string::npos) {
+        return editText + ".CSV";
+    }
+    return editText;
+}
+
+std::string FormatLitchiCsv(const std::vector<TlitchRec>& recs) {
+    std::string out;
+    out.reserve((recs.size() + 1) * 256);
+    out += HeaderText();
+    out += "\r\n";
+    for (const TlitchRec& r : recs) {
+        out += Format("%10.6f,%10.6f,%10.3f,%10.4f,%5.1f,%10.4f,%2d,%5.1f,",
+                      {static_cast<double>(r.latitude), static_cast<double>(r.longitude),
+                       static_cast<double>(r.altitude), static_cast<double>(r.heading),
+                       static_cast<double>(r.curvesize), static_cast<double>(r.rotationdir),
+                       r.gimbalmode, static_cast<double>(r.gimbalpitchangle)});
+        for (const TlitchAction& a : r.Actions) {
+            out += Format("%d,%4f,", {a.actiontype, a.actionparam});
+        }
+        out += Format("%d,%5.1f,%10.6f,%10.6f,%10.3f,%5d,",
+                      {r.altitudemode, static_cast<double>(r.speed),
+                       static_cast<double>(r.poi_latitude), static_cast<double>(r.poi_longitude),
+                       static_cast<double>(r.poi_altitude), r.poi_altitudemode});
+        out +=
+            Format("%5d,%4.0f", {r.photo_timeinterval, static_cast<double>(r.photo_distinterval)});
+        out += "\r\n";
+    }
+    return out;
+}
+
+void WriteLitchiCVS(const std::vector<TlitchRec>& recs, std::string& editCVS) {
+    editCVS = LitchiCsvFileName(editCVS);
+    WriteFileAtomic(editCVS, FormatLitchiCsv(recs));
+}
+
+std::string AltitudeWarning(const std::vector<TlitchRec>& recs) {
+    int low = 0;
+    for (const TlitchRec& r : recs) {
+        low += r.altitude > 0 ? 0 : 1;
+    }
+    if (low == 0) {
+        return {};
+    }
+    return Format(low == 1 ? "Achtung: %d Wegpunkt mit Höhe 0 m"
+                           : "Achtung: %d Wegpunkte mit Höhe 0 m",
+                  {low});
+}
+
+std::string_view NextField(std::string_view& rest, std::string_view sep) {
+    const std::size_t p = sep.empty() ? std::string_view::npos : rest.find(sep);
+    std::string_view field;
+    if (p != std::string_view::npos) {
+        field = rest.substr(0, p);
+        rest.remove_prefix(p + sep.size());
+    }
+    if (field.empty()) {
+        field = rest;
+    }
+    return field;
+}
+
+std::vector<TlitchRec> ParseLitchiCsv(std::string_view bytes) {
+    LineSplitter lines(bytes);
+    std::string_view header;
+    if (!lines.Next(header) || IsBlank(header)) {
+        throw Error("Die Datei enthält keine Kopfzeile.");
+    }
+    std::string_view sep;
+    if (header.find(';') != std::string_view::npos) {
+        sep = ";";
+    } else if (header.find(',') != std::string_view::npos) {
+        sep = ",";
+    }
+
+    std::vector<TlitchRec> recs;
+    std::string_view line;
+    while (lines.Next(line)) {
+        if (IsBlank(line)) {
+            continue;
+        }
+        recs.push_back(ParseRecord(line, sep, lines.Number()));
+    }
+    return recs;
+}
+
+std::vector<TlitchRec> ReadLitchiFile(const std::string& path) {
+    return ParseLitchiCsv(ReadFileBytes(path));
+}
+
+} // namespace korvale
