@@ -79,8 +79,8 @@ TrafResult TrafPar(State& s) {
         if (p.Typ != KindControl)
             continue;
         const EastNorth m = Model(f, p.xb, p.yb);
-        // Measured minus computed in E, computed minus measured in N: the protocol has always
-        // shown them that way.
+        // Measured minus computed in E, computed minus measured in N: the opposite signs are
+        // part of the protocol as users read it.
         const double vE = p.E - m.E;
         const double vN = m.N - p.N;
         V += vE * vE + vN * vN;
