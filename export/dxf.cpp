@@ -58,7 +58,8 @@ Leg FlightOrder(const State& s, std::size_t k) {
     return k % 2 == 0 ? Leg{a, b} : Leg{b, a};
 }
 
-void CheckPictureCount(const State& s, double A) {
+// Returns an upper bound of the number of pictures.
+double CheckPictureCount(const State& s, double A) {
     double count = 0;
     for (std::size_t k = 0; k < s.FlightSegs.size(); ++k) {
         if (!ValidPair(s.FlightSegs[k], s.CutPoints.size())) {
@@ -77,6 +78,7 @@ void CheckPictureCount(const State& s, double A) {
                            "DXF-Datei wurde nicht geschrieben.",
                            {static_cast<long long>(kMaxPictures), FormatGeneral(A)}));
     }
+    return count;
 }
 
 } // namespace
@@ -124,6 +126,10 @@ void DxfWriter::Head(std::string_view kind, std::string_view layer, std::string_
     Value(layer);
     Code(6);
     Value(ltype);
+}
+
+void DxfWriter::Reserve(std::size_t bytes) {
+    text_.reserve(bytes);
 }
 
 void DxfWriter::DxfBegin() {
@@ -190,9 +196,15 @@ void DxfWriter::DxfText(std::string_view text, std::string_view layer, std::stri
 
 std::string BuildDxf(const State& s, double A) {
     CheckPhotoBase(A);
-    CheckPictureCount(s, A);
+    const double pictures = CheckPictureCount(s, A);
 
+    // Room for the whole text at once: a POINT takes 133 bytes or less, a LINE or TEXT 215.
+    const double points = pictures + static_cast<double>(s.Points.size());
+    const double others = static_cast<double>(s.BorderLines.size()) +
+                          static_cast<double>(s.FlightSegs.size()) +
+                          static_cast<double>(s.CutPoints.size()) * 2;
     DxfWriter w;
+    w.Reserve(static_cast<std::size_t>(points * 133 + others * 215 + 64));
     w.DxfBegin();
 
     for (const TPt& p : s.Points) {

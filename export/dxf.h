@@ -30,6 +30,8 @@ class DxfWriter {
 
     bool DxfOpen() const { return open_; }
     const std::string& Text() const { return text_; }
+    // Makes room for a text of about this many bytes.
+    void Reserve(std::size_t bytes);
     // Hands the text over, leaving the writer empty and closed.
     std::string Release();
 
