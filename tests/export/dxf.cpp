@@ -420,11 +420,16 @@ TEST(SchreibDXFTest, WritesTheFileAndKeepsAnOlderOneOnRefusal) {
 
 TEST(SchreibDXFTest, UnwritableTargetIsReported) {
     TempDir dir;
+    fs::create_directory(dir.File("folder.dxf"));
     State s;
     ParamPageModel p;
-    p.EditDXFFileName = dir.File("missing/plan.dxf");
-    EXPECT_THROW(SchreibDXF(s, p), Error);
-    EXPECT_FALSE(fs::exists(p.EditDXFFileName));
+    for (const std::string name : {"missing/plan.dxf", "folder.dxf"}) {
+        p.EditDXFFileName = dir.File(name);
+        EXPECT_THROW(SchreibDXF(s, p), Error) << name;
+    }
+    EXPECT_TRUE(fs::is_directory(dir.File("folder.dxf")));
+    // Nothing is left behind beside the targets.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.File("")), fs::directory_iterator()), 1);
 }
 
 } // namespace
