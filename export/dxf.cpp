@@ -47,15 +47,15 @@ bool ValidPair(const TLine& line, std::size_t size) {
 
 // Start and end of segment k in flight order: even segments are flown from their first cut
 // point to their second, odd ones the other way round.
-struct Leg {
+struct Ends {
     Tpunkt S;
     Tpunkt T;
 };
-Leg FlightOrder(const State& s, std::size_t k) {
+Ends FlightOrder(const State& s, std::size_t k) {
     const TLine& seg = s.FlightSegs[k];
     const Tpunkt& a = s.CutPoints[static_cast<std::size_t>(seg[0])];
     const Tpunkt& b = s.CutPoints[static_cast<std::size_t>(seg[1])];
-    return k % 2 == 0 ? Leg{a, b} : Leg{b, a};
+    return k % 2 == 0 ? Ends{a, b} : Ends{b, a};
 }
 
 // Returns an upper bound of the number of pictures.
@@ -65,7 +65,7 @@ double CheckPictureCount(const State& s, double A) {
         if (!ValidPair(s.FlightSegs[k], s.CutPoints.size())) {
             continue;
         }
-        const Leg leg = FlightOrder(s, k);
+        const Ends leg = FlightOrder(s, k);
         const double L = Polar(leg.T[0] - leg.S[0], leg.T[1] - leg.S[1]).s;
         if (!std::isfinite(L)) {
             throw Error("Ein Flugstreifen hat ungültige Koordinaten: die DXF-Datei wurde nicht "
@@ -83,10 +83,27 @@ double CheckPictureCount(const State& s, double A) {
 
 } // namespace
 
-void DxfWriter::RequireOpen() const {
+void DxfWriter::Check(std::initializer_list<std::string_view> texts,
+                      std::initializer_list<double> reals) const {
     if (!open_) {
         // The runtime's message for writing to a file that is not open.
         throw Error("E/A-Fehler 103");
+    }
+    // A line break or a non-ASCII byte in a value would break the group structure or the
+    // file's single-byte encoding.
+    for (const std::string_view text : texts) {
+        for (const char ch : text) {
+            const auto u = static_cast<unsigned char>(ch);
+            if (u < 0x20 || u > 0x7E) {
+                throw Error("DXF: nur druckbare ASCII-Zeichen sind in Texten erlaubt.");
+            }
+        }
+    }
+    for (const double v : reals) {
+        if (!std::isfinite(v)) {
+            throw Error("DXF: eine Koordinate ist keine endliche Zahl; die DXF-Datei wurde "
+                        "nicht geschrieben.");
+        }
     }
 }
 
@@ -96,30 +113,17 @@ void DxfWriter::Code(int code) {
 }
 
 void DxfWriter::Value(std::string_view value) {
-    // A line break or a non-ASCII byte in a value would break the group structure or the
-    // file's single-byte encoding.
-    for (const char ch : value) {
-        const auto u = static_cast<unsigned char>(ch);
-        if (u < 0x20 || u > 0x7E) {
-            throw Error("DXF: nur druckbare ASCII-Zeichen sind in Texten erlaubt.");
-        }
-    }
     text_ += value;
     text_ += kEol;
 }
 
 void DxfWriter::Real(int code, double v) {
-    if (!std::isfinite(v)) {
-        throw Error("DXF: eine Koordinate ist keine endliche Zahl; die DXF-Datei wurde nicht "
-                    "geschrieben.");
-    }
     Code(code);
     text_ += FormatDxfReal(v);
     text_ += kEol;
 }
 
 void DxfWriter::Head(std::string_view kind, std::string_view layer, std::string_view ltype) {
-    RequireOpen();
     Code(0);
     Value(kind);
     Code(8);
@@ -161,6 +165,7 @@ std::string DxfWriter::Release() {
 
 void DxfWriter::DxfPoint(std::string_view layer, std::string_view ltype, double x, double y,
                          double z) {
+    Check({layer, ltype}, {x, y, z});
     Head("POINT", layer, ltype);
     Real(10, x);
     Real(20, y);
@@ -169,6 +174,7 @@ void DxfWriter::DxfPoint(std::string_view layer, std::string_view ltype, double 
 
 void DxfWriter::DxfLine(std::string_view layer, std::string_view ltype, double x1, double y1,
                         double z1, double x2, double y2, double z2) {
+    Check({layer, ltype}, {x1, y1, z1, x2, y2, z2});
     Head("LINE", layer, ltype);
     Real(10, x1);
     Real(20, y1);
@@ -180,6 +186,7 @@ void DxfWriter::DxfLine(std::string_view layer, std::string_view ltype, double x
 
 void DxfWriter::DxfText(std::string_view text, std::string_view layer, std::string_view ltype,
                         double x, double y, double z, double rotation, double height) {
+    Check({text, layer, ltype}, {x, y, z, rotation, height});
     Head("TEXT", layer, ltype);
     Real(10, x);
     Real(20, y);
@@ -187,9 +194,6 @@ void DxfWriter::DxfText(std::string_view text, std::string_view layer, std::stri
     Real(40, height);
     Code(1);
     Value(text);
-    if (!std::isfinite(rotation)) {
-        throw Error("DXF: der Textwinkel ist keine endliche Zahl.");
-    }
     Code(50);
     Value(Format("%10.4f", {rotation}));
 }

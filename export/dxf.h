@@ -2,6 +2,7 @@
 // picture positions, cut-point labels and connection legs, as a text file for CAD programs.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -36,7 +37,10 @@ class DxfWriter {
     std::string Release();
 
   private:
-    void RequireOpen() const;
+    // Throws Error unless the writer is open, the texts are printable ASCII and the reals
+    // finite numbers; an entity is written whole or not at all.
+    void Check(std::initializer_list<std::string_view> texts,
+               std::initializer_list<double> reals) const;
     void Code(int code);
     void Value(std::string_view value);
     void Real(int code, double v);

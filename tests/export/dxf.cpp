@@ -269,12 +269,17 @@ TEST(DxfWriterTest, FrameEntitiesAndTextOnlyWhileOpen) {
     w.DxfEnd();
     EXPECT_EQ(w.Text(), Crlf(Framed({})));
 
-    // Values that would break the line structure or the ASCII file are refused.
+    // Values that would break the line structure or the ASCII file are refused, and a refused
+    // entity leaves no partial lines behind.
     w.DxfBegin();
+    const std::string before = w.Text();
     EXPECT_THROW(w.DxfText("a\r\nb", "L", "", 0, 0, 0, 0, 1), Error);
     EXPECT_THROW(w.DxfText("\xC3\xA4", "L", "", 0, 0, 0, 0, 1), Error);
     EXPECT_THROW(w.DxfPoint("L", "", std::nan(""), 0, 0), Error);
     EXPECT_THROW(w.DxfPoint("L", "", 0, std::numeric_limits<double>::infinity(), 0), Error);
+    EXPECT_THROW(w.DxfText("a", "L", "", 0, 0, 0, std::nan(""), 1), Error);
+    EXPECT_THROW(w.DxfLine("L", "", 0, 0, 0, 0, 0, std::nan("")), Error);
+    EXPECT_EQ(w.Text(), before);
 }
 
 TEST(DxfPlan, FlightOrderLabelsAndLegs) {
