@@ -29,6 +29,13 @@ std::string IntMessage(std::string_view text) {
     return "no error";
 }
 
+std::string Quote(std::string_view text) {
+    std::string s(1, '\'');
+    s += text;
+    s += '\'';
+    return s;
+}
+
 } // namespace
 
 TEST(Convert, FloatAccepted) {
@@ -80,8 +87,7 @@ TEST(Convert, FloatRefusedWithTheOriginalText) {
         {"5%", '.'},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(FloatMessage(c.text, c.sep),
-                  "'" + std::string(c.text) + "' ist kein gültiger Gleitkommawert")
+        EXPECT_EQ(FloatMessage(c.text, c.sep), Quote(c.text) + " ist kein gültiger Gleitkommawert")
             << "[" << c.text << "]";
     EXPECT_EQ(FloatErrorText("x"), "'x' ist kein gültiger Gleitkommawert");
 }
@@ -111,6 +117,6 @@ TEST(Convert, IntAcceptedAndRefused) {
                          "$G",  "2147483648", "-2147483649", "$80000000",
                          "--1", "1,000",      "\t1",         "99999999999999999999999"};
     for (const char* text : bad)
-        EXPECT_EQ(IntMessage(text), "'" + std::string(text) + "' ist kein gültiger Integerwert")
+        EXPECT_EQ(IntMessage(text), Quote(text) + " ist kein gültiger Integerwert")
             << "[" << text << "]";
 }
