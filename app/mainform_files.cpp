@@ -1,10 +1,86 @@
-// DXF drawing and map project files. (stubs until the files land)
-#include "mainform.h"
+// DXF drawing and map project files of the "Korvale" page.
+#include <QBuffer>
+#include <QByteArray>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QLineEdit>
 
-void TMainForm::Button5Click() {}
-void TMainForm::SchreibDXF() {}
-void TMainForm::ButtonSaveKVClick() {}
-void TMainForm::ButtonLoadKVClick() {}
-void TMainForm::EditKVNameDblClick() {}
-void TMainForm::SavePar() {}
-bool TMainForm::LoadPar() { return false; }
+#include "export/dxf.h"
+#include "georef/project.h"
+#include "imageviewer.h"
+#include "mainform.h"
+#include "model/error.h"
+#include "model/fileio.h"
+
+void TMainForm::Button5Click() {
+    SchreibDXF();
+}
+
+void TMainForm::SchreibDXF() {
+    param_.EditDXFFileName = EditDXFFileName->text().toStdString();
+    korvale::SchreibDXF(state_, param_);
+}
+
+void TMainForm::ButtonSaveKVClick() {
+    SavePar();
+}
+
+void TMainForm::ButtonLoadKVClick() {
+    if (LoadPar())
+        Showgrafik();
+}
+
+void TMainForm::EditKVNameDblClick() {
+    const QString chosen =
+        AskFileName(FileDialogKind::Save, QStringLiteral("Karte sichern"), EditKVName->text());
+    if (!chosen.isEmpty())
+        EditKVName->setText(chosen);
+}
+
+// The map copy goes beside the data file as JPEG. Without a map copy there is nothing a
+// project could be loaded onto, so saving is refused before any file is touched. The image is
+// encoded in memory first, and both files are replaced atomically, the image before the data:
+// a failure leaves the older project as it was.
+void TMainForm::SavePar() {
+    const std::string name = EditKVName->text().toStdString();
+    const QImage& map = ImageViewer1->image();
+    if (map.isNull())
+        throw korvale::Error("Keine Kartenkopie vorhanden: das Projekt wurde nicht gespeichert.");
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    if (!map.save(&buffer, "JPG", 95))
+        throw korvale::Error("Die Kartenkopie lässt sich nicht als JPEG speichern.");
+    const std::string data = korvale::EncodeProject(state_);
+    korvale::WriteFileAtomic(korvale::ProjectImageName(name),
+                             std::string_view(jpeg.constData(), static_cast<size_t>(jpeg.size())));
+    korvale::WriteFileAtomic(name, data);
+}
+
+// All or nothing: the data file is read and checked and the image is loaded before anything
+// of the state changes.
+bool TMainForm::LoadPar() {
+    const std::string name = EditKVName->text().toStdString();
+    const korvale::ProjectData data = korvale::LoadProjectData(name);
+
+    std::string imageName = korvale::ProjectImageName(name);
+    if (!QFileInfo::exists(QString::fromStdString(imageName))) {
+        // Projects saved by earlier versions took the first "." of the whole path.
+        const std::string legacy = korvale::LegacyProjectImageName(name);
+        if (QFileInfo::exists(QString::fromStdString(legacy)))
+            imageName = legacy;
+    }
+    const QString imagePath = QString::fromStdString(imageName);
+    if (!QFileInfo::exists(imagePath))
+        throw korvale::Error("Datei nicht gefunden\n" + imageName);
+    QImageReader reader(imagePath);
+    reader.setDecideFormatFromContent(true);
+    const QImage image = reader.read();
+    if (image.isNull())
+        throw korvale::Error("Die Kartenkopie " + imageName + " lässt sich nicht lesen.");
+
+    korvale::ApplyProject(state_, data);
+    SetMapCopy(image);
+    return true;
+}

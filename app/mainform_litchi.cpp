@@ -1,17 +1,290 @@
-// Litchi page: mission editor, CSV files, missions. (stubs until the page lands)
-#include "mainform.h"
+// The "Litchi CSV" page: waypoint editor, mission files, missions from the plan and the orbit.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
 
-void TMainForm::WriteLitchiCVS() {}
-void TMainForm::Button6Click() {}
-bool TMainForm::ReadLitchiCVS() { return false; }
-void TMainForm::Button7Click() {}
-void TMainForm::ShowLitchiCVS(int) {}
-void TMainForm::DisplayLitchiRecs() {}
-void TMainForm::Button8Click() {}
-void TMainForm::MakeLitchiLines() {}
-void TMainForm::MakeFreeLitchiLines() {}
-void TMainForm::Button9Click() {}
-void TMainForm::Button1Click() {}
-void TMainForm::OrbitRelease(float, float) {}
-void TMainForm::ShowOrbit() {}
-void TMainForm::BuildLitchiPage(QWidget*) {}
+#include "litchi/csv.h"
+#include "litchi/editor.h"
+#include "litchi/missions.h"
+#include "litchi/orbit.h"
+#include "mainform.h"
+#include "numberboxwidget.h"
+#include "pagelayout.h"
+
+using korvale::NumberBoxWidget;
+using namespace korvale::pages;
+
+namespace {
+
+QPushButton* Button(const QString& name, const QString& caption, const QString& hint,
+                    QWidget* parent) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    if (!hint.isEmpty())
+        b->setToolTip(hint);
+    return b;
+}
+
+QCheckBox* Check(const QString& name, const QString& caption, QWidget* parent) {
+    auto* c = new QCheckBox(caption, parent);
+    c->setObjectName(name);
+    return c;
+}
+
+// A check box that only shows a waypoint's action: the user cannot tick it.
+QCheckBox* ShowOnlyCheck(const QString& name, const QString& caption, QWidget* parent) {
+    QCheckBox* c = Check(name, caption, parent);
+    c->setAttribute(Qt::WA_TransparentForMouseEvents);
+    c->setFocusPolicy(Qt::NoFocus);
+    return c;
+}
+
+} // namespace
+
+void TMainForm::BuildLitchiPage(QWidget* page) {
+    korvale::LitchiPageModel& m = litchi_;
+    auto box = [&](korvale::NumberBox& b, const char* name, int width, const char* hint = nullptr) {
+        auto* w = Narrow(new NumberBoxWidget(&b, QString::fromLatin1(name), page), width);
+        if (hint != nullptr)
+            w->setToolTip(QString::fromUtf8(hint));
+        return w;
+    };
+    NumberBoxLat = box(m.NumberBoxLat, "NumberBoxLat", 82);
+    NumberBoxLon = box(m.NumberBoxLon, "NumberBoxLon", 82);
+    NumberBoxAlt = box(m.NumberBoxAlt, "NumberBoxAlt", 56);
+    NumberBoxAltMode =
+        box(m.NumberBoxAltMode, "NumberBoxAltMode", 28, "0: über Start  1: Über Grund");
+    NumberBoxHead = box(m.NumberBoxHead, "NumberBoxHead", 76);
+    NumberBoxCuSz = box(m.NumberBoxCuSz, "NumberBoxCuSz", 56);
+    NumberBoxRotDir = box(m.NumberBoxRotDir, "NumberBoxRotDir", 56);
+    NumberBoxGimM =
+        box(m.NumberBoxGimM, "NumberBoxGimM", 30, "0:Kein 1:Focus POI 2: interplolieren ");
+    NumberBoxGimP = box(m.NumberBoxGimP, "NumberBoxGimP", 46);
+    NumberBoxSpeed = box(m.NumberBoxSpeed, "NumberBoxSpeed", 56);
+    Label14 = MakeLabel(QString::fromStdString(m.Label14), page, "Label14");
+    Label14->setMinimumWidth(40);
+    NumberBoxPictS = box(m.NumberBoxPictS, "NumberBoxPictS", 56);
+    NumberBoxPictM = box(m.NumberBoxPictM, "NumberBoxPictM", 56);
+    NumberBoxTiltCam = box(m.NumberBoxTiltCam, "NumberBoxTiltCam", 44);
+    NumberBoxWait = box(m.NumberBoxWait, "NumberBoxWait", 48);
+    NumberBoxRotate = box(m.NumberBoxRotate, "NumberBoxRotate", 44);
+    NumberBoxPoiLat = box(m.NumberBoxPoiLat, "NumberBoxPoiLat", 82);
+    NumberBoxPoiLon = box(m.NumberBoxPoiLon, "NumberBoxPoiLon", 82);
+    NumberBoxPoiAlt = box(m.NumberBoxPoiAlt, "NumberBoxPoiAlt", 56);
+    NumberBoxPoiAltMode =
+        box(m.NumberBoxPoiAltMode, "NumberBoxPoiAltMode", 28, "0:über Start 1: über Grund");
+    CheckBoxAlle = Check("CheckBoxAlle", "Alle ändern", page);
+    CheckBoxAlle->setToolTip("Änderungen wirken auf alle Lininen");
+    CheckBoxPhoto = ShowOnlyCheck("CheckBoxPhoto", "Mach Foto", page);
+    CheckBoxStartRec = ShowOnlyCheck("CheckBoxStartRec", "StartRec", page);
+    CheckBoxStopRec = ShowOnlyCheck("CheckBoxStopRec", "StopRec", page);
+    Label15 = MakeLabel("Litchi CSV Filename", page, "Label15");
+    EditCVS = new QLineEdit(QString::fromStdString(m.EditCVS), page);
+    EditCVS->setObjectName("EditCVS");
+    EditCVS->setFixedWidth(180);
+    Button7 = Button("Button7", "Lies CSV", "Liest Litchi CSV Datei", page);
+    Button6 = Button("Button6", "Schreib CSV", "Schreibt Litchi CSV Datei", page);
+    NumberBoxActrec = box(m.NumberBoxActrec, "NumberBoxActrec", 36);
+    Button9 =
+        Button("Button9", "Litchi RasterL", "Berechnetes Raster Linien  in Litchi Linien", page);
+    Button1 = Button("Button1", "Litchi FreeL", "Freie Linine in Litchi Lininen", page);
+    Button8 = Button("Button8", "Display Lines", "Zeigt Litchi Lininen", page);
+
+    auto* col = new QVBoxLayout(page);
+    col->setContentsMargins(6, 6, 6, 4);
+    col->setSpacing(4);
+    AddRow(col, {Labelled("Lat °", {NumberBoxLat}, page), Labelled("Lon °", {NumberBoxLon}, page),
+                 Labelled("Alt m       Mode", {NumberBoxAlt, NumberBoxAltMode}, page),
+                 Labelled("Heading  °", {NumberBoxHead}, page)});
+    AddRow(col,
+           {Labelled("Curv m", {NumberBoxCuSz}, page), Labelled("Rotdir°", {NumberBoxRotDir}, page),
+            Labelled("GimM", {NumberBoxGimM}, page), Labelled("GimP°", {NumberBoxGimP}, page),
+            Labelled("v m/s            v km/h", {NumberBoxSpeed, Label14}, page)});
+    AddRow(col,
+           {Labelled("Pict/s", {NumberBoxPictS}, page), Labelled("Pict/m", {NumberBoxPictM}, page),
+            Labelled("Kamera °", {NumberBoxTiltCam}, page),
+            Labelled("Wait s", {NumberBoxWait}, page), Labelled("Rot °", {NumberBoxRotate}, page)});
+    AddRow(col,
+           {Labelled("POI Lat°", {NumberBoxPoiLat}, page),
+            Labelled("POI Lon°", {NumberBoxPoiLon}, page),
+            Labelled("POI Alt m", {NumberBoxPoiAlt}, page),
+            Labelled("Mode", {NumberBoxPoiAltMode}, page), Labelled("", {CheckBoxAlle}, page)});
+    AddRow(col, {Labelled("", {CheckBoxPhoto, CheckBoxStartRec, CheckBoxStopRec}, page)});
+    col->addSpacing(6);
+    AddRow(col, {Labelled(Label15, {EditCVS, Button7, Button6}, page)});
+    col->addSpacing(10);
+    AddRow(col, {Labelled("", {NumberBoxActrec, Button9, Button1, Button8}, page)});
+    col->addStretch(1);
+
+    // Edits of the file name and the "all" switch go straight into the model.
+    connect(EditCVS, &QLineEdit::textChanged, this,
+            [this](const QString& t) { litchi_.EditCVS = t.toStdString(); });
+    connect(CheckBoxAlle, &QCheckBox::toggled, this,
+            [this](bool on) { litchi_.CheckBoxAlle = on; });
+    // The action check boxes show the waypoint's actions; a click puts back what they show.
+    for (auto [c, field] :
+         {std::pair{CheckBoxPhoto, &korvale::LitchiPageModel::CheckBoxPhoto},
+          std::pair{CheckBoxStartRec, &korvale::LitchiPageModel::CheckBoxStartRec},
+          std::pair{CheckBoxStopRec, &korvale::LitchiPageModel::CheckBoxStopRec}})
+        connect(c, &QCheckBox::clicked, this, [this, c, field] { c->setChecked(litchi_.*field); });
+
+    using Rule = void (*)(korvale::State&, korvale::LitchiPageModel&);
+    auto rule = [this](NumberBoxWidget* w, Rule r) {
+        connect(w, &NumberBoxWidget::userChanged, this, [this, r] {
+            Guard([this, r] {
+                r(state_, litchi_);
+                Label14->setText(QString::fromStdString(litchi_.Label14));
+            });
+        });
+    };
+    rule(NumberBoxAlt, &korvale::NumberBoxAltChange);
+    rule(NumberBoxAltMode, &korvale::NumberBoxAltModeChange);
+    rule(NumberBoxHead, &korvale::NumberBoxHeadChange);
+    rule(NumberBoxCuSz, &korvale::NumberBoxCuSzChange);
+    rule(NumberBoxRotDir, &korvale::NumberBoxRotDirChange);
+    rule(NumberBoxGimM, &korvale::NumberBoxGimMChange);
+    rule(NumberBoxGimP, &korvale::NumberBoxGimPChange);
+    rule(NumberBoxSpeed, &korvale::NumberBoxSpeedChange);
+    rule(NumberBoxPictS, &korvale::NumberBoxPictSChange);
+    rule(NumberBoxPictM, &korvale::NumberBoxPictMChange);
+    rule(NumberBoxTiltCam, &korvale::NumberBoxTiltCamChange);
+    rule(NumberBoxPoiLat, &korvale::NumberBoxPoiLatChange);
+    rule(NumberBoxPoiLon, &korvale::NumberBoxPoiLonChange);
+    connect(NumberBoxActrec, &NumberBoxWidget::userChanged, this,
+            [this] { Guard([this] { NumberBoxActrecChange(); }); });
+
+    auto click = [this](QPushButton* b, void (TMainForm::*handler)()) {
+        connect(b, &QPushButton::clicked, this,
+                [this, handler] { Guard([this, handler] { (this->*handler)(); }); });
+    };
+    click(Button7, &TMainForm::Button7Click);
+    click(Button6, &TMainForm::Button6Click);
+    click(Button9, &TMainForm::Button9Click);
+    click(Button1, &TMainForm::Button1Click);
+    click(Button8, &TMainForm::Button8Click);
+}
+
+void TMainForm::RefreshLitchiPage() {
+    const korvale::LitchiPageModel& m = litchi_;
+    for (NumberBoxWidget* w :
+         {NumberBoxLat,    NumberBoxLon,    NumberBoxAlt,     NumberBoxAltMode,    NumberBoxHead,
+          NumberBoxCuSz,   NumberBoxRotDir, NumberBoxGimM,    NumberBoxGimP,       NumberBoxSpeed,
+          NumberBoxPictS,  NumberBoxPictM,  NumberBoxTiltCam, NumberBoxWait,       NumberBoxRotate,
+          NumberBoxPoiLat, NumberBoxPoiLon, NumberBoxPoiAlt,  NumberBoxPoiAltMode, NumberBoxActrec})
+        w->Refresh();
+    Label14->setText(QString::fromStdString(m.Label14));
+    CheckBoxAlle->setChecked(m.CheckBoxAlle);
+    CheckBoxPhoto->setChecked(m.CheckBoxPhoto);
+    CheckBoxStartRec->setChecked(m.CheckBoxStartRec);
+    CheckBoxStopRec->setChecked(m.CheckBoxStopRec);
+    const QString name = QString::fromStdString(m.EditCVS);
+    if (EditCVS->text() != name)
+        EditCVS->setText(name);
+}
+
+void TMainForm::NumberBoxActrecChange() {
+    korvale::NumberBoxActrecChange(state_, litchi_);
+    RefreshLitchiPage();
+}
+
+// The selector's rule runs whenever its value changes, also when the program changed it (a
+// lowered maximum that clamps it). Core operations that touch the maximum report nothing, so
+// the value is compared here.
+void TMainForm::SelectorSettled(double before) {
+    if (litchi_.NumberBoxActrec.Value() != before)
+        korvale::NumberBoxActrecChange(state_, litchi_);
+    RefreshLitchiPage();
+}
+
+void TMainForm::ShowLitchiCVS(int i) {
+    korvale::ShowLitchiCVS(state_, litchi_, i);
+    RefreshLitchiPage();
+}
+
+void TMainForm::DisplayLitchiRecs() {
+    const double before = litchi_.NumberBoxActrec.Value();
+    korvale::DisplayLitchiRecs(state_, litchi_, overlay_);
+    AfterDraw();
+    SelectorSettled(before);
+}
+
+void TMainForm::Button8Click() {
+    DisplayLitchiRecs();
+}
+
+void TMainForm::WriteLitchiCVS() {
+    // The name is lengthened before the file is created, so the edit shows the name written
+    // to even when writing fails.
+    std::string name = korvale::LitchiCsvFileName(EditCVS->text().toStdString());
+    litchi_.EditCVS = name;
+    EditCVS->setText(QString::fromStdString(name));
+    korvale::WriteLitchiCVS(state_.LitchiRecs, name);
+    // The file is written either way; a waypoint at 0 m or below is worth a word, since the
+    // aircraft would fly it at the height of its start point or lower.
+    const std::string warning = korvale::AltitudeWarning(state_.LitchiRecs);
+    LabelStatus->setText(warning.empty() ? QStringLiteral("Litchi CSV geschrieben: ") +
+                                               QString::fromStdString(name)
+                                         : QString::fromStdString(warning));
+}
+
+void TMainForm::Button6Click() {
+    WriteLitchiCVS();
+}
+
+bool TMainForm::ReadLitchiCVS() {
+    const QString chosen =
+        AskFileName(FileDialogKind::Open, QStringLiteral("Litchi CSV lesen"), EditCVS->text());
+    if (chosen.isEmpty())
+        return false;
+    EditCVS->setText(chosen);
+    // All or nothing: a file that does not read leaves the mission and the selector as they
+    // were.
+    std::vector<korvale::TlitchRec> recs = korvale::ReadLitchiFile(chosen.toStdString());
+    state_.LitchiRecs = std::move(recs);
+    korvale::SetActrecMax(state_, litchi_, static_cast<int>(state_.LitchiRecs.size()) - 1);
+    litchi_.NumberBoxActrec.SetValue(0);
+    korvale::NumberBoxActrecChange(state_, litchi_);
+    ShowLitchiCVS(0);
+    return true;
+}
+
+void TMainForm::Button7Click() {
+    if (ReadLitchiCVS())
+        DisplayLitchiRecs();
+}
+
+void TMainForm::MakeLitchiLines() {
+    const double before = litchi_.NumberBoxActrec.Value();
+    korvale::MakeLitchiLines(state_, param_, litchi_, overlay_);
+    AfterDraw();
+    SelectorSettled(before);
+}
+
+void TMainForm::MakeFreeLitchiLines() {
+    const double before = litchi_.NumberBoxActrec.Value();
+    korvale::MakeFreeLitchiLines(state_, litchi_);
+    SelectorSettled(before);
+}
+
+void TMainForm::Button9Click() {
+    MakeLitchiLines();
+}
+
+void TMainForm::Button1Click() {
+    if (!state_.FreeLines.empty())
+        MakeFreeLitchiLines();
+}
+
+void TMainForm::OrbitRelease(float xb, float yb) {
+    korvale::OrbitRelease(state_, state_.DownPt.xb, state_.DownPt.yb, xb, yb, overlay_);
+    AfterDraw();
+}
+
+void TMainForm::ShowOrbit() {
+    if (!state_.Orbit)
+        return;
+    korvale::Show(*state_.Orbit, overlay_);
+    AfterDraw();
+}
