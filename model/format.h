@@ -3,7 +3,10 @@
 //
 // Rounding: the value is first taken to 18 significant decimal digits; that digit string is
 // then cut after the last written place and rounded up when the next digit is 5 or more
-// (so halves go away from zero: 0.125 -> "0.13", 2.5 -> "3").
+// (so halves go away from zero: 0.125 -> "0.13", 2.5 -> "3"). The 18 digits are those of the
+// double's exact binary value: 1.005 is 1.00499999999999989... and gives "1.00".
+// A value that rounds to zero is written without a minus sign ("0.00", never "-0.00").
+// NaN is written "NAN", infinities "INF" and "-INF", in every function here.
 #pragma once
 
 #include <cstdint>
@@ -36,6 +39,8 @@ struct FmtArg {
 // %%. A width is a minimum: the value is right-aligned in it, a longer value takes the room it
 // needs, a minus sign counts inside the width. A float argument to %d, or an integer to %f, is
 // converted (an integer is never truncated silently: %d of a float rounds like %.0f).
+// Also accepted: %s of a number (an integer, or a float in the general format), %x/%X of an
+// integer (hexadecimal, two's complement for negatives), %.Nd (at least N digits).
 // Throws korvale::Error on a malformed format or too few arguments.
 std::string Format(std::string_view fmt, std::initializer_list<FmtArg> args);
 

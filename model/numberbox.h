@@ -21,12 +21,13 @@ class NumberBox {
     // The stored value, unrounded.
     double Raw() const { return value_; }
     // Writes a value, clamped to [Min, Max]; drops a text set by SetText. Returns whether
-    // the stored value changed.
+    // the stored value changed. A NaN is not stored: the box keeps its value, returns false.
     bool SetValue(double v);
 
     double Min() const { return min_; }
     double Max() const { return max_; }
-    // Changing a bound clamps the stored value into the new range.
+    // Changing a bound clamps the stored value into the new range. A minimum above Max
+    // (or a maximum below Min) moves the other bound along; a NaN bound is ignored.
     void SetMin(double m);
     void SetMax(double m);
 

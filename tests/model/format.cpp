@@ -77,6 +77,8 @@ TEST(Format, IntegersTextsAndMixedLines) {
     EXPECT_EQ(Format("%4d %10.6f %10.6f %s", {3, 48.5, 11.25, "ok"}),
               "   3  48.500000  11.250000 ok");
     EXPECT_EQ(Format("E/A-Fehler %d", {5}), "E/A-Fehler 5");
+    EXPECT_EQ(Format("%.3d|%4X|%x", {7, 255, 4096}), "007|  FF|1000");
+    EXPECT_EQ(Format("%s|%s", {12, 0.1}), "12|0.1");
 }
 
 TEST(Format, NonFiniteNeverCrashes) {
