@@ -98,6 +98,7 @@ TEST(LitchiCsvReader, SeparatorComesFromTheHeader) {
         {"latitude;longitude;altitude(m)", ";"},
         {"lat,lon;alt", ";"}, // ";" wins over ","
         {"latitude, longitude, altitude(m)", ", "},
+        {"\xef\xbb\xbflatitude,longitude,altitude(m)", ","}, // byte-order mark of a spreadsheet
     };
     for (const auto& c : cases) {
         const auto recs =
