@@ -1,5 +1,7 @@
 #include "planning/params.h"
 
+#include <cmath>
+
 #include "model/convert.h"
 #include "model/error.h"
 #include "model/format.h"
@@ -26,6 +28,11 @@ std::string Rechnen(ParamPageModel& p) {
     const double scale = p.NumberBoxH.Value() / c;           // ground metres per sensor metre
     const double groundX = sensorX * scale;
     const double groundY = sensorY * scale;
+    const double fourPixelsCm = pixelUm * 4.0 / 10000.0 * scale;
+    // Numbers each within range may still multiply beyond it; a box would then keep an old
+    // value beside new ones, so such inputs are refused as a whole.
+    if (!std::isfinite(groundX) || !std::isfinite(groundY) || !std::isfinite(fourPixelsCm))
+        throw Error("Die Kameradaten ergeben keine gültige Bildgröße.");
 
     p.NumberBoxLG.SetValue(groundY);
     p.NumberBoxBG.SetValue(groundX);
@@ -44,7 +51,7 @@ std::string Rechnen(ParamPageModel& p) {
         status = "Geschwindigkeit 0 km/h: keine Bildfolge berechnet";
     }
 
-    p.NumberBoxBA.SetText(FormatGeneral(pixelUm * 4.0 / 10000.0 * scale));
+    p.NumberBoxBA.SetText(FormatGeneral(fourPixelsCm));
     return status;
 }
 

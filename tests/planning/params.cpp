@@ -102,6 +102,7 @@ TEST(Rechnen, BadTextOrFocalLengthChangesNothing) {
         {&ParamPageModel::EditYb, "3,078", "'3,078' ist kein gültiger Gleitkommawert"},
         {&ParamPageModel::EditF, "0", "Brennweite"},
         {&ParamPageModel::EditF, "-8.38", "Brennweite"},
+        {&ParamPageModel::EditF, "1e-305", "Kameradaten"}, // a scale beyond any number
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
