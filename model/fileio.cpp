@@ -92,6 +92,10 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes) {
     const bool existed = ::stat(target.c_str(), &old) == 0;
     if (existed && S_ISDIR(old.st_mode))
         ThrowErrno(EISDIR);
+    // The rename would replace a write-protected file as easily as any other; the user who
+    // protected it expects it to be refused like a direct write.
+    if (existed && ::access(target.c_str(), W_OK) != 0)
+        ThrowErrno(errno);
 
     // Created with 0666 so that the umask applies as it does to any new file.
     std::string temp;

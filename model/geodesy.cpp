@@ -1,6 +1,7 @@
 #include "model/geodesy.h"
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "model/state.h"
@@ -15,8 +16,8 @@ constexpr double kTwoPi = 2 * std::numbers::pi;
 // Everything that depends on the ellipsoid alone. The program passes one ellipsoid all the
 // time, so the values are kept per thread for the last (a, f) asked for.
 struct Ellipsoid {
-    double a = std::nan("");
-    double f = std::nan("");
+    double a = std::numeric_limits<double>::quiet_NaN();
+    double f = std::numeric_limits<double>::quiet_NaN();
     double eps = 0;                        // second eccentricity squared
     double Rp = 0;                         // polar radius of curvature, m
     double E0 = 0, E2 = 0, E4 = 0, E6 = 0; // meridian arc series

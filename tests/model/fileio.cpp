@@ -126,6 +126,9 @@ TEST_F(FileIo, UnreadableFileIsRefusedForOrdinaryUsers) {
     WriteFileAtomic(P("geheim"), "x");
     ASSERT_EQ(::chmod(P("geheim").c_str(), 0), 0);
     EXPECT_EQ(MessageOf([&] { ReadFileBytes(P("geheim")); }), "Dateizugriff verweigert");
+    ASSERT_EQ(::chmod(P("geheim").c_str(), 0444), 0);
+    EXPECT_EQ(MessageOf([&] { WriteFileAtomic(P("geheim"), "y"); }), "Dateizugriff verweigert");
+    EXPECT_EQ(ReadFileBytes(P("geheim")), "x");
     ASSERT_EQ(::chmod(dir_.c_str(), 0500), 0);
     EXPECT_EQ(MessageOf([&] { WriteFileAtomic(P("neu"), "x"); }), "Dateizugriff verweigert");
     ::chmod(dir_.c_str(), 0700);
