@@ -51,7 +51,10 @@ void TMainForm::BuildParameterPage(QWidget* page) {
     NumberBoxP = box(p.NumberBoxP, "NumberBoxP", 40);
     NumberBoxQ = box(p.NumberBoxQ, "NumberBoxQ", 40);
     NumberBoxH = box(p.NumberBoxH, "NumberBoxH", 48);
-    NumberBoxBA = box(p.NumberBoxBA, "NumberBoxBA", 110);
+    // The four-pixel size is shown in the general format, up to 15 digits.
+    NumberBoxBA = box(p.NumberBoxBA, "NumberBoxBA", 70);
+    NumberBoxBA->setFixedWidth(NumberBoxBA->fontMetrics().horizontalAdvance("4.58233890214797") +
+                               16);
     NumberBoxV = box(p.NumberBoxV, "NumberBoxV", 40);
     NumberBoxFlugzeit = box(p.NumberBoxFlugzeit, "NumberBoxFlugzeit", 44);
 

@@ -23,7 +23,11 @@ QWidget* Labelled(QLabel* label, std::initializer_list<QWidget*> controls, QWidg
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(2);
     label->setParent(group);
-    column->addWidget(label, 0, Qt::AlignLeft | Qt::AlignBottom);
+    // Controls without a heading of their own sit on the row's line of boxes.
+    if (label->text().isEmpty())
+        label->hide();
+    else
+        column->addWidget(label, 0, Qt::AlignLeft | Qt::AlignBottom);
     auto* line = new QHBoxLayout;
     line->setContentsMargins(0, 0, 0, 0);
     line->setSpacing(4);
