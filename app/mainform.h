@@ -23,6 +23,8 @@ class QPushButton;
 class QLineEdit;
 class QCheckBox;
 class QMenu;
+class QStatusBar;
+class QImage;
 
 namespace korvale {
 class ImageViewer;
@@ -30,6 +32,8 @@ class OverlayViewer;
 class NumberBoxWidget;
 struct ParamPageModel;
 struct LitchiPageModel;
+struct ToolState;
+enum class Tool : unsigned char;
 } // namespace korvale
 
 class TMainForm : public QMainWindow {
@@ -78,12 +82,21 @@ class TMainForm : public QMainWindow {
     void ReadClipboardPoint(float xb, float yb);
     // Makes `image` the map copy (copy button, dropped or pasted image).
     void SetMapCopy(const QImage& image);
+    // A PNG or JPEG file dropped on the map copy page becomes the map copy; any other file is
+    // refused with a message.
+    void DropMapFile(const QString& path);
+    // Ctrl+V on the map copy page: an image on the clipboard becomes the map copy.
+    void PasteMapCopy();
+    // Creates WebBrowser1 on first use (showing its page, a double click, the copy button).
+    void EnsureWebBrowser();
 
     // ---- Mouse on the map copy (mouse.cpp) ------------------------------------------------
     enum class MouseButton { Left, Right, Middle };
     void ImageViewer2MouseDown(QObject* sender, MouseButton button, float X, float Y);
     void ImageViewer2MouseUp(QObject* sender, MouseButton button, float X, float Y);
     int SelPoint(float x, float y) const;
+    // The pressed tool buttons as plain values.
+    korvale::ToolState Tools() const;
 
     // ---- Overlay drawing (drawing.cpp) ----------------------------------------------------
     void ShowPoints();
@@ -205,9 +218,6 @@ class TMainForm : public QMainWindow {
     // change handler.
     void RefreshParameterPage();
     void RefreshLitchiPage();
-    // After a drawing operation: the map copy page comes to the front if the drawing asked for
-    // it, and the overlay is painted again.
-    void AfterDrawing();
     // Runs the selector's rule when a core operation moved the selector's value.
     void SelectorSettled(double before);
     // ---- end of Pages (parameter and Litchi) ----
@@ -240,9 +250,20 @@ class TMainForm : public QMainWindow {
     korvale::OverlayViewer* ImageViewer2 = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
     QPlainTextEdit* Memo2 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
     QLabel* LabelStatus = nullptr;
 
   private:
+    // Releases every member of the tool set but `clicked` (no click handler runs).
+    void ReleaseOthers(korvale::Tool clicked);
+    // After a drawing operation: bring the map copy page to the front when the operation
+    // asked for it, and repaint the overlay.
+    void AfterDraw();
+    // Replaces Memo2's lines by "Help.txt" (working directory, else the program's directory).
+    void LoadHelp();
+    void BuildToolBar();
+    void BuildPages();
+
     // Page builders (mainform_planning.cpp, mainform_litchi.cpp).
     void BuildParameterPage(QWidget* page);
     void BuildLitchiPage(QWidget* page);

@@ -1,0 +1,130 @@
+// Mouse on the map copy: placing, picking, moving and deleting points, measuring, orbit.
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMimeData>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "georef/clipboard.h"
+#include "georef/transform.h"
+#include "imageviewer.h"
+#include "mainform.h"
+#include "model/tools.h"
+
+namespace {
+
+korvale::MapPos MapPosOf(const TMainForm& f, float X, float Y) {
+    // Heights are read at every event: the map position is the window client position.
+    return korvale::ViewToMap(X, Y, f.ToolBar1->height(), f.Tabcontrol1->tabBar()->height());
+}
+
+} // namespace
+
+int TMainForm::SelPoint(float x, float y) const {
+    return korvale::SelPoint(state_, x, y);
+}
+
+void TMainForm::ImageViewer2MouseDown(QObject* sender, MouseButton button, float X, float Y) {
+    if (sender != ImageViewer2)
+        return;
+    const korvale::MapPos p = MapPosOf(*this, X, Y);
+    if (button == MouseButton::Middle)
+        return;
+    if (button == MouseButton::Right) {
+        // The marker appears with the redraw of the release.
+        ReadClipboardPoint(p.xb, p.yb);
+        return;
+    }
+    const korvale::ToolState t = Tools();
+    auto& pts = state_.Points;
+    switch (korvale::LeftPressRule(t)) {
+    case korvale::PressRule::Delete:
+        state_.SelIdx = SelPoint(p.xb, p.yb);
+        if (state_.SelIdx >= 0)
+            pts.erase(pts.begin() + state_.SelIdx);
+        Showgrafik();
+        ShowPoints();
+        break;
+    case korvale::PressRule::Orbit:
+        state_.DownPt.xb = p.xb;
+        state_.DownPt.yb = p.yb;
+        break;
+    case korvale::PressRule::Measure: {
+        state_.DownPt.xb = p.xb;
+        state_.DownPt.yb = p.yb;
+        const korvale::EastNorth en = korvale::Trafone(state_, p.xb, p.yb);
+        state_.DownPt.E = en.E;
+        state_.DownPt.N = en.N;
+        Showgrafik();
+        ShowPoints();
+        break;
+    }
+    case korvale::PressRule::Move:
+        state_.SelIdx = SelPoint(p.xb, p.yb);
+        Showgrafik();
+        ShowPoints();
+        break;
+    case korvale::PressRule::Add: {
+        korvale::TPt q;
+        q.xb = p.xb;
+        q.yb = p.yb;
+        q.Typ = korvale::NewPointKind(t);
+        pts.push_back(q);
+        Showgrafik();
+        ShowPoints();
+        // The running line is drawn after the redraw's reset, which would wipe it at once.
+        if (t.Border)
+            ShowBorder();
+        if (t.Freeline)
+            ShowFreeline();
+        break;
+    }
+    }
+}
+
+void TMainForm::ImageViewer2MouseUp(QObject*, MouseButton, float X, float Y) {
+    const korvale::MapPos p = MapPosOf(*this, X, Y);
+    const korvale::ToolState t = Tools();
+    if (t.Messen) {
+        state_.UpPt.xb = p.xb;
+        state_.UpPt.yb = p.yb;
+        const korvale::EastNorth en = korvale::Trafone(state_, p.xb, p.yb);
+        state_.UpPt.E = en.E;
+        state_.UpPt.N = en.N;
+        LabelStatus->setText(
+            QString::fromStdString(korvale::MeasureText(state_.DownPt, state_.UpPt)));
+    }
+    if (t.Poly)
+        OrbitRelease(p.xb, p.yb);
+    bool moved = false;
+    if (t.Move && state_.SelIdx >= 0 && state_.SelIdx < static_cast<int>(state_.Points.size())) {
+        korvale::TPt& q = state_.Points[static_cast<std::size_t>(state_.SelIdx)];
+        q.xb = p.xb;
+        q.yb = p.yb;
+        const korvale::EastNorth en = korvale::Trafone(state_, p.xb, p.yb);
+        q.E = en.E;
+        q.N = en.N;
+        moved = true;
+    }
+    // The overlay layer keeps what it holds: without a fresh redraw the moved point would
+    // show at its old and its new place.
+    if (moved)
+        Showgrafik();
+    ShowPoints();
+}
+
+void TMainForm::ReadClipboardPoint(float xb, float yb) {
+    QClipboard* cb = QGuiApplication::clipboard();
+    if (!cb)
+        return;
+    const QMimeData* data = cb->mimeData();
+    if (!data || !data->hasText())
+        return;
+    const std::string text = cb->text().toStdString();
+    // A text that is no position throws; the clipboard keeps it so the user can mend the copy.
+    korvale::ReadClipboardPoint(state_, text, xb, yb);
+    cb->setText(QString());
+}

@@ -1,0 +1,91 @@
+// The web map page: created on demand, service switch by double click, copy into the map copy.
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QWebEngineView>
+
+#include "window_support.h"
+
+namespace windowtest {
+namespace {
+
+TEST_F(WindowTest, DoubleClicksOnTheTabSwitchBetweenTheServices) {
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    w->Tabcontrol1->setCurrentWidget(w->TabItemMaps);
+    ASSERT_NE(w->WebBrowser1, nullptr);
+    EXPECT_EQ(w->WebBrowser1->objectName(), "WebBrowser1");
+    EXPECT_EQ(w->WebBrowser1->parentWidget(), w->TabItemMaps);
+    EXPECT_TRUE(w->WebBrowser1->url().toString().contains("bing.com/maps"));
+
+    QTabBar* bar = w->Tabcontrol1->tabBar();
+    const struct {
+        const char* caption;
+        const char* host;
+    } steps[] = {{"Google Maps", "www.google.com"},
+                 {"Bing Maps", "www.bing.com"},
+                 {"Google Maps", "www.google.com"}};
+    for (const auto& step : steps) {
+        QTest::mouseDClick(bar, Qt::LeftButton, {}, bar->tabRect(0).center());
+        EXPECT_EQ(w->Tabcontrol1->tabText(0), step.caption);
+        EXPECT_EQ(w->WebBrowser1->url().host(), step.host);
+    }
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(WindowTest, CopyButtonPutsTheBrowsersRenderingIntoTheMapCopy) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString html = dir.filePath("karte.html");
+    QFile f(html);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("<html><body style='margin:0;background:#3c8d2f'></body></html>");
+    f.close();
+
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    w->Tabcontrol1->setCurrentWidget(w->TabItemMaps);
+    ASSERT_NE(w->WebBrowser1, nullptr);
+    QSignalSpy loaded(w->WebBrowser1, &QWebEngineView::loadFinished);
+    w->WebBrowser1->setUrl(QUrl::fromLocalFile(html));
+    // Loads of the start page (no network) may finish first; wait for the local page.
+    QDeadlineTimer deadline(120000);
+    bool ok = false;
+    while (!ok && !deadline.hasExpired()) {
+        if (loaded.isEmpty())
+            loaded.wait(1000);
+        for (const auto& args : loaded)
+            if (args.at(0).toBool() && w->WebBrowser1->url() == QUrl::fromLocalFile(html))
+                ok = true;
+        loaded.clear();
+    }
+    ASSERT_TRUE(ok);
+
+    // The first frame may come a little after the load: copy until it shows.
+    const QRgb green = qRgb(0x3c, 0x8d, 0x2f);
+    bool found = false;
+    while (!found && !deadline.hasExpired()) {
+        w->ButtonMapCopy->click();
+        const QImage copy = w->ImageViewer1->image();
+        found = !copy.isNull() && copy.pixel(copy.width() / 2, copy.height() / 2) == green;
+        if (!found)
+            QTest::qWait(200);
+    }
+    EXPECT_TRUE(found);
+    EXPECT_EQ(w->ImageViewer1->image().size(), w->WebBrowser1->size());
+    // The page shown and the points stay as they were.
+    EXPECT_EQ(w->Tabcontrol1->currentWidget(), w->TabItemMaps);
+    EXPECT_TRUE(w->state().Points.empty());
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(WindowTest, CopyBeforeTheBrowserExistsDoesNotFail) {
+    ASSERT_EQ(w->WebBrowser1, nullptr);
+    w->ButtonMapCopy->click();
+    EXPECT_NE(w->WebBrowser1, nullptr);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+} // namespace
+} // namespace windowtest
