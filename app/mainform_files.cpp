@@ -44,6 +44,8 @@ void TMainForm::EditKVNameDblClick() {
 // a failure leaves the older project as it was.
 void TMainForm::SavePar() {
     const std::string name = EditKVName->text().toStdString();
+    if (name.empty())
+        throw korvale::Error("Kein Dateiname für das Projekt angegeben.");
     const QImage& map = ImageViewer1->image();
     if (map.isNull())
         throw korvale::Error("Keine Kartenkopie vorhanden: das Projekt wurde nicht gespeichert.");

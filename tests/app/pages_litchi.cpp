@@ -168,9 +168,15 @@ TEST_F(LitchiPage, OrbitMissionWarnsAboutAltitudeUntilItIsSetForAll) {
     EXPECT_FLOAT_EQ(w->state().Orbit->P[0].xb, 200);
     ASSERT_EQ(w->state().LitchiRecs.size(), 11u);
 
-    const QString file = Path("orbit.csv");
-    w->EditCVS->setText(file);
+    // A name without any point is written with ".CSV", and the edit shows the longer name.
+    const QString typed = Path("orbit");
+    const QString file = QString::fromStdString(korvale::LitchiCsvFileName(typed.toStdString()));
+    if (!typed.contains('.')) {
+        EXPECT_EQ(file, typed + ".CSV");
+    }
+    w->EditCVS->setText(typed);
     w->Button6->click();
+    EXPECT_EQ(w->EditCVS->text(), file);
     EXPECT_EQ(w->LabelStatus->text(),
               QString::fromStdString(korvale::AltitudeWarning(w->state().LitchiRecs)));
     EXPECT_TRUE(w->LabelStatus->text().startsWith("Achtung"));
