@@ -6,12 +6,15 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyleOptionTab>
+#include <QStylePainter>
 
 namespace korvale {
 
 namespace {
 
 constexpr int kTabHeaderHeight = 40;
+constexpr int kTabMargin = 4;
 
 QColor ToColor(Argb c) {
     return QColor::fromRgba(c);
@@ -116,10 +119,39 @@ void OverlayViewer::dropEvent(QDropEvent* e) {
     e->acceptProposedAction();
 }
 
+// Compact tabs (icon and caption with a narrow margin), so that all six fit the window's design
+// width without scroll buttons.
 QSize TabBar40::tabSizeHint(int index) const {
-    QSize s = QTabBar::tabSizeHint(index);
-    s.setHeight(kTabHeaderHeight);
-    return s;
+    int width = fontMetrics().horizontalAdvance(tabText(index)) + 2 * kTabMargin;
+    if (!tabIcon(index).isNull())
+        width += iconSize().width() + kTabMargin;
+    return QSize(width, kTabHeaderHeight);
+}
+
+QSize TabBar40::minimumTabSizeHint(int index) const {
+    return tabSizeHint(index);
+}
+
+void TabBar40::paintEvent(QPaintEvent*) {
+    QStylePainter p(this);
+    for (int i = 0; i < count(); ++i) {
+        if (!isTabVisible(i))
+            continue;
+        QStyleOptionTab opt;
+        initStyleOption(&opt, i);
+        p.drawControl(QStyle::CE_TabBarTabShape, opt);
+        const QRect r = tabRect(i);
+        int x = r.left() + kTabMargin;
+        const QIcon icon = tabIcon(i);
+        if (!icon.isNull()) {
+            const QSize is = iconSize();
+            icon.paint(&p, QRect(QPoint(x, r.center().y() - is.height() / 2), is));
+            x += is.width() + kTabMargin;
+        }
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawText(QRect(x, r.top(), r.right() - x, r.height()), Qt::AlignLeft | Qt::AlignVCenter,
+                   tabText(i));
+    }
 }
 
 TabWidget40::TabWidget40(QWidget* parent) : QTabWidget(parent) {

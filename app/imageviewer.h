@@ -68,6 +68,8 @@ class TabBar40 : public QTabBar {
 
   protected:
     QSize tabSizeHint(int index) const override;
+    QSize minimumTabSizeHint(int index) const override;
+    void paintEvent(QPaintEvent* e) override;
 };
 
 class TabWidget40 : public QTabWidget {

@@ -165,7 +165,7 @@ void TMainForm::BuildPages() {
     Tabcontrol1 = tabs;
     Tabcontrol1->setObjectName(QStringLiteral("Tabcontrol1"));
     Tabcontrol1->setDocumentMode(true);
-    Tabcontrol1->setIconSize(QSize(20, 20));
+    Tabcontrol1->setIconSize(QSize(16, 16));
     setCentralWidget(Tabcontrol1);
 
     auto page = [this](const char* name) {
