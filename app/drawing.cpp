@@ -17,8 +17,36 @@ void TMainForm::BringMapToFront() {
     Tabcontrol1->setCurrentWidget(TabItemKarte);
 }
 
+namespace {
+
+bool SamePrimitive(const korvale::Primitive& a, const korvale::Primitive& b) {
+    return a.kind == b.kind && a.stroke == b.stroke && a.fill == b.fill && a.x1 == b.x1 &&
+           a.y1 == b.y1 && a.x2 == b.x2 && a.y2 == b.y2 && a.text == b.text;
+}
+
+// Whether the overlay already ends with exactly these primitives.
+bool EndsWith(const korvale::Overlay& o, const korvale::Overlay& tail) {
+    const auto& a = o.Items();
+    const auto& b = tail.Items();
+    if (b.size() > a.size())
+        return false;
+    const std::size_t off = a.size() - b.size();
+    for (std::size_t i = 0; i < b.size(); ++i)
+        if (!SamePrimitive(a[off + i], b[i]))
+            return false;
+    return true;
+}
+
+} // namespace
+
 void TMainForm::ShowPoints() {
-    korvale::ShowPoints(state_, overlay_);
+    korvale::Overlay markers;
+    korvale::ShowPoints(state_, markers);
+    // A release right after a press would paint the very same markers a second time over
+    // themselves; they are on top already, so the layer keeps one copy.
+    if (markers.Size() == 0 || !EndsWith(overlay_, markers))
+        korvale::ShowPoints(state_, overlay_);
+    overlay_.RequestFront();
     AfterDraw();
 }
 

@@ -2,12 +2,16 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QHash>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStaticText>
 #include <QStyleOptionTab>
 #include <QStylePainter>
+#include <cmath>
+#include <vector>
 
 namespace korvale {
 
@@ -56,10 +60,79 @@ OverlayViewer::OverlayViewer(const Overlay& overlay, QWidget* parent)
     setFocusPolicy(Qt::ClickFocus);
 }
 
+namespace {
+
+// A marker (an outline, a disc, or an outline with a disc over it) drawn once per colours and
+// size, then copied: thousands of markers paint in a few milliseconds.
+const QImage& MarkerSprite(bool outline, Argb stroke, bool disc, Argb fill, int d) {
+    struct Key {
+        bool outline, disc;
+        Argb stroke, fill;
+        int d;
+        bool operator==(const Key&) const = default;
+    };
+    struct Entry {
+        Key key;
+        QImage img;
+    };
+    static std::vector<Entry> cache; // a handful of marker kinds
+    const Key key{outline, disc, outline ? stroke : 0, disc ? fill : 0, d};
+    for (const Entry& e : cache)
+        if (e.key == key)
+            return e.img;
+    QImage img(d + 2, d + 2, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    const QRectF box(1, 1, d, d);
+    if (outline) {
+        p.setPen(QPen(ToColor(stroke), 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(box);
+    }
+    if (disc) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(ToColor(fill));
+        p.drawEllipse(box);
+    }
+    p.end();
+    cache.push_back({key, img});
+    return cache.back().img;
+}
+
+// Whether a circle or disc box can be painted from a sprite: a small circle, not an ellipse.
+bool SpriteBox(const Primitive& p) {
+    const double w = p.x2 - p.x1;
+    return w == p.y2 - p.y1 && w >= 0 && w <= 64 && w == std::round(w);
+}
+
+// Laid-out label texts, kept across paints (the labels are mostly the same point numbers).
+const QStaticText& LabelText(const std::string& text, const QFont& font) {
+    static QHash<QString, QStaticText> cache;
+    static QFont cachedFont;
+    if (font != cachedFont) {
+        cache.clear();
+        cachedFont = font;
+    }
+    const QString key = QString::fromStdString(text);
+    auto it = cache.find(key);
+    if (it == cache.end()) {
+        QStaticText st(key);
+        st.setTextFormat(Qt::PlainText);
+        st.prepare(QTransform(), font);
+        it = cache.insert(key, st);
+    }
+    return *it;
+}
+
+} // namespace
+
 void OverlayViewer::PaintOverlay(QPainter& painter, const Overlay& overlay, QPointF origin) {
     painter.save();
     painter.translate(-origin);
-    for (const Primitive& p : overlay.Items()) {
+    const auto& items = overlay.Items();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const Primitive& p = items[i];
         switch (p.kind) {
         case Primitive::Kind::Line:
             painter.setRenderHint(QPainter::Antialiasing, false);
@@ -67,24 +140,45 @@ void OverlayViewer::PaintOverlay(QPainter& painter, const Overlay& overlay, QPoi
             painter.drawLine(QPointF(p.x1, p.y1), QPointF(p.x2, p.y2));
             break;
         case Primitive::Kind::Circle:
+        case Primitive::Kind::Disc: {
+            // An outline followed by a disc in the same box is one marker.
+            const bool pair = p.kind == Primitive::Kind::Circle && i + 1 < items.size() &&
+                              items[i + 1].kind == Primitive::Kind::Disc &&
+                              items[i + 1].x1 == p.x1 && items[i + 1].y1 == p.y1 &&
+                              items[i + 1].x2 == p.x2 && items[i + 1].y2 == p.y2;
+            const bool outline = p.kind == Primitive::Kind::Circle;
+            const bool disc = pair || p.kind == Primitive::Kind::Disc;
+            const Argb fill = pair ? items[i + 1].fill : p.fill;
+            if (pair)
+                ++i;
+            if (SpriteBox(p)) {
+                const int d = static_cast<int>(p.x2 - p.x1);
+                painter.drawImage(QPointF(p.x1 - 1, p.y1 - 1),
+                                  MarkerSprite(outline, p.stroke, disc, fill, d));
+                break;
+            }
             painter.setRenderHint(QPainter::Antialiasing, true);
-            painter.setPen(QPen(ToColor(p.stroke), 1));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawEllipse(Box(p));
+            if (outline) {
+                painter.setPen(QPen(ToColor(p.stroke), 1));
+                painter.setBrush(Qt::NoBrush);
+                painter.drawEllipse(Box(p));
+            }
+            if (disc) {
+                painter.setPen(Qt::NoPen);
+                painter.setBrush(ToColor(fill));
+                painter.drawEllipse(Box(p));
+            }
             break;
-        case Primitive::Kind::Disc:
-            painter.setRenderHint(QPainter::Antialiasing, true);
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(ToColor(p.fill));
-            painter.drawEllipse(Box(p));
-            break;
-        case Primitive::Kind::Label:
-            painter.setRenderHint(QPainter::Antialiasing, true);
+        }
+        case Primitive::Kind::Label: {
+            // Right-aligned in its box, centred on the box's height, never wrapped or clipped.
+            const QStaticText& st = LabelText(p.text, painter.font());
+            const QSizeF size = st.size();
             painter.setPen(ToColor(p.fill));
-            painter.drawText(
-                Box(p), Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip,
-                QString::fromStdString(p.text));
+            painter.drawStaticText(QPointF(p.x2 - size.width(), (p.y1 + p.y2 - size.height()) / 2),
+                                   st);
             break;
+        }
         }
     }
     painter.restore();

@@ -1,0 +1,127 @@
+// Response of the window on a 1000 x 800 map copy: a left press in plain points mode with
+// 2,000 points present (redraw and paint of the map area), and the paint of a whole flight
+// plan of a 1 km square (about 11,000 picture marks).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTabWidget>
+#include <cmath>
+
+#include "georef/transform.h"
+#include "imageviewer.h"
+#include "mainform.h"
+#include "planning/border.h"
+#include "planning/params.h"
+#include "planning/path.h"
+
+namespace {
+
+constexpr int kMapW = 1000;
+constexpr int kMapH = 800;
+constexpr int kTop = 80; // toolbar and tab header above the map copy
+
+QImage MapCopy() {
+    QImage img(kMapW, kMapH, QImage::Format_RGB32);
+    QPainter p(&img);
+    for (int y = 0; y < kMapH; y += 50)
+        for (int x = 0; x < kMapW; x += 50)
+            p.fillRect(x, y, 50, 50,
+                       ((x + y) / 50) % 2 ? QColor(170, 200, 120) : QColor(210, 200, 140));
+    return img;
+}
+
+// North up, 1.25 m per pixel, centred on the map copy.
+void NorthUp(korvale::State& s) {
+    s.TrafO = 1.25;
+    s.TrafA = 0;
+    s.TrafM = 1.25;
+    s.TrafXbs = kMapW / 2.0;
+    s.TrafYbs = kTop + kMapH / 2.0;
+    s.TrafYs = 32512000.0;
+    s.TrafXs = 5301000.0;
+}
+
+void BM_LeftPressWith2000Points(benchmark::State& st) {
+    TMainForm w;
+    w.resize(kMapW, kMapH + 40 + 40 + 30);
+    w.show();
+    w.Tabcontrol1->setCurrentWidget(w.TabItemKarte);
+    QCoreApplication::processEvents();
+    w.SetMapCopy(MapCopy());
+    auto& s = w.state();
+    NorthUp(s);
+    for (int i = 0; i < 2000; ++i) {
+        korvale::TPt p;
+        p.xb = static_cast<float>(20 + (i * 37) % 960);
+        p.yb = static_cast<float>(kTop + 20 + (i * 53) % 760);
+        s.Points.push_back(p);
+    }
+    korvale::Trafall(s);
+    QImage out(kMapW, kMapH, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : st) {
+        w.ImageViewer2MouseDown(w.ImageViewer2, TMainForm::MouseButton::Left, 500, 400);
+        w.ImageViewer2MouseUp(w.ImageViewer2, TMainForm::MouseButton::Left, 500, 400);
+        w.TabItemKarte->render(&out);
+        benchmark::DoNotOptimize(out.constBits());
+        st.PauseTiming();
+        s.Points.pop_back();
+        st.ResumeTiming();
+    }
+    st.counters["primitives"] = static_cast<double>(w.overlay().Size());
+}
+BENCHMARK(BM_LeftPressWith2000Points)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+void BM_PaintPlanOf1kmSquare(benchmark::State& st) {
+    korvale::State s;
+    NorthUp(s);
+    // A 1 km square through 200 border points, clockwise on the map.
+    const double side = 1000 / 1.25;
+    const double x0 = kMapW / 2.0 - side / 2, y0 = kTop + kMapH / 2.0 - side / 2;
+    for (int i = 0; i < 200; ++i) {
+        const int edge = i / 50;
+        const double t = (i % 50) / 50.0 * side;
+        const double xs[] = {x0 + t, x0 + side, x0 + side - t, x0};
+        const double ys[] = {y0, y0 + t, y0 + side, y0 + side - t};
+        korvale::TPt p;
+        p.Typ = korvale::KindBorder;
+        p.xb = static_cast<float>(xs[edge]);
+        p.yb = static_cast<float>(ys[edge]);
+        s.Points.push_back(p);
+    }
+    korvale::Trafall(s);
+    korvale::ParamPageModel param;
+    korvale::Rechnen(param);
+    korvale::Overlay o;
+    korvale::SetBorderPointer(s, param);
+    korvale::FlightLines(s, param, o);
+    double marks = 0;
+    for (const korvale::Primitive& q : o.Items())
+        marks += q.kind == korvale::Primitive::Kind::Disc ? 1 : 0;
+
+    const QImage map = MapCopy();
+    QImage out(kMapW, kMapH, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : st) {
+        QPainter p(&out);
+        p.drawImage(0, 0, map);
+        korvale::OverlayViewer::PaintOverlay(p, o, QPointF(0, kTop));
+        p.end();
+        benchmark::DoNotOptimize(out.constBits());
+    }
+    st.counters["marks"] = marks;
+    st.counters["primitives"] = static_cast<double>(o.Size());
+}
+BENCHMARK(BM_PaintPlanOf1kmSquare)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
