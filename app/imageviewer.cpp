@@ -64,21 +64,15 @@ namespace {
 
 // A marker (an outline, a disc, or an outline with a disc over it) drawn once per colours and
 // size, then copied: thousands of markers paint in a few milliseconds.
-const QImage& MarkerSprite(bool outline, Argb stroke, bool disc, Argb fill, int d) {
-    struct Key {
-        bool outline, disc;
-        Argb stroke, fill;
-        int d;
-        bool operator==(const Key&) const = default;
-    };
-    struct Entry {
-        Key key;
-        QImage img;
-    };
-    static std::vector<Entry> cache; // a handful of marker kinds
-    const Key key{outline, disc, outline ? stroke : 0, disc ? fill : 0, d};
-    for (const Entry& e : cache)
-        if (e.key == key)
+const QImage& MarkerSprite(OverlayPaintCache& cache, bool outline, Argb stroke, bool disc,
+                           Argb fill, int d) {
+    if (!outline)
+        stroke = 0;
+    if (!disc)
+        fill = 0;
+    for (const auto& e : cache.sprites)
+        if (e.outline == outline && e.disc == disc && e.stroke == stroke && e.fill == fill &&
+            e.d == d)
             return e.img;
     QImage img(d + 2, d + 2, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
@@ -96,8 +90,8 @@ const QImage& MarkerSprite(bool outline, Argb stroke, bool disc, Argb fill, int 
         p.drawEllipse(box);
     }
     p.end();
-    cache.push_back({key, img});
-    return cache.back().img;
+    cache.sprites.push_back({outline, disc, stroke, fill, d, img});
+    return cache.sprites.back().img;
 }
 
 // Whether a circle or disc box can be painted from a sprite: a small circle, not an ellipse.
@@ -107,27 +101,26 @@ bool SpriteBox(const Primitive& p) {
 }
 
 // Laid-out label texts, kept across paints (the labels are mostly the same point numbers).
-const QStaticText& LabelText(const std::string& text, const QFont& font) {
-    static QHash<QString, QStaticText> cache;
-    static QFont cachedFont;
-    if (font != cachedFont) {
-        cache.clear();
-        cachedFont = font;
+const QStaticText& LabelText(OverlayPaintCache& cache, const std::string& text, const QFont& font) {
+    if (font != cache.labelFont) {
+        cache.labels.clear();
+        cache.labelFont = font;
     }
     const QString key = QString::fromStdString(text);
-    auto it = cache.find(key);
-    if (it == cache.end()) {
+    auto it = cache.labels.find(key);
+    if (it == cache.labels.end()) {
         QStaticText st(key);
         st.setTextFormat(Qt::PlainText);
         st.prepare(QTransform(), font);
-        it = cache.insert(key, st);
+        it = cache.labels.insert(key, st);
     }
     return *it;
 }
 
 } // namespace
 
-void OverlayViewer::PaintOverlay(QPainter& painter, const Overlay& overlay, QPointF origin) {
+void OverlayViewer::PaintOverlay(QPainter& painter, const Overlay& overlay, QPointF origin,
+                                 OverlayPaintCache& cache) {
     painter.save();
     painter.translate(-origin);
     const auto& items = overlay.Items();
@@ -154,7 +147,7 @@ void OverlayViewer::PaintOverlay(QPainter& painter, const Overlay& overlay, QPoi
             if (SpriteBox(p)) {
                 const int d = static_cast<int>(p.x2 - p.x1);
                 painter.drawImage(QPointF(p.x1 - 1, p.y1 - 1),
-                                  MarkerSprite(outline, p.stroke, disc, fill, d));
+                                  MarkerSprite(cache, outline, p.stroke, disc, fill, d));
                 break;
             }
             painter.setRenderHint(QPainter::Antialiasing, true);
@@ -172,7 +165,7 @@ void OverlayViewer::PaintOverlay(QPainter& painter, const Overlay& overlay, QPoi
         }
         case Primitive::Kind::Label: {
             // Right-aligned in its box, centred on the box's height, never wrapped or clipped.
-            const QStaticText& st = LabelText(p.text, painter.font());
+            const QStaticText& st = LabelText(cache, p.text, painter.font());
             const QSizeF size = st.size();
             painter.setPen(ToColor(p.fill));
             painter.drawStaticText(QPointF(p.x2 - size.width(), (p.y1 + p.y2 - size.height()) / 2),
@@ -186,7 +179,7 @@ void OverlayViewer::PaintOverlay(QPainter& painter, const Overlay& overlay, QPoi
 
 void OverlayViewer::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    PaintOverlay(painter, overlay_, origin ? origin() : QPointF(0, 0));
+    PaintOverlay(painter, overlay_, origin ? origin() : QPointF(0, 0), cache_);
 }
 
 void OverlayViewer::mousePressEvent(QMouseEvent* e) {

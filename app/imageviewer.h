@@ -2,11 +2,15 @@
 // OverlayViewer lies on top of it, receives the mouse and paints the overlay display list.
 #pragma once
 
+#include <QFont>
+#include <QHash>
 #include <QImage>
+#include <QStaticText>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 #include "model/overlay.h"
 
@@ -31,6 +35,20 @@ class ImageViewer : public QWidget {
     QImage image_;
 };
 
+// What the overlay paint keeps between paints: marker images per colours and size, laid-out
+// label texts. Belongs to one painting widget (and so dies with it, before the application).
+struct OverlayPaintCache {
+    struct Sprite {
+        bool outline, disc;
+        Argb stroke, fill;
+        int d;
+        QImage img;
+    };
+    std::vector<Sprite> sprites;
+    QHash<QString, QStaticText> labels;
+    QFont labelFont;
+};
+
 // Transparent layer over the map copy. Overlay positions are window client coordinates; the
 // window tells the layer where its own origin lies in them.
 class OverlayViewer : public QWidget {
@@ -41,7 +59,8 @@ class OverlayViewer : public QWidget {
     std::function<QPointF()> origin;
 
     // Paints the overlay primitives with `painter` already placed at this view's origin.
-    static void PaintOverlay(QPainter& painter, const Overlay& overlay, QPointF origin);
+    static void PaintOverlay(QPainter& painter, const Overlay& overlay, QPointF origin,
+                             OverlayPaintCache& cache);
 
   signals:
     void pressed(Qt::MouseButton button, QPointF pos);
@@ -58,6 +77,7 @@ class OverlayViewer : public QWidget {
 
   private:
     const Overlay& overlay_;
+    OverlayPaintCache cache_;
 };
 
 // Tabs of a fixed header height, so that map positions keep the design's offsets.

@@ -102,10 +102,11 @@ void BM_PaintPlanOf1kmSquare(benchmark::State& st) {
 
     const QImage map = MapCopy();
     QImage out(kMapW, kMapH, QImage::Format_ARGB32_Premultiplied);
+    korvale::OverlayPaintCache cache;
     for (auto _ : st) {
         QPainter p(&out);
         p.drawImage(0, 0, map);
-        korvale::OverlayViewer::PaintOverlay(p, o, QPointF(0, kTop));
+        korvale::OverlayViewer::PaintOverlay(p, o, QPointF(0, kTop), cache);
         p.end();
         benchmark::DoNotOptimize(out.constBits());
     }
