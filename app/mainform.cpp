@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStringDecoder>
@@ -41,6 +42,23 @@ constexpr int kStatusHeight = 30;
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
+
+// The protocol: its lines begin with the point number, so it shows their start when it
+// appears (the text edit would scroll to the end of the last line).
+class ProtocolEdit : public QPlainTextEdit {
+  public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+  protected:
+    void showEvent(QShowEvent* e) override {
+        QPlainTextEdit::showEvent(e);
+        horizontalScrollBar()->setValue(0);
+    }
+    void resizeEvent(QResizeEvent* e) override {
+        QPlainTextEdit::resizeEvent(e);
+        horizontalScrollBar()->setValue(0);
+    }
+};
 
 } // namespace
 
@@ -228,7 +246,7 @@ void TMainForm::BuildPages() {
     paste->setContext(Qt::WidgetWithChildrenShortcut);
     connect(paste, &QShortcut::activated, this, [this] { Guard([this] { PasteMapCopy(); }); });
 
-    Memo1 = new QPlainTextEdit(TabItemProt);
+    Memo1 = new ProtocolEdit(TabItemProt);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
