@@ -85,6 +85,9 @@ void TMainForm::Showgrafik() {
 }
 
 void TMainForm::TabItemKarteClick() {
+    // Opening the page shows the clean map copy, and the click draws the overlay anew; a layer
+    // that kept the old drawing would grow by a whole plan with every click on the tab.
+    overlay_.Clear();
     ShowPoints();
     if (state_.Orbit)
         ShowOrbit();

@@ -200,6 +200,13 @@ TEST_F(MouseTest, TabClickRedrawsFromTheLists) {
     EXPECT_EQ(shot.pixel(200, 100), 0xFF0000FFu); // on (100,100)-(300,100) in view coordinates
     EXPECT_EQ(shot.pixel(300, 200), 0xFF0000FFu);
     EXPECT_EQ(shot.pixel(100, 100), 0xFF0000FFu);
+
+    // Each click draws the overlay anew instead of piling copies onto it.
+    const std::size_t size = w->overlay().Size();
+    for (int i = 0; i < 3; ++i)
+        QTest::mouseClick(w->Tabcontrol1->tabBar(), Qt::LeftButton, {},
+                          w->Tabcontrol1->tabBar()->tabRect(1).center());
+    EXPECT_EQ(w->overlay().Size(), size);
 }
 
 TEST_F(MouseTest, DroppedOrPastedImagesBecomeTheMapCopy) {
