@@ -1,9 +1,9 @@
 // The mouse on the map copy end to end, and what the overlay paints over the map copy.
-#include <QBuffer>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <cmath>
 
 #include "model/format.h"
 #include "model/geodesy.h"
@@ -180,6 +180,25 @@ TEST_F(MouseTest, ToolsPlaceTheirKindsAndTheOverlayPaintsThemWhereClicked) {
     Click(Qt::LeftButton, {250, 200});
     const QImage shot = Shot();
     EXPECT_EQ(shot.pixel(250, 150), 0xFFFFFF00u); // middle of (250, 90)-(250, 200)
+}
+
+TEST_F(MouseTest, OrbitDragMakesAnOrbitAroundThePressAndAMission) {
+    w->ButtonPoly->click();
+    Press(Qt::LeftButton, {200, 200});
+    EXPECT_FALSE(w->state().Orbit.has_value()); // the press only notes the centre
+    Release(Qt::LeftButton, {260, 200});
+    ASSERT_TRUE(w->state().Orbit.has_value());
+    const korvale::Torbit& orbit = *w->state().Orbit;
+    ASSERT_EQ(orbit.P.size(), 13u);
+    EXPECT_FLOAT_EQ(orbit.P[0].xb, 200);
+    EXPECT_FLOAT_EQ(orbit.P[0].yb, 280);
+    for (std::size_t i = 1; i < orbit.P.size(); ++i)
+        EXPECT_NEAR(std::hypot(orbit.P[i].xb - 200.0, orbit.P[i].yb - 280.0), 60, 1e-3);
+    EXPECT_FALSE(w->state().LitchiRecs.empty());
+    EXPECT_TRUE(w->state().Points.empty()); // the orbit lives in its own list
+    // The orbit is drawn over the map copy.
+    EXPECT_GT(w->overlay().Size(), 0u);
+    EXPECT_TRUE(messages.isEmpty());
 }
 
 TEST_F(MouseTest, TabClickRedrawsFromTheLists) {
