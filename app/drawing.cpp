@@ -71,11 +71,15 @@ void TMainForm::DisplayFreeline() {
 }
 
 void TMainForm::Showgrafik() {
+    Redraw(true);
+}
+
+void TMainForm::Redraw(bool withPlan) {
     korvale::Trafall(state_);
     overlay_.Clear(); // back to the clean map copy
     if (!state_.BorderIdx.empty())
         ShowPoints();
-    if (!state_.FlightSegs.empty())
+    if (withPlan && !state_.FlightSegs.empty())
         FlightLines();
     if (!state_.FreeLines.empty())
         ShowFreeline();

@@ -259,6 +259,8 @@ class TMainForm : public QMainWindow {
     // After a drawing operation: bring the map copy page to the front when the operation
     // asked for it, and repaint the overlay.
     void AfterDraw();
+    // Showgrafik's steps; `withPlan` false leaves out the flight plan (see ButtonWayptsClick).
+    void Redraw(bool withPlan);
     // Replaces Memo2's lines by "Help.txt" (working directory, else the program's directory).
     void LoadHelp();
     void BuildToolBar();

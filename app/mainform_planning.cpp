@@ -236,7 +236,10 @@ void TMainForm::CalcFlugWeg() {
 
 void TMainForm::ButtonWayptsClick() {
     Rechnen();
-    Showgrafik();
+    // The redraw would plan and draw the existing plan once more, only to have the run below
+    // paint the very same plan over it: with an 11,000-picture plan that doubles the work of
+    // the button. The run below draws it last, as before.
+    Redraw(false);
     ShowPoints();
     FlightLines();
 }

@@ -73,10 +73,8 @@ void BM_LeftPressWith2000Points(benchmark::State& st) {
 }
 BENCHMARK(BM_LeftPressWith2000Points)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
-void BM_PaintPlanOf1kmSquare(benchmark::State& st) {
-    korvale::State s;
-    NorthUp(s);
-    // A 1 km square through 200 border points, clockwise on the map.
+// A 1 km square through 200 border points, clockwise on the map.
+void Add1kmSquareBorder(korvale::State& s) {
     const double side = 1000 / 1.25;
     const double x0 = kMapW / 2.0 - side / 2, y0 = kTop + kMapH / 2.0 - side / 2;
     for (int i = 0; i < 200; ++i) {
@@ -90,6 +88,12 @@ void BM_PaintPlanOf1kmSquare(benchmark::State& st) {
         p.yb = static_cast<float>(ys[edge]);
         s.Points.push_back(p);
     }
+}
+
+void BM_PaintPlanOf1kmSquare(benchmark::State& st) {
+    korvale::State s;
+    NorthUp(s);
+    Add1kmSquareBorder(s);
     korvale::Trafall(s);
     korvale::ParamPageModel param;
     korvale::Rechnen(param);
@@ -114,6 +118,28 @@ void BM_PaintPlanOf1kmSquare(benchmark::State& st) {
     st.counters["primitives"] = static_cast<double>(o.Size());
 }
 BENCHMARK(BM_PaintPlanOf1kmSquare)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+// "Calc Raster" as the user meets it: camera values, redraw, planning run of the 1 km square
+// (about 80 strips, 11,000 pictures) and the paint of the map copy page at 1000 x 800.
+void BM_CalcRasterWithPaint(benchmark::State& st) {
+    TMainForm w;
+    w.resize(kMapW, kMapH + 40 + 40 + 30);
+    w.show();
+    w.Tabcontrol1->setCurrentWidget(w.TabItemKarte);
+    QCoreApplication::processEvents();
+    w.SetMapCopy(MapCopy());
+    NorthUp(w.state());
+    Add1kmSquareBorder(w.state());
+    QImage out(kMapW, kMapH, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : st) {
+        w.ButtonWayptsClick();
+        w.TabItemKarte->render(&out);
+        benchmark::DoNotOptimize(out.constBits());
+    }
+    st.counters["strips"] = static_cast<double>(w.state().FlightSegs.size());
+    st.counters["primitives"] = static_cast<double>(w.overlay().Size());
+}
+BENCHMARK(BM_CalcRasterWithPaint)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 } // namespace
 
