@@ -261,6 +261,8 @@ class TMainForm : public QMainWindow {
     void AfterDraw();
     // Showgrafik's steps; `withPlan` false leaves out the flight plan (see ButtonWayptsClick).
     void Redraw(bool withPlan);
+    // Runs a planning step that draws into the overlay, then refreshes page and map.
+    void RunPlanningStep(const std::function<void()>& step);
     // Replaces Memo2's lines by "Help.txt" (working directory, else the program's directory).
     void LoadHelp();
     void BuildToolBar();

@@ -210,9 +210,11 @@ void TMainForm::SetFreeLine() {
     korvale::SetFreeLine(state_);
 }
 
-void TMainForm::FlightLines() {
+void TMainForm::RunPlanningStep(const std::function<void()>& step) {
+    // The page shows the boxes and the drawing as the step left them, also when it refused
+    // part way (what was done before stays done).
     try {
-        korvale::FlightLines(state_, param_, overlay_);
+        step();
     } catch (...) {
         RefreshParameterPage();
         AfterDraw();
@@ -222,16 +224,12 @@ void TMainForm::FlightLines() {
     AfterDraw();
 }
 
+void TMainForm::FlightLines() {
+    RunPlanningStep([this] { korvale::FlightLines(state_, param_, overlay_); });
+}
+
 void TMainForm::CalcFlugWeg() {
-    try {
-        korvale::CalcFlugWeg(state_, param_, overlay_);
-    } catch (...) {
-        RefreshParameterPage();
-        AfterDraw();
-        throw;
-    }
-    RefreshParameterPage();
-    AfterDraw();
+    RunPlanningStep([this] { korvale::CalcFlugWeg(state_, param_, overlay_); });
 }
 
 void TMainForm::ButtonWayptsClick() {
