@@ -23,25 +23,30 @@ void Overlay::Line(Argb stroke, double x1, double y1, double x2, double y2) {
     Push(std::move(p));
 }
 
-void Overlay::Circle(Argb stroke, double cx, double cy, double r) {
+namespace {
+
+// A circle's primitive holds the square that bounds it.
+Primitive CircleBox(Primitive::Kind kind, double cx, double cy, double r) {
     Primitive p;
-    p.kind = Primitive::Kind::Circle;
-    p.stroke = stroke;
+    p.kind = kind;
     p.x1 = cx - r;
     p.y1 = cy - r;
     p.x2 = cx + r;
     p.y2 = cy + r;
+    return p;
+}
+
+} // namespace
+
+void Overlay::Circle(Argb stroke, double cx, double cy, double r) {
+    Primitive p = CircleBox(Primitive::Kind::Circle, cx, cy, r);
+    p.stroke = stroke;
     Push(std::move(p));
 }
 
 void Overlay::Disc(Argb fill, double cx, double cy, double r) {
-    Primitive p;
-    p.kind = Primitive::Kind::Disc;
+    Primitive p = CircleBox(Primitive::Kind::Disc, cx, cy, r);
     p.fill = fill;
-    p.x1 = cx - r;
-    p.y1 = cy - r;
-    p.x2 = cx + r;
-    p.y2 = cy + r;
     Push(std::move(p));
 }
 
