@@ -448,13 +448,13 @@ void TMainForm::LoadHelp() {
     if (!QFileInfo::exists(path))
         path = QDir(QCoreApplication::applicationDirPath()).filePath(name);
     if (!QFileInfo(path).isFile())
-        throw korvale::Error("Datei nicht gefunden");
+        throw korvale::Error(korvale::ErrorKind::File, "Datei nicht gefunden");
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        throw korvale::Error("Dateizugriff verweigert");
+        throw korvale::Error(korvale::ErrorKind::File, "Dateizugriff verweigert");
     const QByteArray data = f.readAll();
     if (f.error() != QFileDevice::NoError)
-        throw korvale::Error("Versuch hinter dem Dateiende zu lesen");
+        throw korvale::Error(korvale::ErrorKind::Damaged, "Versuch hinter dem Dateiende zu lesen");
     // A byte-order mark names the encoding; without one the text is UTF-8.
     const auto enc = QStringConverter::encodingForData(data);
     QStringDecoder decoder(enc.value_or(QStringConverter::Utf8));

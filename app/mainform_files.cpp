@@ -45,15 +45,18 @@ void TMainForm::EditKVNameDblClick() {
 void TMainForm::SavePar() {
     const std::string name = EditKVName->text().toStdString();
     if (name.empty())
-        throw korvale::Error("Kein Dateiname für das Projekt angegeben.");
+        throw korvale::Error(korvale::ErrorKind::Refused,
+                             "Kein Dateiname für das Projekt angegeben.");
     const QImage& map = ImageViewer1->image();
     if (map.isNull())
-        throw korvale::Error("Keine Kartenkopie vorhanden: das Projekt wurde nicht gespeichert.");
+        throw korvale::Error(korvale::ErrorKind::Refused,
+                             "Keine Kartenkopie vorhanden: das Projekt wurde nicht gespeichert.");
     QByteArray jpeg;
     QBuffer buffer(&jpeg);
     buffer.open(QIODevice::WriteOnly);
     if (!map.save(&buffer, "JPG", 95))
-        throw korvale::Error("Die Kartenkopie lässt sich nicht als JPEG speichern.");
+        throw korvale::Error(korvale::ErrorKind::File,
+                             "Die Kartenkopie lässt sich nicht als JPEG speichern.");
     const std::string data = korvale::EncodeProject(state_);
     korvale::WriteFileAtomic(korvale::ProjectImageName(name),
                              std::string_view(jpeg.constData(), static_cast<size_t>(jpeg.size())));
@@ -75,12 +78,13 @@ bool TMainForm::LoadPar() {
     }
     const QString imagePath = QString::fromStdString(imageName);
     if (!QFileInfo::exists(imagePath))
-        throw korvale::Error("Datei nicht gefunden\n" + imageName);
+        throw korvale::Error(korvale::ErrorKind::File, "Datei nicht gefunden\n" + imageName);
     QImageReader reader(imagePath);
     reader.setDecideFormatFromContent(true);
     const QImage image = reader.read();
     if (image.isNull())
-        throw korvale::Error("Die Kartenkopie " + imageName + " lässt sich nicht lesen.");
+        throw korvale::Error(korvale::ErrorKind::File,
+                             "Die Kartenkopie " + imageName + " lässt sich nicht lesen.");
 
     korvale::ApplyProject(state_, data);
     SetMapCopy(image);

@@ -56,8 +56,9 @@ void TMainForm::DropMapFile(const QString& path) {
     if (format == "png" || format == "jpeg")
         image.load(path, format.constData());
     if (image.isNull())
-        throw korvale::Error("Die Datei \"" + QFileInfo(path).fileName().toStdString() +
-                             "\" ist kein Bild im Format PNG oder JPEG.");
+        throw korvale::Error(korvale::ErrorKind::Refused,
+                             "Die Datei \"" + QFileInfo(path).fileName().toStdString() +
+                                 "\" ist kein Bild im Format PNG oder JPEG.");
     SetMapCopy(image);
 }
 

@@ -35,7 +35,8 @@ const std::string& GroupCode(int code) {
 
 void CheckPhotoBase(double A) {
     if (!(std::isfinite(A) && A > 0)) {
-        throw Error("Der Bildabstand muss größer als 0 m sein (Längsüberdeckung unter 100 %): "
+        throw Error(ErrorKind::Refused,
+                    "Der Bildabstand muss größer als 0 m sein (Längsüberdeckung unter 100 %): "
                     "die DXF-Datei wurde nicht geschrieben.");
     }
 }
@@ -68,13 +69,15 @@ double CheckPictureCount(const State& s, double A) {
         const Ends leg = FlightOrder(s, k);
         const double L = Polar(leg.T[0] - leg.S[0], leg.T[1] - leg.S[1]).s;
         if (!std::isfinite(L)) {
-            throw Error("Ein Flugstreifen hat ungültige Koordinaten: die DXF-Datei wurde nicht "
+            throw Error(ErrorKind::Refused,
+                        "Ein Flugstreifen hat ungültige Koordinaten: die DXF-Datei wurde nicht "
                         "geschrieben.");
         }
         count += L / A + 2;
     }
     if (count > kMaxPictures) {
-        throw Error(Format("Zu viele Bildpositionen (über %d) für den Bildabstand %s m: die "
+        throw Error(ErrorKind::Limit,
+                    Format("Zu viele Bildpositionen (über %d) für den Bildabstand %s m: die "
                            "DXF-Datei wurde nicht geschrieben.",
                            {static_cast<long long>(kMaxPictures), FormatGeneral(A)}));
     }
@@ -87,7 +90,7 @@ void DxfWriter::Check(std::initializer_list<std::string_view> texts,
                       std::initializer_list<double> reals) const {
     if (!open_) {
         // The runtime's message for writing to a file that is not open.
-        throw Error("E/A-Fehler 103");
+        throw Error(ErrorKind::Internal, "E/A-Fehler 103");
     }
     // A line break or a non-ASCII byte in a value would break the group structure or the
     // file's single-byte encoding.
@@ -95,13 +98,15 @@ void DxfWriter::Check(std::initializer_list<std::string_view> texts,
         for (const char ch : text) {
             const auto u = static_cast<unsigned char>(ch);
             if (u < 0x20 || u > 0x7E) {
-                throw Error("DXF: nur druckbare ASCII-Zeichen sind in Texten erlaubt.");
+                throw Error(ErrorKind::Refused,
+                            "DXF: nur druckbare ASCII-Zeichen sind in Texten erlaubt.");
             }
         }
     }
     for (const double v : reals) {
         if (!std::isfinite(v)) {
-            throw Error("DXF: eine Koordinate ist keine endliche Zahl; die DXF-Datei wurde "
+            throw Error(ErrorKind::Refused,
+                        "DXF: eine Koordinate ist keine endliche Zahl; die DXF-Datei wurde "
                         "nicht geschrieben.");
         }
     }

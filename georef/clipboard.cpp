@@ -39,10 +39,10 @@ bool ReadClipboardPoint(State& s, std::string_view text, float xb, float yb) {
         "Die Zwischenablage enthält keine gültige Position: die Breite muss zwischen -90 und "
         "90, die Länge zwischen -180 und 180 Grad liegen.";
     if (!(std::fabs(B) <= 90.0 && std::fabs(L) <= 180.0))
-        throw Error(badPosition);
+        throw Error(ErrorKind::Refused, badPosition);
     const UtmResult u = GeoToUTM(9, EllipsoidA, EllipsoidF, B, L);
     if (!std::isfinite(u.X) || !std::isfinite(u.Y))
-        throw Error(badPosition);
+        throw Error(ErrorKind::Refused, badPosition);
 
     TPt p;
     p.B = B;

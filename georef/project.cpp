@@ -34,11 +34,11 @@ double GetDouble(std::string_view bytes, std::size_t record) {
 }
 
 [[noreturn]] void Damaged(const char* what) {
-    throw Error(std::string("Die Projektdatei ist beschädigt: ") + what);
+    throw Error(ErrorKind::Damaged, std::string("Die Projektdatei ist beschädigt: ") + what);
 }
 
 [[noreturn]] void PastEnd() {
-    throw Error("Versuch hinter dem Dateiende zu lesen");
+    throw Error(ErrorKind::Damaged, "Versuch hinter dem Dateiende zu lesen");
 }
 
 double Finite(double v) {

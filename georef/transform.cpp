@@ -64,7 +64,8 @@ TrafResult TrafPar(State& s) {
     // Q is 0 with fewer than two control points or with all of them on one pixel: then the
     // coefficients are undefined and the old transformation must stay usable.
     if (n < 2 || !(Q > 0))
-        throw Error("Für die Passpunkttransformation werden mindestens zwei Passpunkte an "
+        throw Error(ErrorKind::Refused,
+                    "Für die Passpunkttransformation werden mindestens zwei Passpunkte an "
                     "verschiedenen Positionen benötigt.");
 
     f.A = (S1 + S2) / Q;

@@ -193,9 +193,11 @@ class FieldReader {
     }
 
     [[noreturn]] void Fail(const std::string& message) const {
-        throw Error(message + "\n" +
-                    Format("Zeile %d, Spalte %d (%s)",
-                           {line_, column_, ColumnNames()[static_cast<std::size_t>(column_ - 1)]}));
+        throw Error(
+            ErrorKind::Damaged,
+            message + "\n" +
+                Format("Zeile %d, Spalte %d (%s)",
+                       {line_, column_, ColumnNames()[static_cast<std::size_t>(column_ - 1)]}));
     }
 
     std::string_view rest_;
@@ -221,7 +223,8 @@ TlitchRec ParseRecord(std::string_view line, std::string_view sep, long long lin
     // that would repeat the last value into every remaining column and make up a waypoint.
     const int values = ValueCount(line, sep);
     if (values < kColumns - 1) {
-        throw Error(Format(values == 1 ? "Zeile %d hat %d Wert, ein Litchi-Wegpunkt hat %d."
+        throw Error(ErrorKind::Damaged,
+                    Format(values == 1 ? "Zeile %d hat %d Wert, ein Litchi-Wegpunkt hat %d."
                                        : "Zeile %d hat %d Werte, ein Litchi-Wegpunkt hat %d.",
                            {lineNo, values, kColumns}));
     }
@@ -353,7 +356,7 @@ std::vector<TlitchRec> ParseLitchiCsv(std::string_view bytes) {
     LineSplitter lines(bytes);
     std::string_view header;
     if (!lines.Next(header) || IsBlank(header)) {
-        throw Error("Die Datei enthält keine Kopfzeile.");
+        throw Error(ErrorKind::Damaged, "Die Datei enthält keine Kopfzeile.");
     }
     std::string_view sep;
     if (header.find(';') != std::string_view::npos) {

@@ -91,7 +91,7 @@ double StrToFloat(std::string_view text, char decimalSeparator) {
         }
     }
     if (!anyDigit)
-        throw Error(FloatErrorText(text));
+        throw Error(ErrorKind::Conversion, FloatErrorText(text));
     if (i < end && (text[i] == 'e' || text[i] == 'E')) {
         norm += 'e';
         ++i;
@@ -111,22 +111,22 @@ double StrToFloat(std::string_view text, char decimalSeparator) {
         }
         magnitude += expNeg ? -expValue : expValue;
         if (!expDigit)
-            throw Error(FloatErrorText(text));
+            throw Error(ErrorKind::Conversion, FloatErrorText(text));
     }
     if (i != end)
-        throw Error(FloatErrorText(text));
+        throw Error(ErrorKind::Conversion, FloatErrorText(text));
 
     double v = 0;
     const auto res = std::from_chars(norm.data(), norm.data() + norm.size(), v);
     if (res.ptr != norm.data() + norm.size())
-        throw Error(FloatErrorText(text));
+        throw Error(ErrorKind::Conversion, FloatErrorText(text));
     if (res.ec == std::errc::result_out_of_range) {
         // Too small to represent is zero; too large has no value at all.
         if (magnitude > 0)
-            throw Error(FloatErrorText(text));
+            throw Error(ErrorKind::Conversion, FloatErrorText(text));
         v = norm[0] == '-' ? -0.0 : 0.0;
     } else if (res.ec != std::errc{} || !std::isfinite(v)) {
-        throw Error(FloatErrorText(text));
+        throw Error(ErrorKind::Conversion, FloatErrorText(text));
     }
     return v;
 }
@@ -150,20 +150,20 @@ std::int32_t StrToInt(std::string_view text) {
         i += 2;
     }
     if (i >= text.size())
-        throw Error(IntErrorText(text));
+        throw Error(ErrorKind::Conversion, IntErrorText(text));
     // Accumulate in 64 bits and stop as soon as the 32-bit range is left.
     constexpr long long limit = 2147483648LL; // magnitude of the smallest int32
     long long mag = 0;
     for (; i < text.size(); ++i) {
         const int d = base == 16 ? HexValue(text[i]) : (IsDigit(text[i]) ? text[i] - '0' : -1);
         if (d < 0)
-            throw Error(IntErrorText(text));
+            throw Error(ErrorKind::Conversion, IntErrorText(text));
         mag = mag * base + d;
         if (mag > limit)
-            throw Error(IntErrorText(text));
+            throw Error(ErrorKind::Conversion, IntErrorText(text));
     }
     if (!neg && mag == limit)
-        throw Error(IntErrorText(text));
+        throw Error(ErrorKind::Conversion, IntErrorText(text));
     return static_cast<std::int32_t>(neg ? -mag : mag);
 }
 

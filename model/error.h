@@ -1,4 +1,5 @@
-// The one error type of the core: its text is the German message the window shows.
+// The one error type of the core: its text is the German message the window shows, its kind
+// says what went wrong, so callers and tests can decide without reading the text.
 #pragma once
 
 #include <stdexcept>
@@ -6,9 +7,22 @@
 
 namespace korvale {
 
+enum class ErrorKind {
+    Conversion, // a text that is no number of the expected kind
+    File,       // opening, reading, writing or replacing a file failed
+    Damaged,    // a file was read but its content is not what it must be
+    Refused,    // an input value or state that the operation cannot work with
+    Limit,      // the input would exceed a fixed limit (count, size, range of a number)
+    Internal,   // a programming error: a bad format string, a missing argument
+};
+
 class Error : public std::runtime_error {
   public:
-    explicit Error(const std::string& message) : std::runtime_error(message) {}
+    Error(ErrorKind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
+    ErrorKind kind() const { return kind_; }
+
+  private:
+    ErrorKind kind_;
 };
 
 } // namespace korvale

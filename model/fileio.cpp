@@ -20,13 +20,13 @@ namespace {
     switch (err) {
     case ENOENT:
     case ENOTDIR:
-        throw Error("Datei nicht gefunden");
+        throw Error(ErrorKind::File, "Datei nicht gefunden");
     case EACCES:
     case EPERM:
     case EROFS:
-        throw Error("Dateizugriff verweigert");
+        throw Error(ErrorKind::File, "Dateizugriff verweigert");
     default:
-        throw Error(Format("E/A-Fehler %d", {err}));
+        throw Error(ErrorKind::File, Format("E/A-Fehler %d", {err}));
     }
 }
 

@@ -109,7 +109,7 @@ std::string PadLeft(std::string s, int width) {
 }
 
 [[noreturn]] void BadFormat(std::string_view fmt) {
-    throw Error("Ungültiges Format: '" + std::string(fmt) + "'");
+    throw Error(ErrorKind::Internal, "Ungültiges Format: '" + std::string(fmt) + "'");
 }
 
 } // namespace
@@ -247,7 +247,8 @@ std::string Format(std::string_view fmt, std::initializer_list<FmtArg> args) {
             BadFormat(fmt);
         const char conv = fmt[i++];
         if (next == args.end())
-            throw Error("Zu wenige Argumente für das Format '" + std::string(fmt) + "'");
+            throw Error(ErrorKind::Internal,
+                        "Zu wenige Argumente für das Format '" + std::string(fmt) + "'");
         const FmtArg& a = *next++;
         std::string text;
         switch (conv) {

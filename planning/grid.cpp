@@ -64,9 +64,10 @@ IntersectResult Intersect(double x1, double y1, double x2, double y2, double x3,
 
 void Schnitte(State& s, double Ri, double B) {
     if (!std::isfinite(B) || !(B > 0))
-        throw Error("Der Streifenabstand muss größer als 0 m sein (Querüberdeckung unter 100 %).");
+        throw Error(ErrorKind::Refused,
+                    "Der Streifenabstand muss größer als 0 m sein (Querüberdeckung unter 100 %).");
     if (!std::isfinite(Ri))
-        throw Error("Die Flugrichtung ist keine gültige Zahl.");
+        throw Error(ErrorKind::Refused, "Die Flugrichtung ist keine gültige Zahl.");
 
     const double oldEMin = s.BorderEMin, oldEMax = s.BorderEMax;
     const double oldNMin = s.BorderNMin, oldNMax = s.BorderNMax;
@@ -121,7 +122,8 @@ void Schnitte(State& s, double Ri, double B) {
         if (!((hi - lo) / B + 1.0 <= kMaxGridLines)) {
             s.BorderEMin = oldEMin, s.BorderEMax = oldEMax;
             s.BorderNMin = oldNMin, s.BorderNMax = oldNMax;
-            throw Error("Der Streifenabstand ist für dieses Gebiet zu klein: zu viele Fluglinien.");
+            throw Error(ErrorKind::Limit,
+                        "Der Streifenabstand ist für dieses Gebiet zu klein: zu viele Fluglinien.");
         }
         const auto n = static_cast<long long>(std::trunc(nReal));
         last = 2 * n;

@@ -18,7 +18,7 @@ std::string Rechnen(ParamPageModel& p) {
     // The focal length divides the height: 0 would give an infinite scale and a negative one
     // a footprint of negative size. Refuse both before anything changes.
     if (!(focalMm > 0))
-        throw Error("Die Brennweite c muss größer als 0 mm sein.");
+        throw Error(ErrorKind::Refused, "Die Brennweite c muss größer als 0 mm sein.");
 
     const double c = focalMm / 1000.0;                       // focal length, m
     const double v = p.NumberBoxV.Value() * 1000.0 / 3600.0; // speed, m/s
@@ -32,7 +32,7 @@ std::string Rechnen(ParamPageModel& p) {
     // Numbers each within range may still multiply beyond it; a box would then keep an old
     // value beside new ones, so such inputs are refused as a whole.
     if (!std::isfinite(groundX) || !std::isfinite(groundY) || !std::isfinite(fourPixelsCm))
-        throw Error("Die Kameradaten ergeben keine gültige Bildgröße.");
+        throw Error(ErrorKind::Limit, "Die Kameradaten ergeben keine gültige Bildgröße.");
 
     p.NumberBoxLG.SetValue(groundY);
     p.NumberBoxBG.SetValue(groundX);

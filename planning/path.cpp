@@ -53,7 +53,8 @@ void CalcFlugWeg(State& s, ParamPageModel& p, Overlay& o) {
     const double A = p.NumberBoxA.Value();
     // A photo base of 0 would lay pictures at one spot for ever.
     if (!std::isfinite(A) || !(A > 0))
-        throw Error("Der Bildabstand muss größer als 0 m sein (Längsüberdeckung unter 100 %).");
+        throw Error(ErrorKind::Refused,
+                    "Der Bildabstand muss größer als 0 m sein (Längsüberdeckung unter 100 %).");
     double estimate = 0;
     for (std::size_t k = 0; k < s.FlightSegs.size(); ++k) {
         const Ends e = SegmentEnds(s, k);
@@ -61,7 +62,8 @@ void CalcFlugWeg(State& s, ParamPageModel& p, Overlay& o) {
             estimate += Polar(e.T[0] - e.S[0], e.T[1] - e.S[1]).s / A + 1.0;
     }
     if (!(estimate <= kMaxPictures))
-        throw Error("Der Bildabstand ist für dieses Gebiet zu klein: zu viele Bilder.");
+        throw Error(ErrorKind::Limit,
+                    "Der Bildabstand ist für dieses Gebiet zu klein: zu viele Bilder.");
 
     double path = 0;
     long long pictures = 0;
