@@ -1,8 +1,14 @@
 #include "model/format.h"
 
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <system_error>
 
 #include "model/error.h"
@@ -40,6 +46,200 @@ Digits18 ToDigits18(double v) {
     return out;
 }
 
+// The fast path. Printing 18 exact digits is slow; the shortest text that reads back as the
+// value (at most 17 digits) is several times faster and almost always decides the rounding
+// too: the value, and its 18-digit text, lie so close to the shortest text that only a cut
+// right at a half of the last kept place can come out differently. Those rare cases, and the
+// ones the bound below does not cover, take the exact 18 digits.
+struct Shortest {
+    char d[17];
+    int n;     // number of digits, 1..17; the last one is not 0 (except for a single 0)
+    int exp10; // place of d[0]: 10^exp10
+};
+
+Shortest ToShortest(double a) {
+    char buf[40];
+    const auto res = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific);
+    // The layout is "d[.ddd]e[+-]XX[X]".
+    Shortest s{};
+    const char* p = buf;
+    s.d[s.n++] = *p++;
+    if (*p == '.') {
+        ++p;
+        while (*p != 'e')
+            s.d[s.n++] = *p++;
+    }
+    ++p; // 'e'
+    const bool neg = *p == '-';
+    ++p;
+    int e = 0;
+    for (; p < res.ptr; ++p)
+        e = e * 10 + (*p - '0');
+    s.exp10 = neg ? -e : e;
+    return s;
+}
+
+// True when the shortest text is the double's exact value: a whole number or a binary
+// fraction that fits 53 bits. Then the 18-digit text is the shortest text with zeros behind.
+bool IsExact(const Shortest& s) {
+    std::uint64_t sig = 0;
+    for (int i = 0; i < s.n; ++i)
+        sig = sig * 10 + static_cast<std::uint64_t>(s.d[i] - '0');
+    const int p = s.exp10 - s.n + 1; // value = sig * 10^p
+    constexpr std::uint64_t kLimit = std::uint64_t{1} << 53;
+    if (p >= 0) {
+        // sig * 5^p must fit 53 bits once the factors 2 are gone; 2^p only moves the exponent.
+        for (int i = 0; i < p; ++i) {
+            if (sig > kLimit)
+                return false;
+            sig *= 5;
+        }
+    } else {
+        // sig / 10^q is a binary fraction only when 5^q divides sig.
+        const int q = -p;
+        if (q > 25)
+            return false;
+        std::uint64_t five = 1;
+        for (int i = 0; i < q; ++i)
+            five *= 5;
+        if (sig % five != 0)
+            return false;
+        sig /= five;
+    }
+    while (sig != 0 && (sig & 1) == 0)
+        sig >>= 1;
+    return sig <= kLimit;
+}
+
+// Whether the 18-digit text, cut after k significant digits (0 <= k <= 15), rounds up: 1 yes,
+// 0 no, -1 the shortest text cannot tell. The value lies within half a unit of its last binary
+// place of the shortest text, at most 1.12 * 10^(exp10 - 15) for a normal double, and the
+// 18-digit text within 0.05 * 10^(exp10 - 15) of the value; so both are on the same side of the
+// half of the last kept place as the shortest text unless that text is within
+// 1.2 * 10^(exp10 - 15) of it, which is 1.2 * 10^(n - 16) units of its own last digit.
+int RoundsUp(const Shortest& s, int k) {
+    if (k >= s.n)
+        return 0; // the tail is zero, half a kept place away from any half
+    std::uint64_t tail = 0;
+    std::uint64_t half = 5;
+    for (int i = k; i < s.n; ++i) {
+        tail = tail * 10 + static_cast<std::uint64_t>(s.d[i] - '0');
+        if (i > k)
+            half *= 10;
+    }
+    if (tail == half)
+        return IsExact(s) ? 1 : -1;
+    const std::uint64_t diff = tail > half ? tail - half : half - tail;
+    const std::uint64_t need = s.n <= 15 ? 1 : (s.n == 16 ? 2 : 13);
+    if (diff < need)
+        return -1;
+    return tail > half ? 1 : 0;
+}
+
+// The fast path applies to normal doubles whose shortest text is not a lone 1 (a power of ten
+// may stand for a value just below it, whose 18 digits start one place lower).
+bool FastApplies(const Shortest& s) {
+    return !(s.n == 1 && s.d[0] == '1');
+}
+
+// The first path, for the values files carry (coordinates, heights, angles, speeds): exact
+// integer arithmetic. With |v| = m * 2^-q (m < 2^53), |v| * 10^d is (m * 10^d) / 2^q; its whole
+// part and the remainder decide the rounding exactly, unless the value lies so close to a half
+// that its 18-digit text could land on that half; then, and outside the range of 128 bits,
+// another path decides.
+__extension__ typedef unsigned __int128 U128;
+
+constexpr int kMaxScale = 22; // 10^22 * 2^53 < 2^127
+
+constexpr U128 Pow10(int n) {
+    U128 p = 1;
+    for (int i = 0; i < n; ++i)
+        p *= 10;
+    return p;
+}
+
+constexpr std::uint64_t kPow10_17 = 100'000'000'000'000'000ULL;
+
+// |v| * 10^d rounded to a whole number by the rule of this file, for 0 <= d <= kMaxScale and a
+// normal |v|; false when integers cannot decide it (the result would need more than 17 digits,
+// or the value is within reach of a half).
+bool ScaledRound(double a, int d, std::uint64_t& result) {
+    static constexpr auto pow10 = [] {
+        std::array<U128, kMaxScale + 1> t{};
+        for (int i = 0; i <= kMaxScale; ++i)
+            t[static_cast<std::size_t>(i)] = Pow10(i);
+        return t;
+    }();
+    const auto bits = std::bit_cast<std::uint64_t>(a);
+    const int biased = static_cast<int>(bits >> 52) & 0x7FF;
+    if (biased == 0 || d < 0 || d > kMaxScale)
+        return false;
+    const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+    const int e2 = biased - 1075; // |v| = m * 2^e2
+    const U128 n = static_cast<U128>(m) * pow10[static_cast<std::size_t>(d)];
+    if (e2 >= 0) {
+        // A whole number: exact, no rounding; it must fit 17 digits.
+        if (e2 > 60 || (n >> (127 - e2)) != 0)
+            return false;
+        const U128 whole = n << e2;
+        if (whole >= kPow10_17)
+            return false;
+        result = static_cast<std::uint64_t>(whole);
+        return true;
+    }
+    const int q = -e2;
+    if (q > 126)
+        return false;
+    const U128 whole = n >> q;
+    if (whole >= kPow10_17)
+        return false;
+    const U128 twice = (n & ((U128{1} << q) - 1)) << 1; // twice the remainder, below 2^(q+1)
+    const U128 one = U128{1} << q;
+    result = static_cast<std::uint64_t>(whole);
+    if (twice >= one) {
+        ++result; // at or above the half: its 18-digit text is too
+        return true;
+    }
+    // Most values are far below the half: a quarter of the last place decides at once (the
+    // bound below is at most a fifth of it while the whole part has up to 16 digits).
+    if (one - twice > (one >> 1) && whole < kPow10_17 / 10)
+        return true;
+    // Below the half by (one - twice) / 2^(q+1) of the last place. The 18-digit text is within
+    // 10^(L-18) of that place of the value (L the digits of the whole part); twenty times that
+    // keeps clear of every rounding of the comparison itself.
+    static constexpr double kTenth[18] = {1e-17, 1e-16, 1e-15, 1e-14, 1e-13, 1e-12,
+                                          1e-11, 1e-10, 1e-9,  1e-8,  1e-7,  1e-6,
+                                          1e-5,  1e-4,  1e-3,  1e-2,  1e-1,  1};
+    int L = 0;
+    for (std::uint64_t p = 1; L < 17 && static_cast<std::uint64_t>(whole) >= p; p *= 10)
+        ++L;
+    // gap / 2^(q+1) with the power of two built directly (q + 1 <= 127)
+    const double scale = std::bit_cast<double>(static_cast<std::uint64_t>(1023 - (q + 1)) << 52);
+    const double gap = static_cast<double>(one - twice) * scale;
+    return gap > kTenth[L] * 1.01;
+}
+
+// 10^-22 .. 10^22, exact as doubles up to 10^22 and correctly rounded below 1.
+constexpr double kTenPowers[45] = {1e-22, 1e-21, 1e-20, 1e-19, 1e-18, 1e-17, 1e-16, 1e-15, 1e-14,
+                                   1e-13, 1e-12, 1e-11, 1e-10, 1e-9,  1e-8,  1e-7,  1e-6,  1e-5,
+                                   1e-4,  1e-3,  1e-2,  1e-1,  1,     1e1,   1e2,   1e3,   1e4,
+                                   1e5,   1e6,   1e7,   1e8,   1e9,   1e10,  1e11,  1e12,  1e13,
+                                   1e14,  1e15,  1e16,  1e17,  1e18,  1e19,  1e20,  1e21,  1e22};
+
+// Adds 1 at the last of the n digits; returns true when the carry runs out of the first one
+// (all nines), which the caller handles.
+bool Increment(char* d, int n) {
+    int i = n - 1;
+    while (i >= 0 && d[i] == '9') {
+        d[i] = '0';
+        --i;
+    }
+    if (i < 0)
+        return true;
+    ++d[i];
+    return false;
+}
+
 // Rounds the 18 digits to `keep` significant digits (1..17), half away from zero. Returns the
 // kept digits; a carry out of the first digit shifts the exponent.
 std::string RoundSignificant(const Digits18& dg, int keep, int& exp10) {
@@ -62,24 +262,77 @@ std::string RoundSignificant(const Digits18& dg, int keep, int& exp10) {
     return s;
 }
 
-std::string NonFinite(double v) {
+// 15 significant digits of a finite non-zero value, rounded by the rule of this file, into d;
+// returns the place of d[0].
+int Significant15(double v, char* d) {
+    const double a = std::fabs(v);
+    if (a >= DBL_MIN) {
+        // The place of the first digit from the binary exponent (exact or one too low), then
+        // the scale that leaves 15 digits before the point.
+        const int b = (static_cast<int>(std::bit_cast<std::uint64_t>(a) >> 52) & 0x7FF) - 1023;
+        int e = (b * 78913) >> 18; // floor(b * log10(2)) for |b| < 2^12
+        if (e >= -23 && e <= 21 && a >= kTenPowers[e + 23])
+            ++e;
+        // A misjudged place shows as a result of 14 or 16 digits, which the next path takes.
+        constexpr std::uint64_t kLow = 100'000'000'000'000ULL; // 10^14
+        std::uint64_t r = 0;
+        if (ScaledRound(a, 14 - e, r) && r >= kLow && r <= kLow * 10) {
+            if (r == kLow * 10) {
+                // 999...9.5 rounded up into the next place
+                r = kLow;
+                ++e;
+            }
+            for (int i = 14; i >= 0; --i, r /= 10)
+                d[i] = static_cast<char>('0' + r % 10);
+            return e;
+        }
+        const Shortest s = ToShortest(a);
+        const int up = FastApplies(s) ? RoundsUp(s, 15) : -1;
+        if (up >= 0) {
+            for (int i = 0; i < 15; ++i)
+                d[i] = i < s.n ? s.d[i] : '0';
+            int e2 = s.exp10;
+            if (up == 1 && Increment(d, 15)) {
+                d[0] = '1'; // 999... + 1: the rest is zeros already
+                ++e2;
+            }
+            return e2;
+        }
+    }
+    int e = 0;
+    const std::string s = RoundSignificant(ToDigits18(v), 15, e);
+    s.copy(d, 15);
+    return e;
+}
+
+const char* NonFinite(double v) {
     if (std::isnan(v))
         return "NAN";
     return v < 0 ? "-INF" : "INF";
 }
 
-std::string IntDigits(unsigned long long u) {
-    char buf[24];
-    int n = 0;
-    do {
-        buf[n++] = static_cast<char>('0' + u % 10);
-        u /= 10;
-    } while (u != 0);
-    std::string s;
-    s.reserve(n);
-    while (n > 0)
-        s.push_back(buf[--n]);
-    return s;
+// Decimal digits of u at the end of buf (which ends at `end`); returns their start.
+char* IntDigits(unsigned long long u, char* end) {
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930"
+        "31323334353637383940414243444546474849505152535455565758596061"
+        "6263646566676869707172737475767778798081828384858687888990919293"
+        "949596979899";
+    char* p = end;
+    while (u >= 100) {
+        const auto pair = static_cast<std::size_t>(u % 100) * 2;
+        u /= 100;
+        *--p = kPairs[pair + 1];
+        *--p = kPairs[pair];
+    }
+    if (u >= 10) {
+        const auto pair = static_cast<std::size_t>(u) * 2;
+        *--p = kPairs[pair + 1];
+        *--p = kPairs[pair];
+    } else {
+        *--p = static_cast<char>('0' + u);
+    }
+    return p;
 }
 
 std::string HexDigits(unsigned long long u, bool upper) {
@@ -92,80 +345,209 @@ std::string HexDigits(unsigned long long u, bool upper) {
     return s;
 }
 
-std::string FormatInt(long long v, int minDigits) {
+// Collects the text of one Format call in a small buffer and hands it to the output string in
+// large pieces: appending a few characters at a time to a string costs more than the
+// conversion of the number itself.
+class Sink {
+  public:
+    explicit Sink(std::string& out) : out_(out) {}
+    Sink(const Sink&) = delete;
+    Sink& operator=(const Sink&) = delete;
+
+    void Put(char c) {
+        if (n_ == kSize)
+            Flush();
+        buf_[n_++] = c;
+    }
+    void Append(const char* p, std::size_t k) {
+        if (n_ + k > kSize) {
+            Flush();
+            if (k > kSize) {
+                out_.append(p, k);
+                return;
+            }
+        }
+        std::memcpy(buf_ + n_, p, k);
+        n_ += k;
+    }
+    void Append(std::string_view text) { Append(text.data(), text.size()); }
+    void Fill(std::size_t k, char c) {
+        while (k > 0) {
+            if (n_ == kSize)
+                Flush();
+            const std::size_t step = k < kSize - n_ ? k : kSize - n_;
+            std::memset(buf_ + n_, c, step);
+            n_ += step;
+            k -= step;
+        }
+    }
+    // Room for k characters written directly, or nullptr when k does not fit the buffer.
+    char* Room(std::size_t k) {
+        if (k > kSize)
+            return nullptr;
+        if (n_ + k > kSize)
+            Flush();
+        char* p = buf_ + n_;
+        n_ += k;
+        return p;
+    }
+    void Flush() {
+        out_.append(buf_, n_);
+        n_ = 0;
+    }
+
+  private:
+    static constexpr std::size_t kSize = 256;
+    std::string& out_;
+    char buf_[kSize];
+    std::size_t n_ = 0;
+};
+
+void AppendPadded(Sink& out, std::string_view text, int width) {
+    if (width > 0 && static_cast<int>(text.size()) < width)
+        out.Fill(static_cast<std::size_t>(width) - text.size(), ' ');
+    out.Append(text);
+}
+
+void AppendInt(Sink& out, long long v, int minDigits, int width) {
+    char buf[24];
+    char* const end = buf + sizeof buf;
     const bool neg = v < 0;
     const unsigned long long u =
         neg ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
-    std::string s = IntDigits(u);
-    if (static_cast<int>(s.size()) < minDigits)
-        s.insert(0, static_cast<std::size_t>(minDigits) - s.size(), '0');
-    return neg ? "-" + s : s;
+    const char* p = IntDigits(u, end);
+    const int digits = static_cast<int>(end - p);
+    const int zeros = minDigits > digits ? minDigits - digits : 0;
+    const int len = digits + zeros + (neg ? 1 : 0);
+    if (width > len)
+        out.Fill(static_cast<std::size_t>(width - len), ' ');
+    if (neg)
+        out.Put('-');
+    out.Fill(static_cast<std::size_t>(zeros), '0');
+    out.Append(p, static_cast<std::size_t>(digits));
 }
 
-std::string PadLeft(std::string s, int width) {
-    if (width > 0 && static_cast<int>(s.size()) < width)
-        s.insert(0, static_cast<std::size_t>(width) - s.size(), ' ');
-    return s;
-}
-
-[[noreturn]] void BadFormat(std::string_view fmt) {
-    throw Error(ErrorKind::Internal, "Ungültiges Format: '" + std::string(fmt) + "'");
-}
-
-} // namespace
-
-std::string FormatFixed(double v, int decimals) {
-    if (!std::isfinite(v))
-        return NonFinite(v);
-    if (decimals < 0)
-        decimals = 0;
-    // The written digits, as the integer |v| * 10^decimals.
-    std::string kept;
-    if (v != 0) {
-        const Digits18 dg = ToDigits18(v);
-        const int k = dg.exp10 + decimals + 1; // digits at or above the last written place
-        if (k >= 18) {
-            kept.assign(dg.d, dg.d + 18);
-            kept.append(static_cast<std::size_t>(k - 18), '0');
-        } else if (k >= 0) {
-            kept.assign(dg.d, dg.d + k);
-            if (dg.d[k] >= '5') {
-                int i = k - 1;
-                while (i >= 0 && kept[i] == '9') {
-                    kept[i] = '0';
-                    --i;
-                }
-                if (i >= 0)
-                    ++kept[i];
-                else
-                    kept.insert(kept.begin(), '1');
-            }
+// Writes the fixed-point text whose digits are `kept` (the integer |v| * 10^decimals): zeros
+// in front so that one digit stands before the point, the point before the last `decimals`
+// digits, a minus sign unless everything is zero ("-0.00" would only make a reader wonder
+// whether something is wrong), right-aligned in `width`.
+void AppendFixedText(Sink& out, std::string_view kept, int decimals, bool neg, int width) {
+    const auto dec = static_cast<std::size_t>(decimals);
+    const std::size_t total = kept.size() > dec ? kept.size() : dec + 1;
+    bool zero = true;
+    for (const char c : kept) {
+        if (c != '0') {
+            zero = false;
+            break;
         }
     }
-    // Leading zeros so that at least one digit stands before the point.
-    if (static_cast<int>(kept.size()) < decimals + 1)
-        kept.insert(0, static_cast<std::size_t>(decimals + 1) - kept.size(), '0');
-    if (decimals > 0)
-        kept.insert(kept.size() - static_cast<std::size_t>(decimals), 1, '.');
-    // A value that rounds to zero is written without a sign: "-0.00" would only make a reader
-    // wonder whether something is wrong.
-    const bool allZero = kept.find_first_not_of("0.") == std::string::npos;
-    if (v < 0 && !allZero)
-        kept.insert(kept.begin(), '-');
+    const bool sign = neg && !zero;
+    const std::size_t len = (sign ? 1 : 0) + total + (dec > 0 ? 1 : 0);
+    if (width > 0 && len < static_cast<std::size_t>(width))
+        out.Fill(static_cast<std::size_t>(width) - len, ' ');
+    // The digits are `zeros` zeros and then `kept`; the point goes after `whole` of them.
+    const std::size_t zeros = total - kept.size();
+    const std::size_t whole = total - dec;
+    char* p = out.Room(len);
+    if (p == nullptr) {
+        // A very long text (a huge value, many decimals) goes piece by piece.
+        if (sign)
+            out.Put('-');
+        for (std::size_t i = 0; i < total; ++i) {
+            if (i == whole)
+                out.Put('.');
+            out.Put(i < zeros ? '0' : kept[i - zeros]);
+        }
+        return;
+    }
+    if (sign)
+        *p++ = '-';
+    for (std::size_t i = 0; i < total; ++i) {
+        if (i == whole)
+            *p++ = '.';
+        *p++ = i < zeros ? '0' : kept[i - zeros];
+    }
+}
+
+// The kept digits by the exact 18-digit text, for the values the fast path leaves.
+std::string FixedDigitsExact(double v, int decimals) {
+    std::string kept;
+    const Digits18 dg = ToDigits18(v);
+    const int k = dg.exp10 + decimals + 1; // digits at or above the last written place
+    if (k >= 18) {
+        kept.assign(dg.d, dg.d + 18);
+        kept.append(static_cast<std::size_t>(k - 18), '0');
+    } else if (k >= 0) {
+        kept.assign(dg.d, dg.d + k);
+        if (dg.d[k] >= '5') {
+            if (Increment(kept.data(), k))
+                kept.insert(kept.begin(), '1');
+        }
+    }
     return kept;
 }
 
-std::string FormatGeneral(double v) {
+void AppendFixed(Sink& out, double v, int decimals, int width) {
+    if (!std::isfinite(v)) {
+        AppendPadded(out, NonFinite(v), width);
+        return;
+    }
+    if (decimals < 0)
+        decimals = 0;
+    const bool neg = v < 0;
+    if (v == 0) {
+        AppendFixedText(out, {}, decimals, false, width);
+        return;
+    }
+    const double a = std::fabs(v);
+    std::uint64_t r = 0;
+    if (ScaledRound(a, decimals, r)) {
+        char buf[20];
+        char* const end = buf + sizeof buf;
+        const char* p = r == 0 ? end : IntDigits(r, end);
+        AppendFixedText(out, std::string_view(p, static_cast<std::size_t>(end - p)), decimals, neg,
+                        width);
+        return;
+    }
+    if (a >= DBL_MIN && decimals <= 30) {
+        const Shortest s = ToShortest(a);
+        const int k = s.exp10 + decimals + 1;
+        if (FastApplies(s) && k <= 15) {
+            if (k < 0) {
+                AppendFixedText(out, {}, decimals, neg, width);
+                return;
+            }
+            const int up = RoundsUp(s, k);
+            if (up >= 0) {
+                char buf[17];
+                char* d = buf + 1; // buf[0] takes a carry out of the first digit
+                for (int i = 0; i < k; ++i)
+                    d[i] = i < s.n ? s.d[i] : '0';
+                std::size_t n = static_cast<std::size_t>(k);
+                if (up == 1 && Increment(d, k)) {
+                    *--d = '1';
+                    ++n;
+                }
+                AppendFixedText(out, std::string_view(d, n), decimals, neg, width);
+                return;
+            }
+        }
+    }
+    AppendFixedText(out, FixedDigitsExact(v, decimals), decimals, neg, width);
+}
+
+std::string GeneralText(double v) {
     if (!std::isfinite(v))
         return NonFinite(v);
     if (v == 0)
         return "0";
-    int e = 0;
-    std::string s = RoundSignificant(ToDigits18(v), 15, e);
-    while (s.size() > 1 && s.back() == '0')
-        s.pop_back();
+    char d[15];
+    const int e = Significant15(v, d);
+    int n = 15;
+    while (n > 1 && d[n - 1] == '0')
+        --n;
+    const std::string_view s(d, static_cast<std::size_t>(n));
     std::string out = v < 0 ? "-" : "";
-    const int n = static_cast<int>(s.size());
     if (e >= -5 && e < 15) {
         if (e < 0) {
             out += "0.";
@@ -187,40 +569,77 @@ std::string FormatGeneral(double v) {
         out += s.substr(1);
     }
     out += e < 0 ? "E-" : "E+";
-    out += FormatInt(e < 0 ? -e : e, 2);
+    Sink sink(out);
+    AppendInt(sink, e < 0 ? -e : e, 2, 0);
+    sink.Flush();
     return out;
+}
+
+[[noreturn]] void BadFormat(std::string_view fmt) {
+    throw Error(ErrorKind::Internal, "Ungültiges Format: '" + std::string(fmt) + "'");
+}
+
+} // namespace
+
+std::string FormatFixed(double v, int decimals) {
+    std::string out;
+    Sink sink(out);
+    AppendFixed(sink, v, decimals, 0);
+    sink.Flush();
+    return out;
+}
+
+std::string FormatGeneral(double v) {
+    return GeneralText(v);
 }
 
 std::string FormatDxfReal(double v) {
-    if (!std::isfinite(v))
-        return PadLeft(NonFinite(v), 23);
-    std::string out(1, std::signbit(v) && v != 0 ? '-' : ' ');
-    std::string s = "000000000000000";
+    if (!std::isfinite(v)) {
+        std::string out;
+        Sink sink(out);
+        AppendPadded(sink, NonFinite(v), 23);
+        sink.Flush();
+        return out;
+    }
+    // sign, digit, '.', 14 digits, 'E', exponent sign, 4 exponent digits
+    std::string out(23, '0');
+    out[0] = std::signbit(v) && v != 0 ? '-' : ' ';
+    char d[15];
     int e = 0;
     if (v != 0)
-        s = RoundSignificant(ToDigits18(v), 15, e);
-    out += s[0];
-    out += '.';
-    out += s.substr(1);
-    out += e < 0 ? "E-" : "E+";
-    out += FormatInt(e < 0 ? -e : e, 4);
+        e = Significant15(v, d);
+    else
+        std::fill(d, d + 15, '0');
+    out[1] = d[0];
+    out[2] = '.';
+    std::copy(d + 1, d + 15, out.begin() + 3);
+    out[17] = 'E';
+    out[18] = e < 0 ? '-' : '+';
+    int x = e < 0 ? -e : e;
+    for (int i = 22; i >= 19; --i, x /= 10)
+        out[static_cast<std::size_t>(i)] = static_cast<char>('0' + x % 10);
     return out;
 }
 
-std::string Format(std::string_view fmt, std::initializer_list<FmtArg> args) {
-    std::string out;
+void FormatAppend(std::string& out, std::string_view fmt, std::initializer_list<FmtArg> args) {
+    Sink sink(out);
     auto next = args.begin();
     std::size_t i = 0;
     while (i < fmt.size()) {
-        const char ch = fmt[i++];
-        if (ch != '%') {
-            out += ch;
+        // Plain text up to the next '%' in one piece.
+        if (fmt[i] != '%') {
+            std::size_t stop = i + 1;
+            while (stop < fmt.size() && fmt[stop] != '%')
+                ++stop;
+            sink.Append(fmt.data() + i, stop - i);
+            i = stop;
             continue;
         }
+        ++i;
         if (i >= fmt.size())
             BadFormat(fmt);
         if (fmt[i] == '%') {
-            out += '%';
+            sink.Put('%');
             ++i;
             continue;
         }
@@ -250,14 +669,13 @@ std::string Format(std::string_view fmt, std::initializer_list<FmtArg> args) {
             throw Error(ErrorKind::Internal,
                         "Zu wenige Argumente für das Format '" + std::string(fmt) + "'");
         const FmtArg& a = *next++;
-        std::string text;
         switch (conv) {
         case 'd':
         case 'D':
             if (a.kind == FmtArg::Kind::Int)
-                text = FormatInt(a.i, prec);
+                AppendInt(sink, a.i, prec, width);
             else if (a.kind == FmtArg::Kind::Float)
-                text = FormatFixed(a.d, 0);
+                AppendFixed(sink, a.d, 0, width);
             else
                 BadFormat(fmt);
             break;
@@ -265,37 +683,50 @@ std::string Format(std::string_view fmt, std::initializer_list<FmtArg> args) {
         case 'F': {
             const int dec = prec < 0 ? 2 : prec;
             if (a.kind == FmtArg::Kind::Int)
-                text = FormatFixed(static_cast<double>(a.i), dec);
+                AppendFixed(sink, static_cast<double>(a.i), dec, width);
             else if (a.kind == FmtArg::Kind::Float)
-                text = FormatFixed(a.d, dec);
+                AppendFixed(sink, a.d, dec, width);
             else
                 BadFormat(fmt);
             break;
         }
         case 'x':
-        case 'X':
+        case 'X': {
             if (a.kind != FmtArg::Kind::Int)
                 BadFormat(fmt);
-            text = HexDigits(static_cast<unsigned long long>(a.i), conv == 'X');
+            std::string text = HexDigits(static_cast<unsigned long long>(a.i), conv == 'X');
             if (prec > 0 && static_cast<int>(text.size()) < prec)
                 text.insert(0, static_cast<std::size_t>(prec) - text.size(), '0');
+            AppendPadded(sink, text, width);
             break;
+        }
         case 's':
-        case 'S':
-            if (a.kind == FmtArg::Kind::Str)
+        case 'S': {
+            std::string text;
+            if (a.kind == FmtArg::Kind::Str) {
                 text = std::string(a.s);
-            else if (a.kind == FmtArg::Kind::Int)
-                text = FormatInt(a.i, 0);
-            else
-                text = FormatGeneral(a.d);
+            } else if (a.kind == FmtArg::Kind::Int) {
+                Sink digits(text);
+                AppendInt(digits, a.i, 0, 0);
+                digits.Flush();
+            } else {
+                text = GeneralText(a.d);
+            }
             if (prec >= 0 && static_cast<int>(text.size()) > prec)
                 text.resize(static_cast<std::size_t>(prec));
+            AppendPadded(sink, text, width);
             break;
+        }
         default:
             BadFormat(fmt);
         }
-        out += PadLeft(std::move(text), width);
     }
+    sink.Flush();
+}
+
+std::string Format(std::string_view fmt, std::initializer_list<FmtArg> args) {
+    std::string out;
+    FormatAppend(out, fmt, args);
     return out;
 }
 

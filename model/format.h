@@ -44,6 +44,10 @@ struct FmtArg {
 // Throws korvale::Error on a malformed format or too few arguments.
 std::string Format(std::string_view fmt, std::initializer_list<FmtArg> args);
 
+// Format, appending to `out` instead of returning a new text: writers of long files build them
+// without a temporary text per line. On an error `out` may hold part of the text.
+void FormatAppend(std::string& out, std::string_view fmt, std::initializer_list<FmtArg> args);
+
 // Fixed-point text of v with `decimals` places (the rounding above), no width.
 std::string FormatFixed(double v, int decimals);
 

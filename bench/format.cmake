@@ -1,0 +1,2 @@
+add_executable(bench_format ${CMAKE_CURRENT_LIST_DIR}/format.cpp)
+target_link_libraries(bench_format PRIVATE korvale_model benchmark::benchmark)

@@ -1,0 +1,125 @@
+// The number formatter alone: the notations of the Litchi CSV and the DXF file on the values
+// they carry, per number; beside each, the exact 18-digit formatter the fast path replaced (the
+// reference copy of the tests), measured in the same run.
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "model/format.h"
+#include "tests/model/format_reference.h"
+
+namespace {
+
+using namespace korvale;
+
+// Latitudes and eastings as the files carry them (single-precision latitudes widened), with a
+// share of whole numbers and zeros as the action columns hold them.
+std::vector<double> Values() {
+    std::mt19937_64 rng(1);
+    std::uniform_real_distribution<double> lat(47, 49), east(32'500'000, 32'520'000);
+    std::vector<double> v;
+    for (int i = 0; i < 4096; ++i) {
+        switch (i % 4) {
+        case 0:
+            v.push_back(static_cast<double>(static_cast<float>(lat(rng))));
+            break;
+        case 1:
+            v.push_back(east(rng));
+            break;
+        case 2:
+            v.push_back(static_cast<double>(i % 200) - 90);
+            break;
+        default:
+            v.push_back(0);
+        }
+    }
+    return v;
+}
+
+template <bool Reference> void Run(benchmark::State& state, const char* fmt) {
+    const std::vector<double> values = Values();
+    std::string out;
+    for (auto _ : state) {
+        out.clear();
+        for (const double v : values) {
+            if constexpr (Reference)
+                out += reference::Format(fmt, {v});
+            else
+                FormatAppend(out, fmt, {v});
+        }
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * values.size()));
+}
+
+void BM_Fixed_10_6(benchmark::State& state) {
+    Run<false>(state, "%10.6f,");
+}
+BENCHMARK(BM_Fixed_10_6);
+
+void BM_Fixed_10_6_Reference(benchmark::State& state) {
+    Run<true>(state, "%10.6f,");
+}
+BENCHMARK(BM_Fixed_10_6_Reference);
+
+void BM_Fixed_4(benchmark::State& state) {
+    Run<false>(state, "%4f,");
+}
+BENCHMARK(BM_Fixed_4);
+
+void BM_Fixed_4_Reference(benchmark::State& state) {
+    Run<true>(state, "%4f,");
+}
+BENCHMARK(BM_Fixed_4_Reference);
+
+void BM_Integer_5d(benchmark::State& state) {
+    std::string out;
+    for (auto _ : state) {
+        out.clear();
+        for (int i = 0; i < 4096; ++i)
+            FormatAppend(out, "%5d,", {i - 2048});
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * 4096));
+}
+BENCHMARK(BM_Integer_5d);
+
+template <bool Reference> void DxfReals(benchmark::State& state) {
+    const std::vector<double> values = Values();
+    std::string out;
+    for (auto _ : state) {
+        out.clear();
+        for (const double v : values)
+            out += Reference ? reference::FormatDxfReal(v) : FormatDxfReal(v);
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * values.size()));
+}
+
+void BM_DxfReal(benchmark::State& state) {
+    DxfReals<false>(state);
+}
+BENCHMARK(BM_DxfReal);
+
+void BM_DxfReal_Reference(benchmark::State& state) {
+    DxfReals<true>(state);
+}
+BENCHMARK(BM_DxfReal_Reference);
+
+void BM_General(benchmark::State& state) {
+    const std::vector<double> values = Values();
+    std::size_t n = 0;
+    for (auto _ : state) {
+        for (const double v : values)
+            n += FormatGeneral(v).size();
+        benchmark::DoNotOptimize(n);
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * values.size()));
+}
+BENCHMARK(BM_General);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,162 @@
+// The formatter's fast path must write every byte as the exact 18-digit formatter before it
+// did: a sweep of random and chosen values through every notation the system writes, compared
+// with the reference copy of that formatter.
+#include <bit>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "model/format.h"
+#include "tests/model/format_reference.h"
+
+using namespace korvale;
+
+namespace {
+
+// Every notation of the files, the protocol and the status line, and a few wider ones.
+const char* const kFloatFormats[] = {"%4d",    "%6.2f", "%10.6f", "%4f",   "%s",    "%10.3f",
+                                     "%10.4f", "%5.1f", "%4.0f",  "%.0f",  "%.1f",  "%.2f",
+                                     "%.3f",   "%.4f",  "%.8f",   "%.12f", "%.15f", "%.20f",
+                                     "%d",     "%2d",   "%5d",    "%f",    "%.30f", "%.40f"};
+
+struct Mismatch {
+    std::string what;
+};
+
+void Compare(double v, std::vector<Mismatch>& bad) {
+    auto check = [&](const std::string& got, const std::string& want, const char* how) {
+        if (got != want && bad.size() < 20)
+            bad.push_back({std::string(how) + " of " + reference::FormatGeneral(v) + " (bits " +
+                           Format("%x", {static_cast<long long>(std::bit_cast<std::uint64_t>(v))}) +
+                           "): '" + got + "' instead of '" + want + "'"});
+    };
+    for (const char* f : kFloatFormats)
+        check(Format(f, {v}), reference::Format(f, {v}), f);
+    check(FormatGeneral(v), reference::FormatGeneral(v), "general");
+    check(FormatDxfReal(v), reference::FormatDxfReal(v), "DXF real");
+    check(FormatFixed(v, 6), reference::FormatFixed(v, 6), "fixed 6");
+}
+
+void ExpectNoMismatch(const std::vector<Mismatch>& bad) {
+    for (const Mismatch& m : bad)
+        ADD_FAILURE() << m.what;
+}
+
+} // namespace
+
+TEST(FormatIdentity, RandomBitPatterns) {
+    std::mt19937_64 rng(20261210);
+    std::vector<Mismatch> bad;
+    for (int i = 0; i < 50000; ++i)
+        Compare(std::bit_cast<double>(rng()), bad);
+    ExpectNoMismatch(bad);
+}
+
+TEST(FormatIdentity, DecimalsNearRoundingTies) {
+    // Values typed with a few decimals lie on or next to the halves the notations cut at:
+    // x.xx5, its neighbouring doubles, and single-precision values widened as the waypoints are.
+    std::mt19937_64 rng(7);
+    std::uniform_int_distribution<long long> digits(0, 99999999);
+    std::uniform_int_distribution<int> places(0, 8);
+    std::vector<Mismatch> bad;
+    for (int i = 0; i < 25000; ++i) {
+        const double scale = std::pow(10.0, places(rng));
+        const double half = (static_cast<double>(digits(rng)) + 0.5) / scale;
+        for (double v : {half, std::nextafter(half, 0.0), std::nextafter(half, 1e300), -half,
+                         static_cast<double>(static_cast<float>(half))})
+            Compare(v, bad);
+    }
+    // Coordinates as the files carry them: latitudes, longitudes, UTM eastings with the zone.
+    std::uniform_real_distribution<double> lat(-90, 90), east(32'300'000, 32'700'000);
+    for (int i = 0; i < 10000; ++i) {
+        Compare(lat(rng), bad);
+        Compare(static_cast<double>(static_cast<float>(lat(rng))), bad);
+        Compare(east(rng), bad);
+    }
+    ExpectNoMismatch(bad);
+}
+
+TEST(FormatIdentity, ExtremesPowersAndSpecialValues) {
+    std::vector<Mismatch> bad;
+    const double special[] = {0.0,
+                              -0.0,
+                              DBL_MIN,
+                              -DBL_MIN,
+                              DBL_MAX,
+                              -DBL_MAX,
+                              DBL_TRUE_MIN,
+                              std::nextafter(DBL_MIN, 0.0),
+                              static_cast<double>(FLT_MAX),
+                              static_cast<double>(FLT_MIN),
+                              std::numeric_limits<double>::quiet_NaN(),
+                              std::numeric_limits<double>::infinity(),
+                              -std::numeric_limits<double>::infinity(),
+                              0.1,
+                              0.3,
+                              1.005,
+                              2.5,
+                              0.125,
+                              999.995,
+                              9.9995,
+                              0.49999999999999994,
+                              9.999999999999999,
+                              999999999999999.9,
+                              1e15,
+                              1e16,
+                              1e17,
+                              1e18,
+                              1e22,
+                              1e23,
+                              123456789012345678.0,
+                              4503599627370496.5,
+                              9007199254740993.0};
+    for (double v : special)
+        Compare(v, bad);
+    // Every power of ten and of two, their neighbours, and nines just below a power of ten.
+    for (int e = -324; e <= 308; ++e) {
+        const double p = std::pow(10.0, e);
+        for (double v : {p, std::nextafter(p, 0.0), std::nextafter(p, 1e308), -p, 9.5 * p, 0.95 * p,
+                         0.995 * p, 0.9999995 * p})
+            Compare(v, bad);
+    }
+    for (int e = -1074; e <= 1023; ++e) {
+        const double p = std::ldexp(1.0, e);
+        for (double v : {p, std::nextafter(p, 0.0), std::nextafter(p, 1e308), 1.5 * p})
+            Compare(v, bad);
+    }
+    ExpectNoMismatch(bad);
+}
+
+TEST(FormatIdentity, IntegersTextsAndMixedLinesAsBefore) {
+    const long long ints[] = {0,
+                              1,
+                              -1,
+                              7,
+                              -123,
+                              12345,
+                              2147483647,
+                              -2147483647 - 1,
+                              4294967296LL,
+                              std::numeric_limits<long long>::min(),
+                              std::numeric_limits<long long>::max()};
+    for (long long i : ints) {
+        for (const char* f :
+             {"%d", "%4d", "%2d", "%5d", "%.3d", "%x", "%4X", "%s", "%f", "%4.0f", "%10.6f"})
+            EXPECT_EQ(Format(f, {i}), reference::Format(f, {i})) << f << " " << i;
+    }
+    EXPECT_EQ(Format("%6s|%.2s|%s|100%%", {"ab", "abc", 0.1}),
+              reference::Format("%6s|%.2s|%s|100%%", {"ab", "abc", 0.1}));
+    const std::string line = "%10.6f,%10.6f,%10.3f,%10.4f,%5.1f,%10.4f,%2d,%5.1f,";
+    const std::initializer_list<FmtArg> args = {48.1234567, -11.5, 60.0, 270.0,
+                                                0.0,        -0.0,  1,    -90.0};
+    EXPECT_EQ(Format(line, args), reference::Format(line, args));
+    std::string appended = "x";
+    FormatAppend(appended, "%d,%4f,", {-1, 1500.0});
+    EXPECT_EQ(appended, "x-1,1500.00,");
+}
