@@ -3,9 +3,13 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <random>
+#include <set>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,18 +20,66 @@
 namespace korvale {
 namespace {
 
-[[noreturn]] void ThrowErrno(int err) {
+enum class Op { Read, Write };
+
+// What an error number means for the file at hand, and what the user can do about it.
+std::string Cause(int err, Op op) {
+    const bool write = op == Op::Write;
+    switch (err) {
+    case ENOSPC:
+        return "Kein Platz auf dem Datenträger";
+    case EDQUOT:
+        return "Das Speicherkontingent auf dem Datenträger ist erschöpft";
+    case EISDIR:
+        return write ? "Ein Ordner kann nicht als Datei geschrieben werden"
+                     : "Ein Ordner kann nicht als Datei gelesen werden";
+    case ENAMETOOLONG:
+        return "Der Dateiname ist zu lang";
+    case EROFS:
+        return "Der Datenträger ist schreibgeschützt";
+    case EACCES:
+    case EPERM:
+        return write ? "Keine Schreibberechtigung für die Datei oder ihren Ordner"
+                     : "Keine Leseberechtigung für die Datei";
+    case ENOENT:
+        return write ? "Der Ordner existiert nicht" : "Die Datei oder ihr Ordner existiert nicht";
+    case ENOTDIR:
+        return "Ein Teil des Pfades ist kein Ordner";
+    case EFBIG:
+        return "Die Datei ist zu groß für den Datenträger";
+    case EIO:
+        return "Der Datenträger meldet einen Ein-/Ausgabefehler";
+    case EMFILE:
+    case ENFILE:
+        return "Zu viele offene Dateien";
+    default:
+        return write ? "Die Datei konnte nicht geschrieben werden"
+                     : "Die Datei konnte nicht gelesen werden";
+    }
+}
+
+// The system's message as the first line, the file and the cause as the second.
+[[noreturn]] void ThrowFile(int err, Op op, const std::string& path) {
+    std::string first;
     switch (err) {
     case ENOENT:
     case ENOTDIR:
-        throw Error(ErrorKind::File, "Datei nicht gefunden");
+        first = "Datei nicht gefunden";
+        break;
     case EACCES:
     case EPERM:
     case EROFS:
-        throw Error(ErrorKind::File, "Dateizugriff verweigert");
+        first = "Dateizugriff verweigert";
+        break;
     default:
-        throw Error(ErrorKind::File, Format("E/A-Fehler %d", {err}));
+        first = Format("E/A-Fehler %d", {err});
     }
+    throw Error(ErrorKind::File, first + "\n" + Cause(err, op) + ": " + path);
+}
+
+FileSystemCalls& Calls() {
+    static FileSystemCalls calls = SystemFileCalls();
+    return calls;
 }
 
 // Closes the descriptor on every path out of a function.
@@ -38,12 +90,12 @@ class Fd {
     Fd& operator=(const Fd&) = delete;
     ~Fd() {
         if (fd_ >= 0)
-            ::close(fd_);
+            Calls().close(fd_);
     }
     int get() const { return fd_; }
     // Closes now and reports the error of the close itself (a delayed write error shows here).
     int close() {
-        const int r = ::close(fd_);
+        const int r = Calls().close(fd_);
         fd_ = -1;
         return r;
     }
@@ -61,6 +113,11 @@ std::string FolderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
+std::string NameOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 // A symbolic link is replaced where it points to, so the link itself survives the save.
 std::string ResolveTarget(const std::string& path) {
     struct stat st {};
@@ -72,77 +129,188 @@ std::string ResolveTarget(const std::string& path) {
     return path;
 }
 
-std::string TempName(const std::string& target) {
-    static std::atomic<unsigned> counter{0};
-    thread_local std::mt19937_64 rng{std::random_device{}()};
-    const auto slash = target.rfind('/');
-    const std::string dir = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    const unsigned long long r =
-        rng() ^ (static_cast<unsigned long long>(::getpid()) << 20) ^ counter.fetch_add(1);
-    return dir + "." + name + "." + Format("%x", {static_cast<long long>(r & 0xFFFFFFFFFFFF)});
+std::uint32_t NameHash(std::string_view name) {
+    std::uint32_t h = 2166136261u; // FNV-1a
+    for (const char c : name) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 16777619u;
+    }
+    return h;
 }
 
-} // namespace
+// The start of every temporary name of `target`: ".<stem>~<hash>.".
+std::string TemporaryPrefix(const std::string& target) {
+    const std::string name = NameOf(target);
+    // The stem only helps a person see whose file it is; it is cut at a character boundary so
+    // that the temporary name stays valid UTF-8 where the file's name is.
+    std::size_t cut = name.size() < 32 ? name.size() : 32;
+    while (cut > 0 && cut < name.size() && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+        --cut;
+    return "." + name.substr(0, cut) + "~" +
+           Format("%.8x", {static_cast<long long>(NameHash(name))}) + ".";
+}
 
-void WriteFileAtomic(const std::string& path, std::string_view bytes) {
-    const std::string target = ResolveTarget(path);
+unsigned RandomNumber() {
+    static std::atomic<unsigned> counter{0};
+    thread_local std::mt19937 rng{std::random_device{}()};
+    return static_cast<unsigned>(rng()) ^ (counter.fetch_add(1) * 2654435761u);
+}
 
-    struct stat old {};
-    const bool existed = ::stat(target.c_str(), &old) == 0;
-    if (existed && S_ISDIR(old.st_mode))
-        ThrowErrno(EISDIR);
-    // The rename would replace a write-protected file as easily as any other; the user who
-    // protected it expects it to be refused like a direct write.
-    if (existed && ::access(target.c_str(), W_OK) != 0)
-        ThrowErrno(errno);
+// Whether `entry` (a name in the target's folder) is a temporary file of the target made by a
+// process that no longer runs; only such files are removed.
+bool IsLeftover(const std::string& entry, const std::string& prefix) {
+    if (entry.size() <= prefix.size() || entry.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    const std::string_view rest = std::string_view(entry).substr(prefix.size());
+    // "<pid>.<8 hex digits>.tmp"
+    std::size_t i = 0;
+    long long pid = 0;
+    while (i < rest.size() && rest[i] >= '0' && rest[i] <= '9' && i < 10)
+        pid = pid * 10 + (rest[i++] - '0');
+    if (i == 0 || rest.size() != i + 1 + 8 + 4 || rest[i] != '.' || rest.substr(i + 9) != ".tmp")
+        return false;
+    for (std::size_t k = i + 1; k < i + 9; ++k) {
+        const char c = rest[k];
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return false;
+    }
+    if (pid <= 0 || pid == ::getpid() || pid > INT_MAX)
+        return false;
+    return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
 
-    // Created with 0666 so that the umask applies as it does to any new file.
+void RemoveLeftovers(const std::string& target) {
+    const std::string folder = FolderOf(target);
+    const std::string prefix = TemporaryPrefix(target);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    std::vector<std::string> found;
+    while (const dirent* e = ::readdir(dir)) {
+        if (IsLeftover(e->d_name, prefix))
+            found.emplace_back(e->d_name);
+    }
+    ::closedir(dir);
+    const std::string base = target.rfind('/') == std::string::npos ? "" : folder + "/";
+    for (const std::string& name : found)
+        Calls().unlink((base + name).c_str());
+}
+
+// One file of a set on its way to its target.
+struct Pending {
+    std::string shown;  // the name as the caller gave it, for messages
+    std::string target; // where it goes (a link followed)
+    std::string_view bytes;
+    bool existed = false;
+    mode_t mode = 0;
+    std::string temp;   // the new content, until renamed
+    std::string backup; // the old content while later files are renamed
+    bool renamed = false;
+};
+
+// Writes bytes into a new temporary file of `p.target` and returns its name. On failure the
+// file is removed and the error thrown.
+std::string WriteTemporary(const Pending& p, std::string_view bytes) {
     std::string temp;
     int fd = -1;
+    // Created with 0666 so that the umask applies as it does to any new file.
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = TempName(target);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        temp = TemporaryFileName(p.target, ::getpid(), RandomNumber());
+        fd = Calls().open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
-            ThrowErrno(errno);
+            ThrowFile(errno, Op::Write, p.shown);
     }
     if (fd < 0)
-        ThrowErrno(EEXIST);
+        ThrowFile(EEXIST, Op::Write, p.shown);
 
     Fd file(fd);
     auto fail = [&](int err) {
         file.close();
-        ::unlink(temp.c_str());
-        ThrowErrno(err);
+        Calls().unlink(temp.c_str());
+        ThrowFile(err, Op::Write, p.shown);
     };
-
-    const char* p = bytes.data();
+    const char* data = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
-        const ssize_t n = ::write(file.get(), p, left);
+        const ssize_t n = Calls().write(file.get(), data, left);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             fail(errno);
         }
-        p += n;
+        data += n;
         left -= static_cast<std::size_t>(n);
     }
-    if (existed && ::fchmod(file.get(), old.st_mode & 07777) != 0)
+    if (p.existed && ::fchmod(file.get(), p.mode & 07777) != 0)
         fail(errno);
-    if (::fsync(file.get()) != 0)
+    if (Calls().fsync(file.get()) != 0)
         fail(errno);
     if (file.close() != 0) {
         const int err = errno;
-        ::unlink(temp.c_str());
-        ThrowErrno(err);
+        Calls().unlink(temp.c_str());
+        ThrowFile(err, Op::Write, p.shown);
     }
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
+    return temp;
+}
+
+// Keeps the old content of an existing target under a temporary name: a second link to it,
+// or, where the file system has no hard links, a copy.
+std::string MakeBackup(const Pending& p) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = TemporaryFileName(p.target, ::getpid(), RandomNumber());
+        if (Calls().link(p.target.c_str(), name.c_str()) == 0)
+            return name;
         const int err = errno;
-        ::unlink(temp.c_str());
-        ThrowErrno(err);
+        if (err == EEXIST)
+            continue;
+        if (err == EPERM || err == EOPNOTSUPP || err == EXDEV || err == EMLINK || err == ENOSYS)
+            break;
+        ThrowFile(err, Op::Write, p.shown);
     }
-    // Make the new name itself durable; a failure here loses nothing that was not already
+    return WriteTemporary(p, ReadFileBytes(p.target));
+}
+
+void CheckTarget(Pending& p) {
+    struct stat st {};
+    if (::stat(p.target.c_str(), &st) != 0) {
+        // A missing file is what a first save expects; anything else (a name too long, a
+        // folder in the path that is a file) is the user's to know before anything is written.
+        if (errno != ENOENT)
+            ThrowFile(errno, Op::Write, p.shown);
+        return;
+    }
+    if (S_ISDIR(st.st_mode))
+        ThrowFile(EISDIR, Op::Write, p.shown);
+    // The rename would replace a write-protected file as easily as any other; the user who
+    // protected it expects it to be refused like a direct write.
+    if (Calls().access(p.target.c_str(), W_OK) != 0)
+        ThrowFile(errno, Op::Write, p.shown);
+    p.existed = true;
+    p.mode = st.st_mode;
+}
+
+// Undoes a set after a failure: renamed targets get their old content back (or disappear
+// again if they were new), temporary files and backups are removed.
+void RollBack(std::vector<Pending>& set) {
+    for (Pending& p : set) {
+        if (p.renamed) {
+            if (!p.backup.empty()) {
+                if (Calls().rename(p.backup.c_str(), p.target.c_str()) == 0)
+                    p.backup.clear();
+            } else {
+                Calls().unlink(p.target.c_str());
+            }
+        } else if (!p.temp.empty()) {
+            Calls().unlink(p.temp.c_str());
+        }
+        // A backup that could not be put back stays: it is the only copy of the old file.
+        if (!p.backup.empty() && !p.renamed)
+            Calls().unlink(p.backup.c_str());
+    }
+}
+
+void SyncFolder(const std::string& target) {
+    // Makes the new name itself durable; a failure here loses nothing that was not already
     // written, so it is not reported.
     const int dfd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {
@@ -151,16 +319,91 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes) {
     }
 }
 
+} // namespace
+
+FileSystemCalls SystemFileCalls() {
+    FileSystemCalls c;
+    c.open = [](const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); };
+    c.write = [](int fd, const void* data, size_t size) { return ::write(fd, data, size); };
+    c.fsync = [](int fd) { return ::fsync(fd); };
+    c.close = [](int fd) { return ::close(fd); };
+    c.rename = [](const char* from, const char* to) { return ::rename(from, to); };
+    c.link = [](const char* from, const char* to) { return ::link(from, to); };
+    c.unlink = [](const char* path) { return ::unlink(path); };
+    c.access = [](const char* path, int mode) { return ::access(path, mode); };
+    return c;
+}
+
+FileSystemCalls& ActiveFileCalls() {
+    return Calls();
+}
+
+std::string TemporaryFileName(const std::string& target, long pid, unsigned random) {
+    const auto slash = target.rfind('/');
+    const std::string dir = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+    return dir + TemporaryPrefix(target) + Format("%d.%.8x.tmp", {pid, random});
+}
+
+void WriteFilesAtomic(const std::vector<FileToWrite>& files) {
+    std::vector<Pending> set;
+    set.reserve(files.size());
+    std::set<std::string> names;
+    for (const FileToWrite& f : files) {
+        Pending p;
+        p.shown = f.path;
+        p.target = ResolveTarget(f.path);
+        p.bytes = f.bytes;
+        if (!names.insert(p.target).second)
+            throw Error(ErrorKind::Refused,
+                        "Zwei Dateien desselben Speicherns haben denselben Namen: " + f.path);
+        CheckTarget(p);
+        set.push_back(std::move(p));
+    }
+
+    try {
+        for (Pending& p : set)
+            p.temp = WriteTemporary(p, p.bytes);
+        // The last target is replaced by the last rename; nothing after it can fail, so it
+        // needs no backup.
+        for (std::size_t i = 0; i + 1 < set.size(); ++i) {
+            if (set[i].existed)
+                set[i].backup = MakeBackup(set[i]);
+        }
+        for (Pending& p : set) {
+            if (Calls().rename(p.temp.c_str(), p.target.c_str()) != 0)
+                ThrowFile(errno, Op::Write, p.shown);
+            p.renamed = true;
+            p.temp.clear();
+        }
+    } catch (...) {
+        RollBack(set);
+        throw;
+    }
+
+    for (const Pending& p : set) {
+        if (!p.backup.empty())
+            Calls().unlink(p.backup.c_str());
+    }
+    for (const Pending& p : set) {
+        SyncFolder(p.target);
+        RemoveLeftovers(p.target);
+    }
+}
+
+void WriteFileAtomic(const std::string& path, std::string_view bytes) {
+    WriteFilesAtomic({FileToWrite{path, bytes}});
+}
+
 std::string ReadFileBytes(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        ThrowErrno(errno);
-    Fd file(fd);
+        ThrowFile(errno, Op::Read, path);
     struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        ThrowErrno(errno);
-    if (S_ISDIR(st.st_mode))
-        ThrowErrno(EISDIR);
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        ThrowFile(err, Op::Read, path);
+    }
     std::string out;
     if (S_ISREG(st.st_mode) && st.st_size > 0)
         out.reserve(static_cast<std::size_t>(st.st_size));
@@ -170,12 +413,15 @@ std::string ReadFileBytes(const std::string& path) {
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            ThrowErrno(errno);
+            const int err = errno;
+            ::close(fd);
+            ThrowFile(err, Op::Read, path);
         }
         if (n == 0)
             break;
         out.append(buf, static_cast<std::size_t>(n));
     }
+    ::close(fd);
     return out;
 }
 

@@ -1,22 +1,67 @@
 // Reading and writing whole files, with the system's German error messages.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include <sys/types.h>
 
 namespace korvale {
 
 // Writes the bytes to a temporary file beside `path`, flushes it and renames it over `path`:
-// a failure leaves any older file intact and throws Error ("Datei nicht gefunden" for a
-// missing folder, "Dateizugriff verweigert", or "E/A-Fehler <errno>").
-// The temporary file is ".<name>.<random>" in the target's folder and is removed on failure;
-// it is synced before the rename. A replaced file keeps its permissions, a new one gets
-// 0666 less the umask; a symbolic link is followed, so the link stays and its target is
-// replaced. A folder as target fails with "E/A-Fehler 21".
+// a failure leaves any older file intact, removes the temporary file and throws
+// Error(ErrorKind::File). The first line of the message is the system's text ("Datei nicht
+// gefunden" for a missing folder, "Dateizugriff verweigert", or "E/A-Fehler <errno>"), the
+// second names the file and says what went wrong ("Kein Platz auf dem Datenträger: <path>").
+// The temporary file is synced before the rename. A replaced file keeps its permissions, a
+// new one gets 0666 less the umask; a symbolic link is followed, so the link stays and its
+// target is replaced. A folder as target fails with "E/A-Fehler 21", a write-protected file
+// with "Dateizugriff verweigert". Temporary files of the same target left by a process that
+// no longer runs (a crash between writing and renaming) are removed after a successful write.
 void WriteFileAtomic(const std::string& path, std::string_view bytes);
 
-// Reads the whole file. Throws Error("Datei nicht gefunden"), ("Dateizugriff verweigert") or
-// ("E/A-Fehler <errno>"); a folder gives "E/A-Fehler 21".
+// One file of a set written together.
+struct FileToWrite {
+    std::string path;
+    std::string_view bytes; // must stay valid during the call
+};
+
+// Writes a set of files all or nothing: every temporary file is written and synced first, then
+// the renames follow; the files replaced so far keep a backup (a hard link, or a copy where the
+// file system has none) until the last rename has succeeded. After any failure every target
+// holds its previous content (or is absent again, if it was), no temporary file is left, and
+// Error(ErrorKind::File) names the file that failed. Two entries naming the same file are
+// refused (ErrorKind::Refused) before anything is written.
+void WriteFilesAtomic(const std::vector<FileToWrite>& files);
+
+// Reads the whole file. Throws Error(ErrorKind::File) with "Datei nicht gefunden",
+// "Dateizugriff verweigert" or "E/A-Fehler <errno>" as first line and the file's name with the
+// cause as second line; a folder gives "E/A-Fehler 21".
 std::string ReadFileBytes(const std::string& path);
+
+// The name of a temporary file of `target` made by process `pid`: ".<at most 32 bytes of the
+// file's name>~<hash of the whole name>.<pid>.<random>.tmp" in the target's folder, at most 72
+// bytes long, so that any file name the system allows can be written.
+std::string TemporaryFileName(const std::string& target, long pid, unsigned random);
+
+// The system calls of the writers above. Tests replace single members to make a call fail at
+// a chosen point (a full disk, a refused access, a failing rename); nothing else changes them.
+struct FileSystemCalls {
+    std::function<int(const char* path, int flags, mode_t mode)> open;
+    std::function<ssize_t(int fd, const void* data, size_t size)> write;
+    std::function<int(int fd)> fsync;
+    std::function<int(int fd)> close;
+    std::function<int(const char* from, const char* to)> rename;
+    std::function<int(const char* from, const char* to)> link;
+    std::function<int(const char* path)> unlink;
+    std::function<int(const char* path, int mode)> access;
+};
+
+// The calls of the operating system.
+FileSystemCalls SystemFileCalls();
+// The calls in use; tests set them and restore SystemFileCalls() afterwards.
+FileSystemCalls& ActiveFileCalls();
 
 } // namespace korvale
