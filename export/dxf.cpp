@@ -21,6 +21,10 @@ constexpr std::string_view kEol = "\r\n";
 // base below the rounding step of the running distance would never end the loop.
 constexpr double kMaxPictures = 2'000'000;
 
+// The largest magnitude whose 15-digit real text reads back as a finite number: the largest
+// doubles round up to 1.79769313486232E+0308, which is beyond the double range.
+constexpr double kMaxDxfReal = 1.79769313486231e308;
+
 // Group codes are written for every entity; format each code once.
 const std::string& GroupCode(int code) {
     static const std::array<std::string, 100> codes = [] {
@@ -108,6 +112,12 @@ void DxfWriter::Check(std::initializer_list<std::string_view> texts,
             throw Error(ErrorKind::Refused,
                         "DXF: eine Koordinate ist keine endliche Zahl; die DXF-Datei wurde "
                         "nicht geschrieben.");
+        }
+        if (std::fabs(v) > kMaxDxfReal) {
+            throw Error(ErrorKind::Refused,
+                        "DXF: der Wert " + FormatGeneral(v) +
+                            " ist zu groß für eine DXF-Datei; die DXF-Datei wurde nicht "
+                            "geschrieben.");
         }
     }
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "georef/transform.h"
 #include "model/error.h"
 #include "model/fileio.h"
 
@@ -78,6 +79,22 @@ std::string ImageNameFrom(const std::string& path, std::string::size_type from) 
     return path.substr(0, dot + 1) + "jpg";
 }
 
+// The redraw after a load gives every point stored with E = 0 its ground coordinates from the
+// loaded transformation. A transformation that makes them infinite or undefined (a huge scale
+// applied to a far map position) would put a state in the window that saves as a file no load
+// accepts; such a file is as damaged as one with such values stored.
+void CheckGroundCoordinates(const ProjectData& d) {
+    State s;
+    ApplyProject(s, d);
+    Trafall(s);
+    for (const TPt& p : s.Points) {
+        for (double v : {p.E, p.N, p.B, p.L, p.c}) {
+            if (!std::isfinite(v))
+                Damaged("die Transformation ergibt ungültige Koordinaten.");
+        }
+    }
+}
+
 } // namespace
 
 std::string EncodeProject(const State& s) {
@@ -129,7 +146,23 @@ ProjectData DecodeProject(std::string_view bytes) {
         p.Typ = Kind(GetDouble(bytes, r + 7));
         d.Points.push_back(p);
     }
+    CheckGroundCoordinates(d);
     return d;
+}
+
+std::string ProjectBytesToSave(const State& s) {
+    std::string bytes = EncodeProject(s);
+    try {
+        DecodeProject(bytes);
+    } catch (const Error& e) {
+        const std::string why = e.what();
+        const auto colon = why.find(": ");
+        throw Error(ErrorKind::Refused,
+                    "Das Projekt enthält Werte, mit denen es sich nicht wieder laden ließe; es "
+                    "wurde nicht gespeichert.\n" +
+                        (colon == std::string::npos ? why : why.substr(colon + 2)));
+    }
+    return bytes;
 }
 
 void ApplyProject(State& s, const ProjectData& d) {
@@ -151,7 +184,7 @@ std::string LegacyProjectImageName(const std::string& path) {
 }
 
 void SaveProjectData(const State& s, const std::string& path) {
-    WriteFileAtomic(path, EncodeProject(s));
+    WriteFileAtomic(path, ProjectBytesToSave(s));
 }
 
 ProjectData LoadProjectData(const std::string& path) {

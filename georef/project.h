@@ -29,10 +29,16 @@ std::string EncodeProject(const State& s);
 // Reads and checks the whole file before returning anything (all or nothing). Throws
 // Error("Versuch hinter dem Dateiende zu lesen") when the bytes end before the header or before
 // the declared points, and Error("Die Projektdatei ist beschädigt: ...") for a point count that
-// is not a whole number of at least -1, or a value that is not finite (NaN, infinity, a map
-// position beyond single precision). Typ is truncated toward zero and keeps its low 8 bits.
-// Bytes after the declared points are ignored.
+// is not a whole number of at least -1, a value that is not finite (NaN, infinity, a map
+// position beyond single precision), or a transformation that would give a point stored
+// without ground coordinates (E = 0) infinite or undefined ones on the redraw. Typ is truncated
+// toward zero and keeps its low 8 bits. Bytes after the declared points are ignored.
 ProjectData DecodeProject(std::string_view bytes);
+
+// EncodeProject(s) after checking that DecodeProject accepts it: a state that would not load
+// again (a value that is not finite, ground coordinates the transformation cannot give) is
+// refused with Error(ErrorKind::Refused) before anything is written.
+std::string ProjectBytesToSave(const State& s);
 
 // Replaces exactly the point list and the six stored transformation values; TrafM and every
 // other part of the state stay.
@@ -49,7 +55,7 @@ std::string ProjectImageName(const std::string& path);
 // existing file.
 std::string LegacyProjectImageName(const std::string& path);
 
-// Writes EncodeProject(s) to `path`, replacing an older file atomically. Throws Error on a
+// Writes ProjectBytesToSave(s) to `path`, replacing an older file atomically. Throws Error on a
 // file error; an older file then stays intact.
 void SaveProjectData(const State& s, const std::string& path);
 

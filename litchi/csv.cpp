@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 #include "model/convert.h"
 #include "model/error.h"
@@ -283,6 +284,37 @@ class LineSplitter {
     long long number_ = 0;
 };
 
+// A value that is no finite number would be written as "NAN" or "INF", which no reader takes
+// (our own included): the mission is refused before anything is written, naming the waypoint
+// as the editor counts it and the column as the header names it.
+void CheckFinite(const std::vector<TlitchRec>& recs) {
+    const auto& names = ColumnNames();
+    for (std::size_t i = 0; i < recs.size(); ++i) {
+        const TlitchRec& r = recs[i];
+        const std::pair<int, double> values[] = {
+            {0, r.latitude},         {1, r.longitude},     {2, r.altitude},
+            {3, r.heading},          {4, r.curvesize},     {5, r.rotationdir},
+            {7, r.gimbalpitchangle}, {39, r.speed},        {40, r.poi_latitude},
+            {41, r.poi_longitude},   {42, r.poi_altitude}, {45, r.photo_distinterval}};
+        auto refuse = [&](int column, double v) {
+            throw Error(ErrorKind::Refused,
+                        Format("Wegpunkt %d, Spalte %s: %s ist keine endliche Zahl.\n"
+                               "Die CSV-Datei wurde nicht geschrieben.",
+                               {i, names[static_cast<std::size_t>(column)], FormatGeneral(v)}));
+        };
+        for (const auto& [column, v] : values) {
+            if (!std::isfinite(v)) {
+                refuse(column, v);
+            }
+        }
+        for (std::size_t k = 0; k < r.Actions.size(); ++k) {
+            if (!std::isfinite(r.Actions[k].actionparam)) {
+                refuse(static_cast<int>(9 + 2 * k), r.Actions[k].actionparam);
+            }
+        }
+    }
+}
+
 } // namespace
 
 std::string_view LitchiCsvHeader() {
@@ -297,25 +329,26 @@ std::string LitchiCsvFileName(const std::string& editText) {
 }
 
 std::string FormatLitchiCsv(const std::vector<TlitchRec>& recs) {
+    CheckFinite(recs);
     std::string out;
-    out.reserve((recs.size() + 1) * 256);
+    out.reserve((recs.size() + 1) * 320);
     out += HeaderText();
     out += "\r\n";
     for (const TlitchRec& r : recs) {
-        out += Format("%10.6f,%10.6f,%10.3f,%10.4f,%5.1f,%10.4f,%2d,%5.1f,",
-                      {static_cast<double>(r.latitude), static_cast<double>(r.longitude),
-                       static_cast<double>(r.altitude), static_cast<double>(r.heading),
-                       static_cast<double>(r.curvesize), static_cast<double>(r.rotationdir),
-                       r.gimbalmode, static_cast<double>(r.gimbalpitchangle)});
+        FormatAppend(out, "%10.6f,%10.6f,%10.3f,%10.4f,%5.1f,%10.4f,%2d,%5.1f,",
+                     {static_cast<double>(r.latitude), static_cast<double>(r.longitude),
+                      static_cast<double>(r.altitude), static_cast<double>(r.heading),
+                      static_cast<double>(r.curvesize), static_cast<double>(r.rotationdir),
+                      r.gimbalmode, static_cast<double>(r.gimbalpitchangle)});
         for (const TlitchAction& a : r.Actions) {
-            out += Format("%d,%4f,", {a.actiontype, a.actionparam});
+            FormatAppend(out, "%d,%4f,", {a.actiontype, a.actionparam});
         }
-        out += Format("%d,%5.1f,%10.6f,%10.6f,%10.3f,%5d,",
-                      {r.altitudemode, static_cast<double>(r.speed),
-                       static_cast<double>(r.poi_latitude), static_cast<double>(r.poi_longitude),
-                       static_cast<double>(r.poi_altitude), r.poi_altitudemode});
-        out +=
-            Format("%5d,%4.0f", {r.photo_timeinterval, static_cast<double>(r.photo_distinterval)});
+        FormatAppend(out, "%d,%5.1f,%10.6f,%10.6f,%10.3f,%5d,",
+                     {r.altitudemode, static_cast<double>(r.speed),
+                      static_cast<double>(r.poi_latitude), static_cast<double>(r.poi_longitude),
+                      static_cast<double>(r.poi_altitude), r.poi_altitudemode});
+        FormatAppend(out, "%5d,%4.0f",
+                     {r.photo_timeinterval, static_cast<double>(r.photo_distinterval)});
         out += "\r\n";
     }
     return out;

@@ -9,6 +9,8 @@
 namespace korvale {
 namespace {
 
+constexpr long long kExponentCap = 1'000'000'000'000'000;
+
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -106,7 +108,9 @@ double StrToFloat(std::string_view text, char decimalSeparator) {
         for (; i < end && IsDigit(text[i]); ++i) {
             norm += text[i];
             expDigit = true;
-            if (expValue < 1000000)
+            // Saturates far above the length of any text a process can hold, so that no run
+            // of zeros in the digits can outweigh an exponent that stopped growing.
+            if (expValue < kExponentCap)
                 expValue = expValue * 10 + (text[i] - '0');
         }
         magnitude += expNeg ? -expValue : expValue;

@@ -7,12 +7,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "model/error.h"
+#include "tests/support/expect_error.h"
+#include "tests/support/file_faults.h"
 
 namespace korvale {
 namespace {
@@ -273,13 +276,30 @@ TEST(DxfWriterTest, FrameEntitiesAndTextOnlyWhileOpen) {
     // entity leaves no partial lines behind.
     w.DxfBegin();
     const std::string before = w.Text();
-    EXPECT_THROW(w.DxfText("a\r\nb", "L", "", 0, 0, 0, 0, 1), Error);
-    EXPECT_THROW(w.DxfText("\xC3\xA4", "L", "", 0, 0, 0, 0, 1), Error);
-    EXPECT_THROW(w.DxfPoint("L", "", std::nan(""), 0, 0), Error);
-    EXPECT_THROW(w.DxfPoint("L", "", 0, std::numeric_limits<double>::infinity(), 0), Error);
-    EXPECT_THROW(w.DxfText("a", "L", "", 0, 0, 0, std::nan(""), 1), Error);
-    EXPECT_THROW(w.DxfLine("L", "", 0, 0, 0, 0, 0, std::nan("")), Error);
+    const double dblMax = std::numeric_limits<double>::max();
+    const struct {
+        std::function<void()> entity;
+        const char* decisive;
+    } refused[] = {
+        {[&] { w.DxfText("a\r\nb", "L", "", 0, 0, 0, 0, 1); }, "nur druckbare ASCII-Zeichen"},
+        {[&] { w.DxfText("\xC3\xA4", "L", "", 0, 0, 0, 0, 1); }, "nur druckbare ASCII-Zeichen"},
+        {[&] { w.DxfPoint("L", "", std::nan(""), 0, 0); }, "keine endliche Zahl"},
+        {[&] { w.DxfPoint("L", "", 0, std::numeric_limits<double>::infinity(), 0); },
+         "keine endliche Zahl"},
+        {[&] { w.DxfText("a", "L", "", 0, 0, 0, std::nan(""), 1); }, "keine endliche Zahl"},
+        {[&] { w.DxfLine("L", "", 0, 0, 0, 0, 0, std::nan("")); }, "keine endliche Zahl"},
+        // The largest doubles would be written as 1.79769313486232E+0308, which reads back
+        // as infinity.
+        {[&] { w.DxfPoint("L", "", -dblMax, 0, 0); }, "zu groß für eine DXF-Datei"},
+        {[&] { w.DxfLine("L", "", 0, 0, 0, 0, 1.797693134862315e308, 0); },
+         "zu groß für eine DXF-Datei"},
+    };
+    for (const auto& r : refused)
+        test::ExpectError(r.entity, ErrorKind::Refused, r.decisive);
     EXPECT_EQ(w.Text(), before);
+    // The largest value written with 15 digits that still reads back is taken.
+    w.DxfPoint("L", "", -1.79769313486231e308, 0, 0);
+    EXPECT_NE(w.Text().find("-1.79769313486231E+0308"), std::string::npos);
 }
 
 TEST(DxfPlan, FlightOrderLabelsAndLegs) {
@@ -423,6 +443,17 @@ TEST(SchreibDXFTest, WritesTheFileAndKeepsAnOlderOneOnRefusal) {
     EXPECT_EQ(ReadAll(p.EditDXFFileName), BuildDxf(s, 10));
 }
 
+TEST(SchreibDXFTest, EveryFaultKeepsTheOldFile) {
+    TempDir dir;
+    State s;
+    s.Points = {Pt(KindControl, 32500000, 5400000)};
+    ParamPageModel p;
+    test::ExpectWriterSurvivesFaults(dir.File(""), "plan.dxf", [&](const std::string& path) {
+        p.EditDXFFileName = path;
+        SchreibDXF(s, p);
+    });
+}
+
 TEST(SchreibDXFTest, UnwritableTargetIsReported) {
     TempDir dir;
     fs::create_directory(dir.File("folder.dxf"));
@@ -430,7 +461,7 @@ TEST(SchreibDXFTest, UnwritableTargetIsReported) {
     ParamPageModel p;
     for (const std::string name : {"missing/plan.dxf", "folder.dxf"}) {
         p.EditDXFFileName = dir.File(name);
-        EXPECT_THROW(SchreibDXF(s, p), Error) << name;
+        test::ExpectError([&] { SchreibDXF(s, p); }, ErrorKind::File, dir.File(name));
     }
     EXPECT_TRUE(fs::is_directory(dir.File("folder.dxf")));
     // Nothing is left behind beside the targets.

@@ -17,6 +17,9 @@
 #include <vector>
 
 #include "model/error.h"
+#include "model/fileio.h"
+#include "tests/support/expect_error.h"
+#include "tests/support/file_faults.h"
 
 namespace korvale {
 namespace {
@@ -208,6 +211,13 @@ TEST(ProjectFile, DamagedFilesChangeNothing) {
     };
     std::vector<double> nanTraf = Header(-1);
     nanTraf[2] = NaN;
+    const char* const ground =
+        "Die Projektdatei ist beschädigt: die Transformation ergibt ungültige Koordinaten.";
+    std::vector<double> huge = Header(0);
+    huge[0] = 1e300;
+    for (double v : {0.0, 0.0, 0.0, 0.0, 0.0, 1e10, 2.0, 0.0})
+        huge.push_back(v);
+    const std::string hugeTraf = Records(huge);
 
     struct Case {
         const char* what;
@@ -233,17 +243,17 @@ TEST(ProjectFile, DamagedFilesChangeNothing) {
         {"yb beyond single", withPoint({48, 11.5, 32686000, 5330000, 0, 1, 1e39, 1}), position},
         {"kind NaN", withPoint({48, 11.5, 32686000, 5330000, 0, 1, 2, NaN}), kind},
         {"kind infinite", withPoint({48, 11.5, 32686000, 5330000, 0, 1, 2, -Inf}), kind},
+        // Finite everywhere, but the redraw would give the point without ground coordinates
+        // an infinite easting, which no later save could store.
+        {"transformation to infinity", hugeTraf, ground},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         State s = ThreePointState();
         const State before = s;
-        try {
-            ApplyProject(s, DecodeProject(c.bytes));
-            ADD_FAILURE() << "damaged file accepted";
-        } catch (const Error& e) {
-            EXPECT_STREQ(e.what(), c.message);
-        }
+        const std::string message = test::ExpectError(
+            [&] { ApplyProject(s, DecodeProject(c.bytes)); }, ErrorKind::Damaged, c.message);
+        EXPECT_EQ(message, c.message);
         ExpectSameProject(s, before);
     }
 }
@@ -315,9 +325,46 @@ TEST_F(ProjectFolder, RoundTripThroughARealFile) {
     EXPECT_EQ(ProjectImageName(path), (dir / "Heim.jpg").string());
 }
 
+TEST(ProjectFile, PointsWithoutGroundCoordinatesStillLoad) {
+    // A point clicked before the transformation keeps E = 0 and gets its coordinates on the
+    // redraw; that ordinary case must not be taken for the damaged one.
+    std::vector<double> v = Header(0);
+    for (double x : {0.0, 0.0, 0.0, 0.0, 0.0, 640.0, 480.0, 2.0})
+        v.push_back(x);
+    EXPECT_EQ(DecodeProject(Records(v)).Points.size(), 1u);
+}
+
+TEST_F(ProjectFolder, AStateThatWouldNotLoadAgainIsNotSaved) {
+    const std::string path = (dir / "Heim.dat").string();
+    SaveProjectData(ThreePointState(), path);
+    const std::string before = ReadFileBytes(path);
+
+    State hugeTraf = ThreePointState();
+    hugeTraf.TrafO = 1e300;
+    hugeTraf.Points[0].E = 0;
+    hugeTraf.Points[0].xb = 1e10f;
+    State infinite = ThreePointState();
+    infinite.Points[1].E = Inf;
+    for (const State* s : {&hugeTraf, &infinite}) {
+        test::ExpectError([&] { SaveProjectData(*s, path); }, ErrorKind::Refused,
+                          "sich nicht wieder laden ließe; es wurde nicht gespeichert.\n");
+        EXPECT_EQ(ReadFileBytes(path), before);
+    }
+}
+
+TEST_F(ProjectFolder, EveryFaultKeepsTheOldFile) {
+    test::ExpectWriterSurvivesFaults(
+        dir, "Heim.dat", [](const std::string& path) { SaveProjectData(ThreePointState(), path); });
+}
+
 TEST_F(ProjectFolder, FileErrors) {
-    EXPECT_THROW(LoadProjectData((dir / "fehlt.dat").string()), Error);
-    EXPECT_THROW(SaveProjectData(ThreePointState(), (dir / "fehlt" / "Heim.dat").string()), Error);
+    const std::string missing = (dir / "fehlt.dat").string();
+    test::ExpectError([&] { LoadProjectData(missing); }, ErrorKind::File,
+                      "Datei nicht gefunden\nDie Datei oder ihr Ordner existiert nicht: " +
+                          missing);
+    const std::string noFolder = (dir / "fehlt" / "Heim.dat").string();
+    test::ExpectError([&] { SaveProjectData(ThreePointState(), noFolder); }, ErrorKind::File,
+                      "Datei nicht gefunden\nDer Ordner existiert nicht: " + noFolder);
     EXPECT_FALSE(std::filesystem::exists(dir / "fehlt"));
 
     const std::string path = (dir / "kurz.dat").string();
@@ -325,12 +372,8 @@ TEST_F(ProjectFolder, FileErrors) {
         std::ofstream f(path, std::ios::binary);
         f << File(3, 2);
     }
-    try {
-        LoadProjectData(path);
-        ADD_FAILURE() << "short file accepted";
-    } catch (const Error& e) {
-        EXPECT_STREQ(e.what(), "Versuch hinter dem Dateiende zu lesen");
-    }
+    test::ExpectError([&] { LoadProjectData(path); }, ErrorKind::Damaged,
+                      "Versuch hinter dem Dateiende zu lesen");
 }
 
 } // namespace

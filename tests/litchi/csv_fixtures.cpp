@@ -8,6 +8,7 @@
 
 #include "litchi/csv.h"
 #include "model/error.h"
+#include "tests/support/expect_error.h"
 
 namespace korvale {
 namespace {
@@ -131,21 +132,14 @@ TEST(LitchiCsvFixtures, FilesOfOtherToolsLoadWithTheirValues) {
 }
 
 TEST(LitchiCsvFixtures, SixteenColumnFileIsRefused) {
-    try {
-        ReadLitchiFile(Fixture("HansenHomeAI__v0-spaceport-website__Edgewood-1.csv"));
-        FAIL() << "a 16-column file was read as a mission";
-    } catch (const Error& e) {
-        EXPECT_STREQ(e.what(), "Zeile 2 hat 16 Werte, ein Litchi-Wegpunkt hat 46.");
-    }
+    test::ExpectError(
+        [] { ReadLitchiFile(Fixture("HansenHomeAI__v0-spaceport-website__Edgewood-1.csv")); },
+        ErrorKind::Damaged, "Zeile 2 hat 16 Werte, ein Litchi-Wegpunkt hat 46.");
 }
 
 TEST(LitchiCsvFixtures, MissingFileIsAnError) {
-    try {
-        ReadLitchiFile(Fixture("no_such_mission.csv"));
-        FAIL() << "a missing file was read";
-    } catch (const Error& e) {
-        EXPECT_STREQ(e.what(), "Datei nicht gefunden");
-    }
+    test::ExpectError([] { ReadLitchiFile(Fixture("no_such_mission.csv")); }, ErrorKind::File,
+                      "Datei nicht gefunden\nDie Datei oder ihr Ordner existiert nicht: ");
 }
 
 } // namespace

@@ -59,10 +59,12 @@ std::string Join(const std::vector<std::string>& values, const std::string& sep)
     return out;
 }
 
+// The message of a refused file; every refusal of the reader is a damaged file.
 std::string ErrorOf(std::string_view text) {
     try {
         ParseLitchiCsv(text);
     } catch (const Error& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::Damaged) << e.what();
         return e.what();
     }
     return "(no error)";

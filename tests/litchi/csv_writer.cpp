@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -14,6 +16,8 @@
 #include "litchi/csv.h"
 #include "model/error.h"
 #include "model/fileio.h"
+#include "tests/support/expect_error.h"
+#include "tests/support/file_faults.h"
 
 namespace korvale {
 namespace {
@@ -195,8 +199,62 @@ TEST_F(LitchiCsvFile, WritesUnderTheLengthenedNameAndReplacesOlderFile) {
 
 TEST_F(LitchiCsvFile, MissingFolderIsAnError) {
     std::string edit = (dir_ / "no_such_folder" / "mission.csv").string();
-    EXPECT_THROW(WriteLitchiCVS({TlitchRec{}}, edit), Error);
+    test::ExpectError([&] { WriteLitchiCVS({TlitchRec{}}, edit); }, ErrorKind::File,
+                      "Datei nicht gefunden\nDer Ordner existiert nicht: " + edit);
     EXPECT_FALSE(std::filesystem::exists(dir_ / "no_such_folder"));
+}
+
+TEST_F(LitchiCsvFile, EveryFaultKeepsTheOldFile) {
+    std::vector<TlitchRec> recs(20);
+    recs[3].latitude = 48.5f;
+    test::ExpectWriterSurvivesFaults(dir_, "mission.csv", [&](const std::string& path) {
+        std::string edit = path;
+        WriteLitchiCVS(recs, edit);
+    });
+}
+
+TEST_F(LitchiCsvFile, NonFiniteValuesAreRefusedBeforeAnythingIsWritten) {
+    const float nanBits = std::bit_cast<float>(0xffff00ffu); // a NaN as a fuzzer found it
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        std::function<void(TlitchRec&)> set;
+        const char* decisive;
+    } cases[] = {
+        {[&](TlitchRec& r) { r.latitude = nanBits; }, "Wegpunkt 2, Spalte latitude: NAN"},
+        {[&](TlitchRec& r) { r.altitude = static_cast<float>(-inf); },
+         "Wegpunkt 2, Spalte altitude(m): -INF"},
+        {[&](TlitchRec& r) { r.Actions[14].actionparam = inf; },
+         "Wegpunkt 2, Spalte actionparam15: INF"},
+        {[&](TlitchRec& r) { r.poi_longitude = nanBits; }, "Spalte poi_longitude: NAN"},
+        {[&](TlitchRec& r) { r.photo_distinterval = static_cast<float>(inf); },
+         "Spalte photo_distinterval: INF"},
+    };
+    std::string edit = (dir_ / "mission.csv").string();
+    WriteLitchiCVS({TlitchRec{}}, edit);
+    const std::string before = ReadFileBytes(edit);
+    for (const auto& c : cases) {
+        std::vector<TlitchRec> recs(4);
+        c.set(recs[2]);
+        test::ExpectError([&] { WriteLitchiCVS(recs, edit); }, ErrorKind::Refused, c.decisive);
+        EXPECT_EQ(ReadFileBytes(edit), before);
+    }
+}
+
+TEST(LitchiCsvWriter, ExtremeFiniteValuesReadBack) {
+    // Whatever finite value the writer accepts, its own reader takes back.
+    TlitchRec r;
+    r.latitude = std::numeric_limits<float>::max();
+    r.longitude = -std::numeric_limits<float>::max();
+    r.heading = std::numeric_limits<float>::denorm_min();
+    r.Actions[0].actionparam = std::numeric_limits<double>::max();
+    r.Actions[1].actionparam = -std::numeric_limits<double>::max();
+    const std::vector<TlitchRec> back = ParseLitchiCsv(FormatLitchiCsv({r}));
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0].latitude, r.latitude);
+    EXPECT_EQ(back[0].longitude, r.longitude);
+    EXPECT_EQ(back[0].heading, 0.0f);
+    EXPECT_EQ(back[0].Actions[0].actionparam, r.Actions[0].actionparam);
+    EXPECT_EQ(back[0].Actions[1].actionparam, r.Actions[1].actionparam);
 }
 
 TEST(LitchiCsvWriter, AltitudeWarningCountsWaypointsNotAboveZero) {

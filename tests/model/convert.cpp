@@ -11,10 +11,12 @@ using namespace korvale;
 
 namespace {
 
+// The message of a refused text; every refusal of a conversion is of the conversion kind.
 std::string FloatMessage(std::string_view text, char sep = '.') {
     try {
         StrToFloat(text, sep);
     } catch (const Error& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::Conversion) << e.what();
         return e.what();
     }
     return "no error";
@@ -24,6 +26,7 @@ std::string IntMessage(std::string_view text) {
     try {
         StrToInt(text);
     } catch (const Error& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::Conversion) << e.what();
         return e.what();
     }
     return "no error";
@@ -63,7 +66,19 @@ TEST(Convert, FloatAccepted) {
     EXPECT_TRUE(std::signbit(StrToFloat("-0")));
     // Far below the smallest double without an exponent: also zero, not an error.
     EXPECT_EQ(StrToFloat("0." + std::string(400, '0') + "1"), 0);
-    EXPECT_THROW(StrToFloat("1" + std::string(400, '0')), Error);
+    EXPECT_EQ(FloatMessage("1" + std::string(400, '0')).rfind("'1000", 0), 0u);
+}
+
+TEST(Convert, VeryLongTextsAreJudgedByTheirWholeMagnitude) {
+    // Ten million zeros against an exponent of a hundred million: the exponent must not stop
+    // counting while the zeros do, or a huge value reads as zero (and a tiny one is refused).
+    const std::string zeros(10'000'000, '0');
+    const std::string huge = "0." + zeros + "1e99999999";
+    EXPECT_NE(FloatMessage(huge).find("' ist kein gültiger Gleitkommawert"), std::string::npos);
+    EXPECT_EQ(StrToFloat("1" + zeros + "e-99999999"), 0);
+    EXPECT_EQ(StrToFloat("0." + zeros + "1e10000005"), 1e4);
+    EXPECT_NE(FloatMessage("1e99999999999999999999").find("kein gültiger"), std::string::npos);
+    EXPECT_EQ(StrToFloat("1e-99999999999999999999"), 0);
 }
 
 TEST(Convert, FloatRefusedWithTheOriginalText) {
