@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QLineEdit>
 
 #include "export/dxf.h"
@@ -40,8 +41,9 @@ void TMainForm::EditKVNameDblClick() {
 
 // The map copy goes beside the data file as JPEG. Without a map copy there is nothing a
 // project could be loaded onto, so saving is refused before any file is touched. The image is
-// encoded in memory first, and both files are replaced atomically, the image before the data:
-// a failure leaves the older project as it was.
+// encoded in memory and the data checked to load again first; then both files are written as
+// one set: after any failure the older pair is there as it was, never a new image beside an
+// old data file.
 void TMainForm::SavePar() {
     const std::string name = EditKVName->text().toStdString();
     if (name.empty())
@@ -54,13 +56,17 @@ void TMainForm::SavePar() {
     QByteArray jpeg;
     QBuffer buffer(&jpeg);
     buffer.open(QIODevice::WriteOnly);
-    if (!map.save(&buffer, "JPG", 95))
+    QImageWriter writer(&buffer, "jpg");
+    writer.setQuality(95);
+    if (!writer.write(map))
         throw korvale::Error(korvale::ErrorKind::File,
-                             "Die Kartenkopie lässt sich nicht als JPEG speichern.");
-    const std::string data = korvale::EncodeProject(state_);
-    korvale::WriteFileAtomic(korvale::ProjectImageName(name),
-                             std::string_view(jpeg.constData(), static_cast<size_t>(jpeg.size())));
-    korvale::WriteFileAtomic(name, data);
+                             "Die Kartenkopie lässt sich nicht als JPEG speichern.\n" +
+                                 writer.errorString().toStdString());
+    const std::string data = korvale::ProjectBytesToSave(state_);
+    korvale::WriteFilesAtomic(
+        {{korvale::ProjectImageName(name),
+          std::string_view(jpeg.constData(), static_cast<size_t>(jpeg.size()))},
+         {name, data}});
 }
 
 // All or nothing: the data file is read and checked and the image is loaded before anything

@@ -8,7 +8,9 @@
 #include <cstdlib>
 
 #include "imageviewer.h"
+#include "model/fileio.h"
 #include "pages_fixture.h"
+#include "tests/support/file_faults.h"
 
 using namespace pagetest;
 
@@ -154,6 +156,56 @@ TEST_F(FilesPage, DamagedProjectOrMissingImageChangesNothing) {
         ExpectSame(now, Take(*w));
         EXPECT_EQ(w->ImageViewer1->image().size(), QSize(30, 20));
     }
+}
+
+TEST_F(FilesPage, ProjectPairStaysWholeOnAFaultAtAnyStep) {
+    PlanSquare();
+    const QString name = Path("p.dat");
+    w->EditKVName->setText(name);
+    w->ButtonSaveKV->click();
+    ASSERT_TRUE(messages.empty());
+    const QByteArray oldData = ReadAll(name), oldImage = ReadAll(Path("p.jpg"));
+    auto restore = [&] {
+        korvale::WriteFileAtomic(name.toStdString(), oldData.toStdString());
+        korvale::WriteFileAtomic(Path("p.jpg").toStdString(), oldImage.toStdString());
+    };
+
+    // Work on: the next save has other data and another image.
+    AddPoint(10, 90, korvale::KindPlain);
+    w->SetMapCopy(QImage(30, 20, QImage::Format_RGB32));
+    long calls = 0;
+    {
+        korvale::test::InjectedFaults counting;
+        w->ButtonSaveKV->click();
+        calls = counting.Count();
+    }
+    ASSERT_TRUE(messages.empty());
+    ASSERT_NE(ReadAll(name), oldData);
+    for (long k = 0; k < calls; ++k) {
+        SCOPED_TRACE(k);
+        restore();
+        const auto before = korvale::test::FolderSnapshot(dir.path().toStdString());
+        messages.clear();
+        korvale::test::InjectedFaults faults;
+        faults.FailAt(k, ENOSPC);
+        w->ButtonSaveKV->click();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(
+            messages[0].startsWith("E/A-Fehler 28\nKein Platz auf dem Datenträger: " + dir.path()))
+            << messages[0].toStdString();
+        EXPECT_EQ(korvale::test::FolderSnapshot(dir.path().toStdString()), before);
+    }
+}
+
+TEST_F(FilesPage, AProjectNamedLikeItsImageIsRefused) {
+    // "karte.jpg" would put the data file and the image under one name, the one over the other.
+    w->SetMapCopy(SyntheticMap());
+    AddPoint(5, 95, korvale::KindPlain);
+    w->EditKVName->setText(Path("karte.jpg"));
+    w->ButtonSaveKV->click();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].contains("denselben Namen")) << messages[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(Path("karte.jpg")));
 }
 
 TEST_F(FilesPage, ImageOfAProjectInADottedFolder) {
