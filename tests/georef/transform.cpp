@@ -181,6 +181,7 @@ TEST(TrafPar, RefusesWithoutTwoDistinctControlPointsAndChangesNothing) {
             TrafPar(s);
             ADD_FAILURE() << "fit accepted";
         } catch (const Error& e) {
+            EXPECT_EQ(e.kind(), ErrorKind::Refused);
             EXPECT_STREQ(e.what(), "Für die Passpunkttransformation werden mindestens zwei "
                                    "Passpunkte an verschiedenen Positionen benötigt.");
         }

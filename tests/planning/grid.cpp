@@ -220,6 +220,7 @@ TEST(Schnitte, NonPositiveSpacingIsRefusedWithoutChange) {
             Schnitte(s, 45, B);
             ADD_FAILURE() << "accepted " << B;
         } catch (const Error& e) {
+            EXPECT_EQ(e.kind(), ErrorKind::Refused);
             EXPECT_NE(std::string(e.what()).find("Streifenabstand"), std::string::npos);
         }
         EXPECT_EQ(s.CutPoints, (std::vector<Tpunkt>{{1, 2}, {3, 4}}));

@@ -199,6 +199,7 @@ TEST(CalcFlugWeg, PhotoBaseZeroIsRefusedBeforeAnything) {
         CalcFlugWeg(s, p, o);
         ADD_FAILURE() << "accepted a photo base of 0";
     } catch (const Error& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::Refused);
         EXPECT_NE(std::string(e.what()).find("Bildabstand"), std::string::npos);
     }
     EXPECT_EQ(o.Size(), 0u);
