@@ -92,7 +92,10 @@ template <bool Reference> void DxfReals(benchmark::State& state) {
     for (auto _ : state) {
         out.clear();
         for (const double v : values)
-            out += Reference ? reference::FormatDxfReal(v) : FormatDxfReal(v);
+            if constexpr (Reference)
+                out += reference::FormatDxfReal(v);
+            else
+                AppendDxfReal(out, v);
         benchmark::DoNotOptimize(out.data());
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * values.size()));

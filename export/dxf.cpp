@@ -134,7 +134,7 @@ void DxfWriter::Value(std::string_view value) {
 
 void DxfWriter::Real(int code, double v) {
     Code(code);
-    text_ += FormatDxfReal(v);
+    AppendDxfReal(text_, v);
     text_ += kEol;
 }
 

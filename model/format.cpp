@@ -594,31 +594,37 @@ std::string FormatGeneral(double v) {
 }
 
 std::string FormatDxfReal(double v) {
+    std::string out;
+    AppendDxfReal(out, v);
+    return out;
+}
+
+void AppendDxfReal(std::string& out, double v) {
     if (!std::isfinite(v)) {
-        std::string out;
         Sink sink(out);
         AppendPadded(sink, NonFinite(v), 23);
         sink.Flush();
-        return out;
+        return;
     }
     // sign, digit, '.', 14 digits, 'E', exponent sign, 4 exponent digits
-    std::string out(23, '0');
-    out[0] = std::signbit(v) && v != 0 ? '-' : ' ';
     char d[15];
     int e = 0;
     if (v != 0)
         e = Significant15(v, d);
     else
         std::fill(d, d + 15, '0');
-    out[1] = d[0];
-    out[2] = '.';
-    std::copy(d + 1, d + 15, out.begin() + 3);
-    out[17] = 'E';
-    out[18] = e < 0 ? '-' : '+';
+    const std::size_t at = out.size();
+    out.resize(at + 23);
+    char* p = out.data() + at;
+    p[0] = std::signbit(v) && v != 0 ? '-' : ' ';
+    p[1] = d[0];
+    p[2] = '.';
+    std::memcpy(p + 3, d + 1, 14);
+    p[17] = 'E';
+    p[18] = e < 0 ? '-' : '+';
     int x = e < 0 ? -e : e;
     for (int i = 22; i >= 19; --i, x /= 10)
-        out[static_cast<std::size_t>(i)] = static_cast<char>('0' + x % 10);
-    return out;
+        p[i] = static_cast<char>('0' + x % 10);
 }
 
 void FormatAppend(std::string& out, std::string_view fmt, std::initializer_list<FmtArg> args) {

@@ -58,5 +58,7 @@ std::string FormatGeneral(double v);
 // A DXF real value: always 23 characters, sign (blank or "-"), one digit, ".", 14 digits,
 // "E", exponent sign and 4 exponent digits; 15 significant digits rounded to nearest.
 std::string FormatDxfReal(double v);
+// FormatDxfReal, appended to `out`.
+void AppendDxfReal(std::string& out, double v);
 
 } // namespace korvale

@@ -40,6 +40,9 @@ void Compare(double v, std::vector<Mismatch>& bad) {
         check(Format(f, {v}), reference::Format(f, {v}), f);
     check(FormatGeneral(v), reference::FormatGeneral(v), "general");
     check(FormatDxfReal(v), reference::FormatDxfReal(v), "DXF real");
+    std::string appended = "x";
+    AppendDxfReal(appended, v);
+    check(appended, "x" + reference::FormatDxfReal(v), "appended DXF real");
     check(FormatFixed(v, 6), reference::FormatFixed(v, 6), "fixed 6");
 }
 
