@@ -38,18 +38,10 @@ int RoundsUp(const Shortest& s, int k);
 // Whether the shortest text may stand for the value's 18 digits (not so for a lone 1).
 bool FastApplies(const Shortest& s);
 
-// |v| * 10^d rounded to a whole number by the formatter's rule, for 0 <= d <= 22 and a normal
-// |v|; false when exact integers cannot decide it.
-bool ScaledRound(double a, int d, std::uint64_t& result);
-
 // Adds 1 at the last of the n digits; true when the carry runs out of the first one.
 bool Increment(char* d, int n);
 
 // Rounds the 18 digits to `keep` significant digits (1..17), half away from zero.
 std::string RoundSignificant(const Digits18& dg, int keep, int& exp10);
-
-// 15 significant digits of a finite non-zero value, rounded by the formatter's rule, into d;
-// returns the place of d[0].
-int Significant15(double v, char* d);
 
 } // namespace korvale::format_digits
