@@ -127,8 +127,8 @@ ProjectData DecodeProject(std::string_view bytes) {
     const double last = GetDouble(bytes, 6);
     if (!std::isfinite(last) || last != std::trunc(last) || last < -1.0)
         Damaged("ungültige Punktanzahl.");
-    const double available = static_cast<double>((bytes.size() - HeaderBytes) / PointBytes);
-    if (last + 1.0 > available)
+    const std::size_t available = (bytes.size() - HeaderBytes) / PointBytes; // whole points
+    if (last + 1.0 > static_cast<double>(available))
         PastEnd();
     const auto count = static_cast<std::size_t>(last + 1.0);
 

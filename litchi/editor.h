@@ -12,31 +12,52 @@ namespace korvale {
 
 struct LitchiPageModel {
     using K = NumberBox::Kind;
+    // Latitude of the waypoint, degrees (read-only)
     NumberBox NumberBoxLat{K::Float, 0, -90, 90, 6, true};
+    // Longitude of the waypoint, degrees (read-only)
     NumberBox NumberBoxLon{K::Float, 0, -180, 180, 6, true};
+    // Altitude, m, relative as altitudemode says
     NumberBox NumberBoxAlt{K::Float, 0, -50, 1000, 1};
+    // Altitude mode: 0 above the start point, 1 above ground
     NumberBox NumberBoxAltMode{K::Float, 0, 0, 1, 0};
+    // Heading of the aircraft, degrees clockwise from north (read-only)
     NumberBox NumberBoxHead{K::Float, 0, 0, 360, 4, true};
+    // Curve size at the waypoint ("Curv"), m
     NumberBox NumberBoxCuSz{K::Float, 0, 0, 100, 1};
+    // Rotation direction ("Rotdir"), degrees
     NumberBox NumberBoxRotDir{K::Float, 0, 0, 360, 1};
+    // Gimbal mode: 0 none, 1 focus on the POI, 2 interpolate
     NumberBox NumberBoxGimM{K::Float, 0, 0, 2, 0};
+    // Gimbal pitch, degrees (0 ahead, -90 straight down)
     NumberBox NumberBoxGimP{K::Float, 0, -90, 0, 1};
+    // Flight speed, m/s
     NumberBox NumberBoxSpeed{K::Float, 0, 0, 100, 1};
+    // The speed of NumberBoxSpeed in km/h ("%4.1f")
     std::string Label14 = "0";
+    // Photo time interval ("Pict/s"), whole seconds; -1 not used
     NumberBox NumberBoxPictS{K::Float, 0, -1, 100, 1};
+    // Photo distance interval ("Pict/m"), m; -1 not used (read-only)
     NumberBox NumberBoxPictM{K::Float, 0, -1, 500, 1, true};
+    // Tilt-camera action's angle, degrees; an edit sets the gimbal pitch
     NumberBox NumberBoxTiltCam{K::Float, 0, -90, 90, 0};
+    // Wait action's duration, s (the action stores milliseconds)
     NumberBox NumberBoxWait{K::Float, 0, 0, 1000, 0};
+    // Rotate action's angle, degrees (read-only)
     NumberBox NumberBoxRotate{K::Float, 0, 0, 360, 0, true};
+    // Latitude of the waypoint's point of interest, degrees; 0 means none
     NumberBox NumberBoxPoiLat{K::Float, 0, 0, 360, 6};
+    // Longitude of the point of interest, degrees
     NumberBox NumberBoxPoiLon{K::Float, 0, 0, 100, 6};
+    // Altitude of the point of interest, m
     NumberBox NumberBoxPoiAlt{K::Float, 0, 0, 360, 1};
+    // Altitude mode of the point of interest: 0 above the start point, 1 above ground
     NumberBox NumberBoxPoiAltMode{K::Float, 0, 0, 1, 0};
-    bool CheckBoxAlle = false;
-    bool CheckBoxPhoto = false;
-    bool CheckBoxStartRec = false;
-    bool CheckBoxStopRec = false;
-    std::string EditCVS = "LitchiLines.csv";
+    bool CheckBoxAlle = false;               // "Alle ändern": edits go to every waypoint
+    bool CheckBoxPhoto = false;              // the waypoint has a take-photo action ("Mach Foto")
+    bool CheckBoxStartRec = false;           // the waypoint has a start-recording action
+    bool CheckBoxStopRec = false;            // the waypoint has a stop-recording action
+    std::string EditCVS = "LitchiLines.csv"; // mission file of "Lies CSV" / "Schreib CSV"
+    // Record selector: index of the waypoint shown; Max = last index of the mission
     NumberBox NumberBoxActrec{K::Float, 0, 0, 1000, 0};
 };
 

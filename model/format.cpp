@@ -396,9 +396,11 @@ std::string GeneralText(double v) {
             out += s;
             out.append(static_cast<std::size_t>(e + 1 - n), '0');
         } else {
-            out += s.substr(0, static_cast<std::size_t>(e + 1));
+            // 0 <= e here: the digits before the point, then the rest.
+            const auto before = static_cast<std::size_t>(e) + 1;
+            out += s.substr(0, before);
             out += '.';
-            out += s.substr(static_cast<std::size_t>(e + 1));
+            out += s.substr(before);
         }
         return out;
     }

@@ -19,10 +19,10 @@ inline constexpr Argb ColGrey = 0xFF808080;
 
 struct Primitive {
     enum class Kind : std::uint8_t {
-        Line,    // (x1,y1)-(x2,y2) in stroke colour, 1 wide
-        Circle,  // outline of the circle in the box (x1,y1)-(x2,y2), stroke colour
-        Disc,    // filled circle in the box (x1,y1)-(x2,y2), fill colour
-        Label,   // text in the box (x1,y1)-(x2,y2), fill colour, right-aligned, centred vertically
+        Line,   // (x1,y1)-(x2,y2) in stroke colour, 1 wide
+        Circle, // outline of the circle in the box (x1,y1)-(x2,y2), stroke colour
+        Disc,   // filled circle in the box (x1,y1)-(x2,y2), fill colour
+        Label,  // text in the box (x1,y1)-(x2,y2), fill colour, right-aligned, centred vertically
     };
     Kind kind = Kind::Line;
     Argb stroke = 0;

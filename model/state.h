@@ -9,9 +9,9 @@
 
 namespace korvale {
 
-inline constexpr double Rho = 57.29577951308232;             // degrees per radian
-inline constexpr double EllipsoidA = 6378137.0;              // GRS80 semi-major axis, m
-inline constexpr double EllipsoidF = 0.003352810681182319;   // GRS80 flattening, 1/298.257222101
+inline constexpr double Rho = 57.29577951308232;           // degrees per radian
+inline constexpr double EllipsoidA = 6378137.0;            // GRS80 semi-major axis, m
+inline constexpr double EllipsoidF = 0.003352810681182319; // GRS80 flattening, 1/298.257222101
 
 struct State {
     std::vector<TPt> Points;

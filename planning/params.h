@@ -11,33 +11,45 @@ namespace korvale {
 struct ParamPageModel {
     using K = NumberBox::Kind;
     // Camera
-    std::string EditF = "8.38";
-    std::string EditAufloesung = "2.4";
-    bool CheckBoxFormat = true;
-    std::string CheckBoxFormatCaption = "16 : 9";
-    std::string EditXb = "5472";
-    std::string EditYb = "3078";
+    std::string EditF = "8.38";                   // focal length c, mm
+    std::string EditAufloesung = "2.4";           // pixel size ("Auflösung"), µm
+    bool CheckBoxFormat = true;                   // sensor format: ticked 16:9, else 3:2
+    std::string CheckBoxFormatCaption = "16 : 9"; // caption of CheckBoxFormat
+    std::string EditXb = "5472";                  // sensor pixels across the flight direction
+    std::string EditYb = "3078";                  // sensor pixels along the flight direction
+    // Ground length of one picture along the flight (its Y side), m
     NumberBox NumberBoxLG{K::Float, 0, 0, 1000, 0, true};
+    // Ground width of one picture across the flight (its X side), m
     NumberBox NumberBoxBG{K::Float, 0, 0, 1000, 0, true};
     // Flight
-    NumberBox NumberBoxP{K::Integer, 80, 0, 100};
-    NumberBox NumberBoxQ{K::Integer, 80, 0, 100};
-    NumberBox NumberBoxH{K::Integer, 40, 0, 200};
+    NumberBox NumberBoxP{K::Integer, 80, 0, 100}; // forward overlap ("längs"), %
+    NumberBox NumberBoxQ{K::Integer, 80, 0, 100}; // side overlap ("quer"), %
+    NumberBox NumberBoxH{K::Integer, 40, 0, 200}; // flight height above ground, m
+    // Ground size of 4 x 4 pixels, cm; shown as a text in the general format
     NumberBox NumberBoxBA{K::Float, 0, 0, 1000, 1, true};
-    NumberBox NumberBoxV{K::Integer, 15, 0, 59};
+    NumberBox NumberBoxV{K::Integer, 15, 0, 59}; // flight speed, km/h
+    // Flight time of the planned path ("Flugzeit"), minutes
     NumberBox NumberBoxFlugzeit{K::Integer, 0, 0, 59, 0, true};
     // Results
+    // Photo base: distance between two pictures along a flight line, m; Max = NumberBoxLG
     NumberBox NumberBoxA{K::Float, 10, 0, 1000, 1, true};
+    // Strip spacing: distance between two flight lines, m; Max = NumberBoxBG
     NumberBox NumberBoxB{K::Float, 10, 0, 1000, 1, true};
+    // Picture interval ("Bildfolge"), whole seconds
     NumberBox NumberBoxFrameS{K::Integer, 0, 0, 100, 0, true};
+    // Number of strips ("Streifen"): flight lines of the plan
     NumberBox NumberBoxStreifen{K::Integer, 0, 0, 1000, 0, true};
+    // Length of the flight path ("Weg"), m
     NumberBox NumberBoxWeg{K::Integer, 0, 0, 100000, 0, true};
+    // Area inside the border ring ("Fläche"), hectares
     NumberBox NumberBoxFlaeche{K::Float, 0, 0, 10000000, 3, true};
+    // Number of pictures ("Bilder") of the plan
     NumberBox NumberBoxBilder{K::Integer, 0, 0, 10000, 0, true};
+    // Direction of the flight lines ("Alfa"), degrees counterclockwise from east
     NumberBox NumberBoxRi{K::Float, 0.01, 0.01, 360, 1};
     // Files
-    std::string EditDXFFileName = "Flugplanung.dxf";
-    std::string EditKVName = "TrafPar.dat";
+    std::string EditDXFFileName = "Flugplanung.dxf"; // file of "Schreib DXF"
+    std::string EditKVName = "TrafPar.dat"; // map project data file ("Karte sichern/laden")
 };
 
 // Recomputes the derived boxes from the inputs. Throws Error (no box changed) on a text that
