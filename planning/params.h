@@ -25,15 +25,16 @@ struct ParamPageModel {
     NumberBox NumberBoxH{K::Integer, 40, 0, 200};
     NumberBox NumberBoxBA{K::Float, 0, 0, 1000, 1, true};
     NumberBox NumberBoxV{K::Integer, 15, 0, 59};
-    NumberBox NumberBoxFlugzeit{K::Integer, 0, 0, 59, 0, true};
+    // The results show the true figures of the largest plan (MaxPictures pictures).
+    NumberBox NumberBoxFlugzeit{K::Integer, 0, 0, 1e9, 0, true};
     // Results
     NumberBox NumberBoxA{K::Float, 10, 0, 1000, 1, true};
     NumberBox NumberBoxB{K::Float, 10, 0, 1000, 1, true};
     NumberBox NumberBoxFrameS{K::Integer, 0, 0, 100, 0, true};
-    NumberBox NumberBoxStreifen{K::Integer, 0, 0, 1000, 0, true};
-    NumberBox NumberBoxWeg{K::Integer, 0, 0, 100000, 0, true};
+    NumberBox NumberBoxStreifen{K::Integer, 0, 0, 1e9, 0, true};
+    NumberBox NumberBoxWeg{K::Integer, 0, 0, 1e12, 0, true};
     NumberBox NumberBoxFlaeche{K::Float, 0, 0, 10000000, 3, true};
-    NumberBox NumberBoxBilder{K::Integer, 0, 0, 10000, 0, true};
+    NumberBox NumberBoxBilder{K::Integer, 0, 0, 1e9, 0, true};
     NumberBox NumberBoxRi{K::Float, 0.01, 0.01, 360, 1};
     // Files
     std::string EditDXFFileName = "Flugplanung.dxf";
