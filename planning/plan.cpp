@@ -189,7 +189,14 @@ std::vector<PlannedLine> PlanGridLines(const std::vector<PlanPt>& ringPts, const
 
     // Edges of length 0 (a corner clicked twice) cross nothing and are left out.
     const std::vector<Vec> ring = ring::Cleaned(Local(ringPts, Ec, Nc));
-    if (ring.size() < 3 || ring::TwiceArea(ring) == 0)
+    // Fewer than three corners, or all on one straight line, enclose nothing to fly.
+    if (ring.size() < 3)
+        return {};
+    bool flat = true;
+    for (std::size_t i = 2; i < ring.size() && flat; ++i)
+        flat = (ring[1].x - ring[0].x) * (ring[i].y - ring[0].y) ==
+               (ring[1].y - ring[0].y) * (ring[i].x - ring[0].x);
+    if (flat)
         return {};
     if (ring::SelfIntersecting(ring))
         throw Error(ErrorKind::Refused,
