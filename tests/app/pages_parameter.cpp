@@ -196,3 +196,26 @@ TEST_F(ParameterPage, ClickOnTheMapTabPlansAgain) {
     EXPECT_GT(w->param().NumberBoxStreifen.Value(), 9); // the diagonal is longer
     EXPECT_TRUE(messages.empty());
 }
+
+// A planning value that cannot plan (Längs % = 100: photo base 0) is reported once, on
+// "Calc Raster"; a later click on the map tab draws everything else quietly, leaves the plan
+// out and says why in the status line.
+TEST_F(ParameterPage, RefusedPlanIsReportedOnlyWhereTheUserAskedForIt) {
+    PlanSquare();
+    ASSERT_TRUE(messages.empty());
+    w->param().NumberBoxP.SetValue(100);
+    w->ButtonWaypts->click();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].contains("Bildabstand")) << messages[0].toStdString();
+
+    w->Tabcontrol1->setCurrentWidget(w->TabItemParameter);
+    emit w->Tabcontrol1->tabBarClicked(w->Tabcontrol1->indexOf(w->TabItemKarte));
+    EXPECT_EQ(messages.size(), 1u); // no second modal message
+    EXPECT_TRUE(w->LabelStatus->text().startsWith("Flugplan nicht gezeichnet"))
+        << w->LabelStatus->text().toStdString();
+    const korvale::Overlay& o = w->overlay();
+    EXPECT_EQ(CountDiscs(o, korvale::ColMagenta), 0); // no plan
+    EXPECT_EQ(CountLines(o, korvale::ColYellow), 4);  // the ring is still drawn
+    w->Showgrafik();
+    EXPECT_EQ(messages.size(), 1u);
+}
