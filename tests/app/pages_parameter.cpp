@@ -219,3 +219,39 @@ TEST_F(ParameterPage, RefusedPlanIsReportedOnlyWhereTheUserAskedForIt) {
     w->Showgrafik();
     EXPECT_EQ(messages.size(), 1u);
 }
+
+// A U-shaped field at Ri 0: no picture mark lies in the notch, each arm is its own block.
+// With KORVALE_SCREENSHOT set, the map copy page is saved there as PNG to be looked at.
+TEST_F(ParameterPage, UShapedFieldIsPlannedInsideOnly) {
+    w->resize(900, 700);
+    w->show();
+    w->SetMapCopy(SyntheticMap());
+    Georeference();
+    // 300 m x 300 m with a notch 100 m wide and 200 m deep from the north (screen top).
+    for (const auto& [x, y] : std::vector<std::pair<float, float>>{{100, 150},
+                                                                   {200, 150},
+                                                                   {200, 350},
+                                                                   {300, 350},
+                                                                   {300, 150},
+                                                                   {400, 150},
+                                                                   {400, 450},
+                                                                   {100, 450}})
+        AddPoint(x, y, korvale::KindBorder);
+    w->ButtonWaypts->click();
+    ASSERT_TRUE(messages.empty()) << messages[0].toStdString();
+    int marks = 0;
+    for (const Primitive& p : w->overlay().Items()) {
+        if (p.kind != Primitive::Kind::Disc || p.fill != korvale::ColMagenta)
+            continue;
+        ++marks;
+        const double cx = (p.x1 + p.x2) / 2, cy = (p.y1 + p.y2) / 2;
+        EXPECT_FALSE(cx > 200 + 0.01 && cx < 300 - 0.01 && cy < 350 - 0.01)
+            << "picture in the notch at " << cx << ", " << cy;
+    }
+    EXPECT_GT(marks, 100);
+    const QByteArray shot = qgetenv("KORVALE_SCREENSHOT");
+    if (!shot.isEmpty()) {
+        QCoreApplication::processEvents();
+        w->grab().save(QString::fromLocal8Bit(shot));
+    }
+}
