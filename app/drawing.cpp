@@ -1,11 +1,13 @@
 // Overlay drawing of the window: each operation appends to the display list, then the map
 // copy page comes to the front when asked and the overlay is repainted.
+#include <QLabel>
 #include <QTabWidget>
 
 #include "georef/transform.h"
 #include "imageviewer.h"
 #include "mainform.h"
 #include "model/draw.h"
+#include "model/error.h"
 
 void TMainForm::AfterDraw() {
     if (overlay_.TakeFrontRequest())
@@ -18,6 +20,18 @@ void TMainForm::BringMapToFront() {
 }
 
 namespace {
+
+// A redraw the user did not ask to plan (a tab click, a measurement, an orbit, a point) draws
+// everything else and leaves the plan out when a planning value cannot plan; the reason goes
+// to the status line. "Calc Raster" and the file writers still report it in a message box.
+void FlightLinesQuietly(TMainForm& w) {
+    try {
+        w.FlightLines();
+    } catch (const korvale::Error& e) {
+        w.LabelStatus->setText(QStringLiteral("Flugplan nicht gezeichnet: ") +
+                               QString::fromStdString(e.what()).section('\n', 0, 0));
+    }
+}
 
 bool SamePrimitive(const korvale::Primitive& a, const korvale::Primitive& b) {
     return a.kind == b.kind && a.stroke == b.stroke && a.fill == b.fill && a.x1 == b.x1 &&
@@ -80,7 +94,7 @@ void TMainForm::Redraw(bool withPlan) {
     if (!state_.BorderIdx.empty())
         ShowPoints();
     if (withPlan && !state_.FlightSegs.empty())
-        FlightLines();
+        FlightLinesQuietly(*this);
     if (!state_.FreeLines.empty())
         ShowFreeline();
     if (state_.Orbit)
@@ -96,7 +110,7 @@ void TMainForm::TabItemKarteClick() {
     if (state_.Orbit)
         ShowOrbit();
     if (!state_.CutPoints.empty())
-        FlightLines();
+        FlightLinesQuietly(*this);
     if (!state_.FreeLines.empty())
         DisplayFreeline();
 }

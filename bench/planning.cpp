@@ -9,6 +9,10 @@
 #include "planning/grid.h"
 #include "planning/params.h"
 #include "planning/path.h"
+#include "planning/plan.h"
+
+#include <array>
+#include <vector>
 
 using namespace korvale;
 
@@ -46,7 +50,7 @@ State Area() {
 
 void Report(benchmark::State& st, const ParamPageModel& p, const Overlay& o) {
     st.counters["strips"] = p.NumberBoxStreifen.Value();
-    // The box stops at 10000; the marks tell the real number.
+    st.counters["pictures_box"] = p.NumberBoxBilder.Value();
     double marks = 0;
     for (const Primitive& q : o.Items())
         marks += q.kind == Primitive::Kind::Disc ? 1 : 0;
@@ -84,6 +88,58 @@ void BM_FlightLines(benchmark::State& st) {
     Report(st, p, o);
 }
 BENCHMARK(BM_FlightLines)->Unit(benchmark::kMillisecond);
+
+// The whole plan of a concave area of about 1 km² through 200 border points: a comb of
+// three teeth (notches 600 m deep), lines across the teeth, legs around the notches.
+std::vector<PlanPt> ConcaveRing() {
+    std::vector<std::array<double, 2>> corners = {{0, 0},     {0, 1000},   {200, 1000},  {200, 400},
+                                                  {400, 400}, {400, 1000}, {600, 1000},  {600, 400},
+                                                  {800, 400}, {800, 1000}, {1000, 1000}, {1000, 0}};
+    std::vector<PlanPt> ring;
+    const std::size_t per = 200 / corners.size() + 1;
+    for (std::size_t i = 0; i < corners.size() && ring.size() < 200; ++i) {
+        const auto& a = corners[i];
+        const auto& b = corners[(i + 1) % corners.size()];
+        for (std::size_t k = 0; k < per && ring.size() < 200; ++k) {
+            const double f = static_cast<double>(k) / static_cast<double>(per);
+            ring.push_back({E0 + a[0] + (b[0] - a[0]) * f, N0 + a[1] + (b[1] - a[1]) * f});
+        }
+    }
+    return ring;
+}
+
+void BM_PlanFlightConcave200(benchmark::State& st) {
+    const std::vector<PlanPt> ring = ConcaveRing();
+    ParamPageModel p;
+    Rechnen(p);
+    FlightPlan plan;
+    for (auto _ : st) {
+        plan = PlanFlight(ring, 0.01, p.NumberBoxB.Value(), p.NumberBoxA.Value(), 15);
+        benchmark::DoNotOptimize(plan.pictures.data());
+    }
+    st.counters["corners"] = static_cast<double>(ring.size());
+    st.counters["area_ha"] = plan.totals.areaHa;
+    st.counters["strips"] = static_cast<double>(plan.totals.strips);
+    st.counters["pictures"] = static_cast<double>(plan.totals.pictures);
+}
+BENCHMARK(BM_PlanFlightConcave200)->Unit(benchmark::kMillisecond);
+
+// One million pictures: the 1 km rounded square at a photo base and spacing of 1 m.
+void BM_PlanningMillionPictures(benchmark::State& st) {
+    State s = Area();
+    ParamPageModel p;
+    Rechnen(p);
+    p.NumberBoxA.SetValue(1);
+    p.NumberBoxB.SetValue(0.93);
+    Overlay o;
+    for (auto _ : st) {
+        o.Clear();
+        FlightLines(s, p, o);
+        benchmark::DoNotOptimize(o.Items().data());
+    }
+    Report(st, p, o);
+}
+BENCHMARK(BM_PlanningMillionPictures)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

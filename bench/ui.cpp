@@ -141,6 +141,34 @@ void BM_CalcRasterWithPaint(benchmark::State& st) {
 }
 BENCHMARK(BM_CalcRasterWithPaint)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
+// "Calc Raster" with one million pictures (photo base and spacing of 1 m over the 1 km
+// square) and the paint of the map copy page.
+void BM_CalcRasterMillionPicturesWithPaint(benchmark::State& st) {
+    TMainForm w;
+    w.resize(kMapW, kMapH + 40 + 40 + 30);
+    w.show();
+    w.Tabcontrol1->setCurrentWidget(w.TabItemKarte);
+    QCoreApplication::processEvents();
+    w.SetMapCopy(MapCopy());
+    NorthUp(w.state());
+    Add1kmSquareBorder(w.state());
+    w.ButtonWayptsClick();
+    QImage out(kMapW, kMapH, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : st) {
+        w.param().NumberBoxA.SetValue(1);
+        w.param().NumberBoxB.SetValue(1);
+        w.Showgrafik(); // clears the overlay, plans and draws once
+        w.TabItemKarte->render(&out);
+        benchmark::DoNotOptimize(out.constBits());
+    }
+    st.counters["pictures"] = w.param().NumberBoxBilder.Value();
+    st.counters["primitives"] = static_cast<double>(w.overlay().Size());
+}
+BENCHMARK(BM_CalcRasterMillionPicturesWithPaint)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3);
+
 } // namespace
 
 int main(int argc, char** argv) {

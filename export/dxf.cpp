@@ -9,17 +9,13 @@
 #include "model/fileio.h"
 #include "model/format.h"
 #include "model/geodesy.h"
+#include "planning/plan.h"
 
 namespace korvale {
 
 namespace {
 
 constexpr std::string_view kEol = "\r\n";
-
-// Beyond this many picture positions the photo base is surely wrong (a plan of a few square
-// kilometres has tens of thousands); without a limit a tiny base would build gigabytes, and a
-// base below the rounding step of the running distance would never end the loop.
-constexpr double kMaxPictures = 2'000'000;
 
 // The largest magnitude whose 15-digit real text reads back as a finite number: the largest
 // doubles round up to 1.79769313486232E+0308, which is beyond the double range.
@@ -48,44 +44,6 @@ void CheckPhotoBase(double A) {
 bool ValidPair(const TLine& line, std::size_t size) {
     return line[0] >= 0 && line[1] >= 0 && static_cast<std::size_t>(line[0]) < size &&
            static_cast<std::size_t>(line[1]) < size;
-}
-
-// Start and end of segment k in flight order: even segments are flown from their first cut
-// point to their second, odd ones the other way round.
-struct Ends {
-    Tpunkt S;
-    Tpunkt T;
-};
-Ends FlightOrder(const State& s, std::size_t k) {
-    const TLine& seg = s.FlightSegs[k];
-    const Tpunkt& a = s.CutPoints[static_cast<std::size_t>(seg[0])];
-    const Tpunkt& b = s.CutPoints[static_cast<std::size_t>(seg[1])];
-    return k % 2 == 0 ? Ends{a, b} : Ends{b, a};
-}
-
-// Returns an upper bound of the number of pictures.
-double CheckPictureCount(const State& s, double A) {
-    double count = 0;
-    for (std::size_t k = 0; k < s.FlightSegs.size(); ++k) {
-        if (!ValidPair(s.FlightSegs[k], s.CutPoints.size())) {
-            continue;
-        }
-        const Ends leg = FlightOrder(s, k);
-        const double L = Polar(leg.T[0] - leg.S[0], leg.T[1] - leg.S[1]).s;
-        if (!std::isfinite(L)) {
-            throw Error(ErrorKind::Refused,
-                        "Ein Flugstreifen hat ungültige Koordinaten: die DXF-Datei wurde nicht "
-                        "geschrieben.");
-        }
-        count += L / A + 2;
-    }
-    if (count > kMaxPictures) {
-        throw Error(ErrorKind::Limit,
-                    Format("Zu viele Bildpositionen (über %d) für den Bildabstand %s m: die "
-                           "DXF-Datei wurde nicht geschrieben.",
-                           {static_cast<long long>(kMaxPictures), FormatGeneral(A)}));
-    }
-    return count;
 }
 
 } // namespace
@@ -215,13 +173,21 @@ void DxfWriter::DxfText(std::string_view text, std::string_view layer, std::stri
 
 std::string BuildDxf(const State& s, double A) {
     CheckPhotoBase(A);
-    const double pictures = CheckPictureCount(s, A);
+    FlightPlan plan;
+    try {
+        plan = PlanOfState(s, A, 0);
+    } catch (const Error& e) {
+        throw Error(e.kind(), std::string(e.what()) + "\nDie DXF-Datei wurde nicht geschrieben.");
+    }
 
     // Room for the whole text at once: a POINT takes 133 bytes or less, a LINE or TEXT 215.
-    const double points = pictures + static_cast<double>(s.Points.size());
+    double legPieces = 0;
+    for (const FlightLeg& leg : plan.legs)
+        legPieces += static_cast<double>(leg.points.size());
+    const double points = static_cast<double>(plan.pictures.size() + plan.lines.size()) +
+                          static_cast<double>(s.Points.size());
     const double others = static_cast<double>(s.BorderLines.size()) +
-                          static_cast<double>(s.FlightSegs.size()) +
-                          static_cast<double>(s.CutPoints.size()) * 2;
+                          static_cast<double>(plan.lines.size()) * 3 + legPieces;
     DxfWriter w;
     w.Reserve(static_cast<std::size_t>(points * 133 + others * 215 + 64));
     w.DxfBegin();
@@ -241,26 +207,15 @@ std::string BuildDxf(const State& s, double A) {
         w.DxfLine("Umring", "", p.E, p.N, 0, q.E, q.N, 0);
     }
 
-    for (std::size_t k = 0; k < s.FlightSegs.size(); ++k) {
-        if (!ValidPair(s.FlightSegs[k], s.CutPoints.size())) {
-            continue;
+    // Each line in flight order with its pictures as the map shows them, and the one more at
+    // its end that only the drawing file has.
+    for (const FlightLine& l : plan.lines) {
+        w.DxfLine("FlightLine", "", l.start.E, l.start.N, 0, l.end.E, l.end.N, 0);
+        for (std::size_t i = l.firstPicture; i < l.firstPicture + l.pictureCount; ++i) {
+            w.DxfPoint("Picture", "", plan.pictures[i].at.E, plan.pictures[i].at.N, 0);
         }
-        const auto [S, T] = FlightOrder(s, k);
-        w.DxfLine("FlightLine", "", S[0], S[1], 0, T[0], T[1], 0);
-        const PolarResult pol = Polar(T[0] - S[0], T[1] - S[1]);
-        const double L = pol.s;
-        const double sinAz = std::sin(pol.t);
-        const double cosAz = std::cos(pol.t);
-        // Pictures at 0, A, 2A, ... as the map shows them. The end gets one more unless the
-        // last of them is exactly on it; the last written distance is kept as such because
-        // (s + A) - A need not give s back in floating point.
-        double last = -1;
-        for (double d = 0; d <= L; d += A) {
-            w.DxfPoint("Picture", "", S[0] + sinAz * d, S[1] + cosAz * d, 0);
-            last = d;
-        }
-        if (last != L) {
-            w.DxfPoint("Picture", "", S[0] + sinAz * L, S[1] + cosAz * L, 0);
+        if (l.endPicture) {
+            w.DxfPoint("Picture", "", l.endPictureAt.E, l.endPictureAt.N, 0);
         }
     }
 
@@ -275,13 +230,14 @@ std::string BuildDxf(const State& s, double A) {
         }
     }
 
-    // Connection legs 1->3, 2->4, 5->7, 6->8, ...: the end of each segment to the start of
-    // the next one in flight order.
-    const std::size_t n = s.CutPoints.size();
-    for (std::size_t k = 1; k + 2 < n; k += (k % 4 == 1) ? 1 : 3) {
-        const Tpunkt& a = s.CutPoints[k];
-        const Tpunkt& b = s.CutPoints[k + 2];
-        w.DxfLine("FlightLine", "", a[0], a[1], 0, b[0], b[1], 0);
+    // Connection legs from the end of each line to the start of the next, bent inside the
+    // area where the straight way would leave it.
+    for (const FlightLeg& leg : plan.legs) {
+        for (std::size_t i = 0; i + 1 < leg.points.size(); ++i) {
+            const PlanPt& a = leg.points[i];
+            const PlanPt& b = leg.points[i + 1];
+            w.DxfLine("FlightLine", "", a.E, a.N, 0, b.E, b.N, 0);
+        }
     }
 
     w.DxfEnd();

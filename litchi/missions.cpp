@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "model/geodesy.h"
+#include "planning/plan.h"
 
 namespace korvale {
 
@@ -44,24 +45,29 @@ std::int32_t CutToInt(double v) {
 } // namespace
 
 void MakeLitchiLines(State& s, const ParamPageModel& p, LitchiPageModel& m, Overlay& o) {
+    // The mission flies the plan: both ends of every line in flight order, and between them
+    // the corners of a leg that bends around a notch, so the drone stays inside the area.
+    // The pictures are taken by the interval, so the photo base does not matter here.
+    const std::vector<PlannedLine> lines = StateLines(s);
+    const std::vector<FlightLeg> legs = PlanLegs(BorderRing(s), lines);
+    std::vector<PlanPt> way;
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        way.push_back(lines[k].start);
+        way.push_back(lines[k].end);
+        if (k < legs.size()) {
+            for (std::size_t i = 1; i + 1 < legs[k].points.size(); ++i) {
+                way.push_back(legs[k].points[i]);
+            }
+        }
+    }
     s.LitchiRecs.clear();
-    for (std::size_t i = 0; i < s.FlightSegs.size(); ++i) {
-        const TLine& seg = s.FlightSegs[i];
-        if (!IsIndex(seg[0], s.CutPoints.size()) || !IsIndex(seg[1], s.CutPoints.size())) {
-            continue;
-        }
-        // Serpentine: even segments from their first to their second cut point, odd ones back.
-        const int first = (i % 2 == 0) ? seg[0] : seg[1];
-        const int second = (i % 2 == 0) ? seg[1] : seg[0];
-        for (const int end : {first, second}) {
-            const Tpunkt& cp = s.CutPoints[static_cast<std::size_t>(end)];
-            TlitchRec r{};
-            SetPosition(r, cp[1], cp[0]);
-            r.altitude = static_cast<float>(p.NumberBoxH.Value());
-            r.speed = static_cast<float>(p.NumberBoxV.Value() / 3.6);
-            r.photo_timeinterval = CutToInt(p.NumberBoxFrameS.Value());
-            s.LitchiRecs.push_back(r);
-        }
+    for (const PlanPt& at : way) {
+        TlitchRec r{};
+        SetPosition(r, at.N, at.E);
+        r.altitude = static_cast<float>(p.NumberBoxH.Value());
+        r.speed = static_cast<float>(p.NumberBoxV.Value() / 3.6);
+        r.photo_timeinterval = CutToInt(p.NumberBoxFrameS.Value());
+        s.LitchiRecs.push_back(r);
     }
     SetActrecMax(s, m, static_cast<int>(s.LitchiRecs.size()) - 1);
     DisplayLitchiRecs(s, m, o);

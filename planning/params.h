@@ -28,8 +28,9 @@ struct ParamPageModel {
     // Ground size of 4 x 4 pixels, cm; shown as a text in the general format
     NumberBox NumberBoxBA{K::Float, 0, 0, 1000, 1, true};
     NumberBox NumberBoxV{K::Integer, 15, 0, 59}; // flight speed, km/h
-    // Flight time of the planned path ("Flugzeit"), minutes
-    NumberBox NumberBoxFlugzeit{K::Integer, 0, 0, 59, 0, true};
+    // Flight time of the planned path ("Flugzeit"), minutes. The result boxes show the true
+    // figures of the largest plan (MaxPictures pictures).
+    NumberBox NumberBoxFlugzeit{K::Integer, 0, 0, 1e9, 0, true};
     // Results
     // Photo base: distance between two pictures along a flight line, m; Max = NumberBoxLG
     NumberBox NumberBoxA{K::Float, 10, 0, 1000, 1, true};
@@ -38,13 +39,13 @@ struct ParamPageModel {
     // Picture interval ("Bildfolge"), whole seconds
     NumberBox NumberBoxFrameS{K::Integer, 0, 0, 100, 0, true};
     // Number of strips ("Streifen"): flight lines of the plan
-    NumberBox NumberBoxStreifen{K::Integer, 0, 0, 1000, 0, true};
+    NumberBox NumberBoxStreifen{K::Integer, 0, 0, 1e9, 0, true};
     // Length of the flight path ("Weg"), m
-    NumberBox NumberBoxWeg{K::Integer, 0, 0, 100000, 0, true};
+    NumberBox NumberBoxWeg{K::Integer, 0, 0, 1e12, 0, true};
     // Area inside the border ring ("Fläche"), hectares
     NumberBox NumberBoxFlaeche{K::Float, 0, 0, 10000000, 3, true};
     // Number of pictures ("Bilder") of the plan
-    NumberBox NumberBoxBilder{K::Integer, 0, 0, 10000, 0, true};
+    NumberBox NumberBoxBilder{K::Integer, 0, 0, 1e9, 0, true};
     // Direction of the flight lines ("Alfa"), degrees counterclockwise from east
     NumberBox NumberBoxRi{K::Float, 0.01, 0.01, 360, 1};
     // Files

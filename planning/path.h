@@ -5,15 +5,22 @@
 #include "model/overlay.h"
 #include "model/state.h"
 #include "planning/params.h"
+#include "planning/plan.h"
 
 namespace korvale {
 
-// Flies FlightSegs in serpentine order (even segments from their first cut point, odd ones
-// from their second), lays pictures at 0, A, 2A, ... along each (A = NumberBoxA), joins the
-// segments by connection legs, appends segments, picture marks and legs to the overlay and
-// sets NumberBoxStreifen, NumberBoxWeg, NumberBoxBilder and NumberBoxFlugzeit. Does nothing
-// without cut points. Throws Error before drawing or setting anything when the photo base is
-// not positive or the pictures would be unreasonably many.
+// Appends the plan to the overlay: each line with its picture marks, in flight order, then the
+// connection legs.
+void DrawFlightPlan(const State& s, const FlightPlan& plan, Overlay& o);
+
+// NumberBoxStreifen, NumberBoxWeg, NumberBoxBilder and NumberBoxFlugzeit from the totals.
+void ShowPlanTotals(ParamPageModel& p, const FlightPlan& plan);
+
+// The plan of the lists as they stand (PlanOfState: FlightSegs in serpentine order, pictures
+// at 0, A, 2A, ... along each with A = NumberBoxA, legs inside the border ring), drawn and
+// shown in the four statistics boxes. Does nothing without cut points. Throws Error before
+// drawing or setting anything when the photo base is not positive or the pictures would
+// exceed MaxPictures.
 void CalcFlugWeg(State& s, ParamPageModel& p, Overlay& o);
 
 // The planning run: ground coordinates for new points, the border ring, and, if there is a

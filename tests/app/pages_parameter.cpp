@@ -196,3 +196,62 @@ TEST_F(ParameterPage, ClickOnTheMapTabPlansAgain) {
     EXPECT_GT(w->param().NumberBoxStreifen.Value(), 9); // the diagonal is longer
     EXPECT_TRUE(messages.empty());
 }
+
+// A planning value that cannot plan (Längs % = 100: photo base 0) is reported once, on
+// "Calc Raster"; a later click on the map tab draws everything else quietly, leaves the plan
+// out and says why in the status line.
+TEST_F(ParameterPage, RefusedPlanIsReportedOnlyWhereTheUserAskedForIt) {
+    PlanSquare();
+    ASSERT_TRUE(messages.empty());
+    w->param().NumberBoxP.SetValue(100);
+    w->ButtonWaypts->click();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].contains("Bildabstand")) << messages[0].toStdString();
+
+    w->Tabcontrol1->setCurrentWidget(w->TabItemParameter);
+    emit w->Tabcontrol1->tabBarClicked(w->Tabcontrol1->indexOf(w->TabItemKarte));
+    EXPECT_EQ(messages.size(), 1u); // no second modal message
+    EXPECT_TRUE(w->LabelStatus->text().startsWith("Flugplan nicht gezeichnet"))
+        << w->LabelStatus->text().toStdString();
+    const korvale::Overlay& o = w->overlay();
+    EXPECT_EQ(CountDiscs(o, korvale::ColMagenta), 0); // no plan
+    EXPECT_EQ(CountLines(o, korvale::ColYellow), 4);  // the ring is still drawn
+    w->Showgrafik();
+    EXPECT_EQ(messages.size(), 1u);
+}
+
+// A U-shaped field at Ri 0: no picture mark lies in the notch, each arm is its own block.
+// With KORVALE_SCREENSHOT set, the map copy page is saved there as PNG to be looked at.
+TEST_F(ParameterPage, UShapedFieldIsPlannedInsideOnly) {
+    w->resize(900, 700);
+    w->show();
+    w->SetMapCopy(SyntheticMap());
+    Georeference();
+    // 300 m x 300 m with a notch 100 m wide and 200 m deep from the north (screen top).
+    for (const auto& [x, y] : std::vector<std::pair<float, float>>{{100, 150},
+                                                                   {200, 150},
+                                                                   {200, 350},
+                                                                   {300, 350},
+                                                                   {300, 150},
+                                                                   {400, 150},
+                                                                   {400, 450},
+                                                                   {100, 450}})
+        AddPoint(x, y, korvale::KindBorder);
+    w->ButtonWaypts->click();
+    ASSERT_TRUE(messages.empty()) << messages[0].toStdString();
+    int marks = 0;
+    for (const Primitive& p : w->overlay().Items()) {
+        if (p.kind != Primitive::Kind::Disc || p.fill != korvale::ColMagenta)
+            continue;
+        ++marks;
+        const double cx = (p.x1 + p.x2) / 2, cy = (p.y1 + p.y2) / 2;
+        EXPECT_FALSE(cx > 200 + 0.01 && cx < 300 - 0.01 && cy < 350 - 0.01)
+            << "picture in the notch at " << cx << ", " << cy;
+    }
+    EXPECT_GT(marks, 100);
+    const QByteArray shot = qgetenv("KORVALE_SCREENSHOT");
+    if (!shot.isEmpty()) {
+        QCoreApplication::processEvents();
+        w->grab().save(QString::fromLocal8Bit(shot));
+    }
+}

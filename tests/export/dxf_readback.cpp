@@ -15,6 +15,7 @@
 #include "planning/border.h"
 #include "planning/grid.h"
 #include "planning/params.h"
+#include "planning/plan.h"
 
 namespace korvale {
 namespace {
@@ -102,12 +103,13 @@ std::string Expected(const State& s, double A) {
                              Coords({c[0], c[1], 0}) + ", \"height\": 10, \"rotation\": 0.1}");
         }
     }
-    const std::size_t n = s.CutPoints.size();
-    for (std::size_t k = 1; k + 2 < n; ++k) {
-        if (k % 4 == 1 || k % 4 == 2) {
-            const Tpunkt& a = s.CutPoints[k];
-            const Tpunkt& b = s.CutPoints[k + 2];
-            flight.push_back(Coords({a[0], a[1], 0, b[0], b[1], 0}));
+    // Legs in flight order: the straight way, or its bends where it would leave the area
+    // (whether a leg stays inside is checked in the planning tests).
+    for (const FlightLeg& leg : PlanLegs(BorderRing(s), StateLines(s))) {
+        for (std::size_t i = 0; i + 1 < leg.points.size(); ++i) {
+            const PlanPt& a = leg.points[i];
+            const PlanPt& b = leg.points[i + 1];
+            flight.push_back(Coords({a.E, a.N, 0, b.E, b.N, 0}));
         }
     }
     return "{\"Eckpunkte\": {\"POINT\": " + List(control) +

@@ -6,3 +6,6 @@ if(NOT _korvale_ezdxf_rc EQUAL 0)
   message(WARNING "ezdxf is not importable by /usr/bin/python3 (Debian package python3-ezdxf): "
                   "test_export_dxf_readback will fail")
 endif()
+
+# The identity table compares every output of a planning run, the grid mission among them.
+target_link_libraries(test_export_plan_identity PRIVATE korvale_litchi)

@@ -1,0 +1,458 @@
+#include "planning/plan.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+#include "model/error.h"
+#include "model/format.h"
+#include "model/geodesy.h"
+#include "planning/grid.h"
+#include "planning/ringgeom.h"
+
+namespace korvale {
+
+namespace {
+
+using ring::Vec;
+
+// A vertex closer to a grid line than this lies on it: the grid line along a border edge
+// must see both ends of the edge on the line, whatever the rounding of the rotation.
+constexpr double kOnLine = 1e-7; // metres
+
+// Two crossings of one grid line closer than this are one (as the planning always had it).
+constexpr double kSameCrossing = 1e-6; // metres
+
+struct Crossing {
+    double t; // position along the grid line
+    double X; // local coordinates
+    double Y;
+    std::size_t edge;
+};
+
+// One inside piece of one grid line.
+struct Piece {
+    Crossing lo, hi; // lo.t < hi.t
+    long long line;
+};
+
+std::vector<Vec> Local(const std::vector<PlanPt>& ringPts, double Ec, double Nc) {
+    std::vector<Vec> v;
+    v.reserve(ringPts.size());
+    for (const PlanPt& p : ringPts)
+        v.push_back({p.E - Ec, p.N - Nc});
+    return v;
+}
+
+// The inside pieces of the grid line at offset e across the direction (u, v).
+// The closed area meets the line where it meets the line moved a hair to either side; the
+// two sets are found with the half-open rule (each vertex belongs to the side it is not on),
+// which counts a vertex on the line once, and their union adds the edges lying on the line.
+std::vector<Piece> LinePieces(const std::vector<Vec>& ring, const std::vector<double>& across,
+                              bool keepEdgeDirection, double e, double sx, double sy, double tx,
+                              double ty, double ux, double uy, long long line,
+                              std::vector<Crossing>& up, std::vector<Crossing>& down) {
+    const std::size_t n = ring.size();
+    up.clear();
+    down.clear();
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t k = (i + 1) % n;
+        double aP = across[i], aQ = across[k];
+        if (std::fabs(aP - e) <= kOnLine)
+            aP = e;
+        if (std::fabs(aQ - e) <= kOnLine)
+            aQ = e;
+        const bool u = (aP <= e) != (aQ <= e);
+        const bool d = (aP < e) != (aQ < e);
+        if (!u && !d)
+            continue;
+        Vec P = ring[i], Q = ring[k];
+        double X, Y;
+        if (aP == e) {
+            X = P.x, Y = P.y;
+        } else if (aQ == e) {
+            X = Q.x, Y = Q.y;
+        } else {
+            // The crossing as it has always been computed, so that convex areas keep their
+            // cut points to the last bit; a concave ring takes its edges in one fixed
+            // direction, so that its plan does not depend on the ring's orientation.
+            if (!keepEdgeDirection && (P.x > Q.x || (P.x == Q.x && P.y > Q.y)))
+                std::swap(P, Q), std::swap(aP, aQ);
+            const IntersectResult r = Intersect(P.x, P.y, Q.x, Q.y, sx, sy, tx, ty);
+            X = r.X, Y = r.Y;
+            if (!std::isfinite(X) || !std::isfinite(Y)) {
+                const double f = (e - aP) / (aQ - aP);
+                X = P.x + (Q.x - P.x) * f;
+                Y = P.y + (Q.y - P.y) * f;
+            }
+        }
+        const Crossing c{X * ux + Y * uy, X, Y, i};
+        if (u)
+            up.push_back(c);
+        if (d)
+            down.push_back(c);
+    }
+    std::vector<Piece> pieces;
+    for (std::vector<Crossing>* list : {&up, &down}) {
+        std::sort(list->begin(), list->end(), [](const Crossing& a, const Crossing& b) {
+            return a.t < b.t || (a.t == b.t && (a.X < b.X || (a.X == b.X && a.Y < b.Y)));
+        });
+        for (std::size_t k = 0; k + 1 < list->size(); k += 2)
+            pieces.push_back({(*list)[k], (*list)[k + 1], line});
+    }
+    std::sort(pieces.begin(), pieces.end(),
+              [](const Piece& a, const Piece& b) { return a.lo.t < b.lo.t; });
+    std::vector<Piece> merged;
+    for (const Piece& p : pieces) {
+        if (!merged.empty() && p.lo.t <= merged.back().hi.t + 1e-9) {
+            if (p.hi.t > merged.back().hi.t)
+                merged.back().hi = p.hi;
+        } else {
+            merged.push_back(p);
+        }
+    }
+    // A line that only touches a corner has no piece to fly.
+    std::erase_if(merged, [](const Piece& p) {
+        return std::fabs(p.hi.X - p.lo.X) < kSameCrossing &&
+               std::fabs(p.hi.Y - p.lo.Y) < kSameCrossing;
+    });
+    return merged;
+}
+
+bool Overlap(const Piece& a, const Piece& b) {
+    return std::min(a.hi.t, b.hi.t) - std::max(a.lo.t, b.lo.t) > 0;
+}
+
+// Boustrophedon cells: a block runs on while each grid line holds exactly one piece that
+// overlaps, along the lines, exactly one piece of the line before and is the only one that
+// does. Where a notch splits the area or two arms join, the number of pieces changes and new
+// blocks begin, so each side of a notch is flown serpentine on its own before the other,
+// and consecutive lines of a block lie side by side.
+std::vector<std::vector<Piece>> Blocks(const std::vector<std::vector<Piece>>& lines) {
+    std::vector<std::vector<Piece>> blocks;
+    std::vector<std::size_t> prevBlock; // block of each piece of the previous line
+    const std::vector<Piece>* prev = nullptr;
+    for (const std::vector<Piece>& cur : lines) {
+        std::vector<std::size_t> curBlock(cur.size());
+        for (std::size_t c = 0; c < cur.size(); ++c) {
+            std::size_t hits = 0, which = 0;
+            if (prev)
+                for (std::size_t p = 0; p < prev->size(); ++p)
+                    if (Overlap(cur[c], (*prev)[p]))
+                        ++hits, which = p;
+            bool joins = hits == 1;
+            if (joins) {
+                std::size_t back = 0;
+                for (const Piece& q : cur)
+                    back += Overlap(q, (*prev)[which]) ? 1 : 0;
+                joins = back == 1;
+            }
+            if (joins) {
+                curBlock[c] = prevBlock[which];
+                blocks[curBlock[c]].push_back(cur[c]);
+            } else {
+                curBlock[c] = blocks.size();
+                blocks.push_back({cur[c]});
+            }
+        }
+        prevBlock = std::move(curBlock);
+        prev = cur.empty() ? nullptr : &cur;
+    }
+    return blocks;
+}
+
+void RefuseBadPhotoBase(double A) {
+    // A photo base of 0 would lay pictures at one spot for ever.
+    if (!std::isfinite(A) || !(A > 0))
+        throw Error(ErrorKind::Refused,
+                    "Der Bildabstand muss größer als 0 m sein (Längsüberdeckung unter 100 %).");
+}
+
+double Gap(const PlanPt& a, const Vec& b) {
+    return std::hypot(b.x - a.E, b.y - a.N);
+}
+
+} // namespace
+
+std::vector<PlannedLine> PlanGridLines(const std::vector<PlanPt>& ringPts, const GridFrame& f) {
+    double B = f.B, Ri = f.Ri;
+    if (!std::isfinite(B) || !(B > 0))
+        throw Error(ErrorKind::Refused,
+                    "Der Streifenabstand muss größer als 0 m sein (Querüberdeckung unter 100 %).");
+    if (!std::isfinite(Ri))
+        throw Error(ErrorKind::Refused, "Die Flugrichtung ist keine gültige Zahl.");
+    const double dE = f.EMax - f.EMin, dN = f.NMax - f.NMin;
+    const double Ec = (f.EMin + f.EMax) / 2.0, Nc = (f.NMin + f.NMax) / 2.0;
+    if (!(dE >= 0 && dN >= 0))
+        return {};
+
+    // Edges of length 0 (a corner clicked twice) cross nothing and are left out.
+    const std::vector<Vec> ring = ring::Cleaned(Local(ringPts, Ec, Nc));
+    // Fewer than three corners, or all on one straight line, enclose nothing to fly.
+    if (ring.size() < 3)
+        return {};
+    bool flat = true;
+    for (std::size_t i = 2; i < ring.size() && flat; ++i)
+        flat = (ring[1].x - ring[0].x) * (ring[i].y - ring[0].y) ==
+               (ring[1].y - ring[0].y) * (ring[i].x - ring[0].x);
+    if (flat)
+        return {};
+    if (ring::SelfIntersecting(ring))
+        throw Error(ErrorKind::Refused,
+                    "Die Gebietsgrenze kreuzt sich selbst: dafür gibt es keinen Flugplan.\n"
+                    "Bitte die Grenzpunkte der Reihe nach um das Gebiet herum setzen.");
+    const bool convex = ring::IsConvex(ring);
+
+    if (Ri == 0)
+        Ri = 0.01;
+    const double alpha = Ri / Rho;
+    const double ux = std::cos(alpha), uy = std::sin(alpha); // along the lines
+    const double vx = -uy, vy = ux;                          // across the lines
+
+    std::vector<double> across(ring.size());
+    double tMin = std::numeric_limits<double>::infinity(), tMax = -tMin;
+    for (std::size_t i = 0; i < ring.size(); ++i) {
+        across[i] = ring[i].x * vx + ring[i].y * vy;
+        tMin = std::min(tMin, across[i]);
+        tMax = std::max(tMax, across[i]);
+    }
+
+    // Grid lines j = 0 ... 2n lie over the widened box at the offset e0 + j * B across the
+    // line direction; lines are added before and after at the same spacing until the band of
+    // half a spacing on either side of the outermost lines holds the whole area.
+    const double e0 = -(dE / 2.0 + 100.0);
+    const double nReal = (std::max(dE, dN) + 100.0) / B;
+    const double lo = std::min(e0, tMin - B);
+    const double hi = std::max(e0 + 2.0 * nReal * B, tMax + B);
+    if (!((hi - lo) / B + 1.0 <= static_cast<double>(MaxGridLines)))
+        throw Error(ErrorKind::Limit,
+                    "Der Streifenabstand ist für dieses Gebiet zu klein: zu viele Fluglinien.");
+    long long first = 0;
+    long long last = 2 * static_cast<long long>(std::trunc(nReal));
+    while (e0 + static_cast<double>(first) * B - B / 2.0 > tMin)
+        --first;
+    while (e0 + static_cast<double>(last) * B + B / 2.0 < tMax)
+        ++last;
+
+    const double h = dN / 2.0 + 100.0;
+    std::vector<std::vector<Piece>> lines;
+    lines.reserve(static_cast<std::size_t>(last - first + 1));
+    std::vector<Crossing> up, down;
+    for (long long j = first; j <= last; ++j) {
+        const double e = e0 + static_cast<double>(j) * B;
+        const double sx = -h * ux + e * vx, sy = -h * uy + e * vy;
+        const double tx = h * ux + e * vx, ty = h * uy + e * vy;
+        // Lines beyond the area meet nothing; they keep their place so gaps stay gaps.
+        if (e < tMin - kOnLine || e > tMax + kOnLine)
+            lines.emplace_back();
+        else
+            lines.push_back(
+                LinePieces(ring, across, convex, e, sx, sy, tx, ty, ux, uy, j, up, down));
+    }
+
+    std::vector<PlannedLine> out;
+    const auto emit = [&](const Piece& p, bool along, int block) {
+        const Crossing& s = along ? p.lo : p.hi;
+        const Crossing& t = along ? p.hi : p.lo;
+        out.push_back({{Ec + s.X, Nc + s.Y}, {Ec + t.X, Nc + t.Y}, p.line, block, along});
+    };
+
+    if (convex) {
+        // One block in grid order. As always, the crossing met first along the ring starts
+        // the first line, and the lines are flown alternately from there.
+        bool along = true, haveFirst = false;
+        for (const std::vector<Piece>& l : lines)
+            for (const Piece& p : l) {
+                if (!haveFirst) {
+                    along = p.lo.edge <= p.hi.edge;
+                    haveFirst = true;
+                }
+                emit(p, along, 0);
+                along = !along;
+            }
+        return out;
+    }
+
+    // Blocks are flown one after the other: the first from its first line in the grid
+    // direction, each further one the nearest to where the last ended, entered at the nearest
+    // of its four corners (first or last line, either end). Distances within a millimetre
+    // count as equal and the earlier block wins, so rounding never decides.
+    std::vector<std::vector<Piece>> blocks = Blocks(lines);
+    std::vector<bool> done(blocks.size(), false);
+    PlanPt at{};
+    for (std::size_t flown = 0; flown < blocks.size(); ++flown) {
+        std::size_t best = 0;
+        bool bestAsc = true, bestAlong = true;
+        if (flown == 0) {
+            best = 0;
+        } else {
+            double bestGap = std::numeric_limits<double>::infinity();
+            for (std::size_t b = 0; b < blocks.size(); ++b) {
+                if (done[b])
+                    continue;
+                for (const bool asc : {true, false}) {
+                    const Piece& p = asc ? blocks[b].front() : blocks[b].back();
+                    for (const bool along : {true, false}) {
+                        const Crossing& c = along ? p.lo : p.hi;
+                        const double g = Gap({at.E - Ec, at.N - Nc}, {c.X, c.Y});
+                        if (g < bestGap - 1e-3) {
+                            bestGap = g, best = b, bestAsc = asc, bestAlong = along;
+                        }
+                    }
+                }
+            }
+        }
+        done[best] = true;
+        const auto& bl = blocks[best];
+        bool along = bestAlong;
+        for (std::size_t k = 0; k < bl.size(); ++k) {
+            emit(bestAsc ? bl[k] : bl[bl.size() - 1 - k], along, static_cast<int>(flown));
+            along = !along;
+        }
+        at = out.back().end;
+    }
+    return out;
+}
+
+std::vector<FlightLeg> PlanLegs(const std::vector<PlanPt>& ringPts,
+                                const std::vector<PlannedLine>& lines) {
+    // Straight where that stays inside (always so in a convex area), else the shortest way
+    // inside around the notch.
+    const double Er = ringPts.empty() ? 0 : ringPts.front().E;
+    const double Nr = ringPts.empty() ? 0 : ringPts.front().N;
+    std::vector<Vec> ring = ring::Cleaned(Local(ringPts, Er, Nr));
+    const bool bend = ring.size() >= 3 && !ring::IsConvex(ring) && !ring::SelfIntersecting(ring);
+    ring::InsidePaths ways(bend ? std::move(ring) : std::vector<Vec>{});
+    std::vector<FlightLeg> legs;
+    legs.reserve(lines.size());
+    for (std::size_t k = 0; k + 1 < lines.size(); ++k) {
+        const PlanPt a = lines[k].end, b = lines[k + 1].start;
+        FlightLeg leg;
+        if (bend) {
+            for (const Vec& p : ways.Way({a.E - Er, a.N - Nr}, {b.E - Er, b.N - Nr}))
+                leg.points.push_back({p.x + Er, p.y + Nr});
+            leg.points.front() = a; // the ends exactly as the lines have them
+            leg.points.back() = b;
+        } else {
+            leg.points = {a, b};
+        }
+        legs.push_back(std::move(leg));
+    }
+    return legs;
+}
+
+FlightPlan CompletePlan(const std::vector<PlanPt>& ringPts, const std::vector<PlannedLine>& lines,
+                        double A, double V) {
+    RefuseBadPhotoBase(A);
+    FlightPlan plan;
+    double estimate = 0;
+    for (const PlannedLine& l : lines)
+        estimate += Polar(l.end.E - l.start.E, l.end.N - l.start.N).s / A + 1.0;
+    if (!std::isfinite(estimate))
+        throw Error(ErrorKind::Refused, "Eine Fluglinie hat ungültige Koordinaten.");
+    if (!(estimate <= static_cast<double>(MaxPictures)))
+        throw Error(ErrorKind::Limit,
+                    Format("Zu viele Bilder: der Plan hätte über %d Bildpositionen (Grenze %d).",
+                           {static_cast<long long>(std::min(estimate, 1e18)), MaxPictures}) +
+                        "\nBitte den Bildabstand vergrößern oder das Gebiet verkleinern.");
+    plan.pictures.reserve(static_cast<std::size_t>(estimate));
+
+    double path = 0;
+    plan.lines.reserve(lines.size());
+    for (const PlannedLine& l : lines) {
+        const PolarResult pr = Polar(l.end.E - l.start.E, l.end.N - l.start.N);
+        const double L = pr.s;
+        path += L;
+        FlightLine fl{l.start, l.end, l.gridLine, l.block, l.alongGrid, 0, 0, false, {}};
+        fl.firstPicture = plan.pictures.size();
+        const double dirE = std::sin(pr.t);
+        const double dirN = std::cos(pr.t);
+        // The position along the line is summed up step by step; the map, the drawing file
+        // and the mission have always laid their pictures so, and agree on every one.
+        double lastAt = -1;
+        for (double at = 0; at <= L; at += A) {
+            plan.pictures.push_back(
+                {{l.start.E + dirE * at, l.start.N + dirN * at}, plan.lines.size()});
+            lastAt = at;
+        }
+        fl.pictureCount = plan.pictures.size() - fl.firstPicture;
+        fl.endPicture = lastAt != L;
+        fl.endPictureAt = {l.start.E + dirE * L, l.start.N + dirN * L};
+        plan.lines.push_back(fl);
+    }
+
+    plan.legs = PlanLegs(ringPts, lines);
+    for (const FlightLeg& leg : plan.legs)
+        for (std::size_t i = 0; i + 1 < leg.points.size(); ++i) {
+            const PlanPt& a = leg.points[i];
+            const PlanPt& b = leg.points[i + 1];
+            path += std::sqrt((b.E - a.E) * (b.E - a.E) + (b.N - a.N) * (b.N - a.N));
+        }
+
+    plan.totals.strips = plan.lines.size();
+    plan.totals.pathM = path;
+    plan.totals.pictures = plan.pictures.size();
+    // Standing still or with no path there is nothing to divide by: 0.
+    plan.totals.flightMin = V > 0 && path > 0 ? 1.0 / ((V * 1000.0) / path) * 60.0 : 0.0;
+    const std::vector<Vec> ring = ring::Cleaned(Local(
+        ringPts, ringPts.empty() ? 0 : ringPts.front().E, ringPts.empty() ? 0 : ringPts.front().N));
+    plan.totals.areaHa = ring.size() >= 3 ? std::fabs(ring::TwiceArea(ring)) / 2.0 / 10000.0 : 0;
+    return plan;
+}
+
+FlightPlan PlanFlight(const std::vector<PlanPt>& ring, double Ri, double B, double A, double V) {
+    GridFrame f{1e10, -1e10, 1e10, -1e10, Ri, B};
+    for (const PlanPt& p : ring) {
+        f.EMin = std::min(f.EMin, p.E), f.EMax = std::max(f.EMax, p.E);
+        f.NMin = std::min(f.NMin, p.N), f.NMax = std::max(f.NMax, p.N);
+    }
+    RefuseBadPhotoBase(A); // before laying any line
+    return CompletePlan(ring, PlanGridLines(ring, f), A, V);
+}
+
+std::vector<PlanPt> BorderRing(const State& s) {
+    std::vector<PlanPt> ringPts;
+    ringPts.reserve(s.BorderLines.size());
+    for (const TLine& l : s.BorderLines) {
+        if (l[0] < 0 || l[1] < 0 || static_cast<std::size_t>(l[0]) >= s.Points.size() ||
+            static_cast<std::size_t>(l[1]) >= s.Points.size())
+            continue;
+        const TPt& p = s.Points[static_cast<std::size_t>(l[0])];
+        ringPts.push_back({p.E, p.N});
+    }
+    return ringPts;
+}
+
+std::vector<PlannedLine> StateLines(const State& s) {
+    std::vector<PlannedLine> lines;
+    lines.reserve(s.FlightSegs.size());
+    const std::size_t n = s.CutPoints.size();
+    for (std::size_t k = 0; k < s.FlightSegs.size(); ++k) {
+        const TLine& seg = s.FlightSegs[k];
+        if (seg[0] < 0 || seg[1] < 0 || static_cast<std::size_t>(seg[0]) >= n ||
+            static_cast<std::size_t>(seg[1]) >= n)
+            continue;
+        const Tpunkt& a = s.CutPoints[static_cast<std::size_t>(seg[0])];
+        const Tpunkt& b = s.CutPoints[static_cast<std::size_t>(seg[1])];
+        const bool even = k % 2 == 0;
+        // The lists do not keep grid numbers and blocks; they read as unknown (-1).
+        lines.push_back({even ? PlanPt{a[0], a[1]} : PlanPt{b[0], b[1]},
+                         even ? PlanPt{b[0], b[1]} : PlanPt{a[0], a[1]}, -1, -1, even});
+    }
+    return lines;
+}
+
+FlightPlan PlanOfState(const State& s, double A, double V) {
+    return CompletePlan(BorderRing(s), StateLines(s), A, V);
+}
+
+bool SegmentInside(const std::vector<PlanPt>& ringPts, PlanPt a, PlanPt b) {
+    if (ringPts.empty())
+        return false;
+    const double Er = ringPts.front().E, Nr = ringPts.front().N;
+    return ring::SegmentInside(ring::Cleaned(Local(ringPts, Er, Nr)), {a.E - Er, a.N - Nr},
+                               {b.E - Er, b.N - Nr});
+}
+
+} // namespace korvale

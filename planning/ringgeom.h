@@ -1,0 +1,56 @@
+// Plane geometry of the area's ring in local metres (relative to a point near the area, so
+// that products keep centimetres): simplicity, convexity, whether a segment stays inside,
+// and the shortest way between two inside points that does not leave the area.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+namespace korvale::ring {
+
+struct Vec {
+    double x = 0;
+    double y = 0;
+};
+
+// Distances below this count as touching: far below anything a pilot or a drone can tell,
+// far above the rounding of coordinates of a few kilometres.
+inline constexpr double kTouch = 1e-6; // metres
+
+// The ring without repeated consecutive vertices (nor a repeated first vertex at the end).
+std::vector<Vec> Cleaned(const std::vector<Vec>& v);
+
+// Twice the signed area (positive counterclockwise).
+double TwiceArea(const std::vector<Vec>& v);
+
+// Whether two edges that are not neighbours touch or cross, or two neighbours fold back onto
+// each other. `v` must be Cleaned.
+bool SelfIntersecting(const std::vector<Vec>& v);
+
+// Whether every corner turns the same way (straight corners allowed). `v` must be Cleaned.
+bool IsConvex(const std::vector<Vec>& v);
+
+// Inside or on the border (within kTouch).
+bool PointInside(const std::vector<Vec>& v, Vec p);
+
+// Whether the closed segment a-b lies in the closed area (within kTouch).
+bool SegmentInside(const std::vector<Vec>& v, Vec a, Vec b);
+
+// Shortest ways inside a simple ring. The visibility between its concave corners is worked
+// out on first use and kept for all further ways.
+class InsidePaths {
+  public:
+    explicit InsidePaths(std::vector<Vec> cleanedRing);
+    // The way from a to b as a polyline (a and b included); the straight segment when it
+    // stays inside or when no way inside is found (a or b outside the area).
+    std::vector<Vec> Way(Vec a, Vec b);
+
+  private:
+    void BuildGraph();
+    std::vector<Vec> v_;
+    std::vector<std::size_t> reflex_;          // indices into v_ of the concave corners
+    std::vector<std::vector<double>> visible_; // distances between reflex corners, <0: blocked
+    bool built_ = false;
+};
+
+} // namespace korvale::ring
