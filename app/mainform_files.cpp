@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QLineEdit>
+#include <any>
 
 #include "export/dxf.h"
 #include "georef/project.h"
@@ -12,6 +13,8 @@
 #include "mainform.h"
 #include "model/error.h"
 #include "model/fileio.h"
+#include "numberboxwidget.h"
+#include "planning/edits.h"
 
 void TMainForm::Button5Click() {
     SchreibDXF();
@@ -27,8 +30,11 @@ void TMainForm::ButtonSaveKVClick() {
 }
 
 void TMainForm::ButtonLoadKVClick() {
-    if (LoadPar())
+    if (LoadPar()) {
         Showgrafik();
+        // The redraw draws markers only with a ring built; the loaded points show in any case.
+        ShowPoints();
+    }
 }
 
 void TMainForm::EditKVNameDblClick() {
@@ -86,7 +92,10 @@ bool TMainForm::LoadPar() {
         throw korvale::Error(korvale::ErrorKind::File,
                              "Die Kartenkopie " + imageName + " lässt sich nicht lesen.");
 
-    korvale::ApplyProject(state_, data);
+    // The lists follow the loaded points; undoing the load brings back points, transformation
+    // and the map copy it replaced.
+    korvale::LoadProjectPoints(state_, param_, data, &history_, std::any(ImageViewer1->image()));
     SetMapCopy(image);
+    NumberBoxFlaeche->Refresh();
     return true;
 }
