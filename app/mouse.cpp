@@ -110,12 +110,12 @@ void TMainForm::ImageViewer2MouseUp(QObject*, MouseButton, float X, float Y) {
     // A SelIdx that names no point (empty list at the press) moves nothing.
     const bool moved =
         t.Move && korvale::MovePoint(state_, param_, state_.SelIdx, p.xb, p.yb, &history_);
-    if (moved)
-        NumberBoxFlaeche->Refresh();
     // The overlay layer keeps what it holds: without a fresh redraw the moved point would
     // show at its old and its new place.
-    if (moved)
+    if (moved) {
+        NumberBoxFlaeche->Refresh();
         Showgrafik();
+    }
     ShowPoints();
 }
 

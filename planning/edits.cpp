@@ -233,7 +233,10 @@ bool MovePoint(State& s, ParamPageModel& p, int i, float xb, float yb, UndoHisto
 }
 
 void DeleteAllPoints(State& s, UndoHistory* h) {
-    if (h)
+    // A second click deletes nothing more; one undo must still bring everything back.
+    const bool anything = !s.Points.empty() || !s.BorderIdx.empty() || !s.BorderLines.empty() ||
+                          !s.FreeLines.empty() || !s.CutPoints.empty() || !s.FlightSegs.empty();
+    if (h && anything)
         h->Push(TakeSnapshot(s, "Alle Punkte löschen"));
     s.Points.clear();
     s.BorderIdx.clear();

@@ -87,7 +87,7 @@ bool MovePoint(State& s, ParamPageModel& p, int i, float xb, float yb, UndoHisto
 
 // Empties Points and every list built from them (ring, free line, cut points, flight
 // segments). The transformation, the orbit and the Litchi mission are lists of their own and
-// stay. Recorded also when there was nothing to delete: the user asked for it.
+// stay. Recorded only when there was something to delete.
 void DeleteAllPoints(State& s, UndoHistory* h = nullptr);
 
 // A loaded project replaces the points and the transformation (ApplyProject); the lists

@@ -106,7 +106,10 @@ TEST_F(UndoTest, CtrlZAndCtrlYAfterClicksOnTheMapCopy) {
 TEST_F(UndoTest, ToolbarContextMenuOffersUndoAndRedo) {
     w->ButtonPOI->click();
     Click(Qt::LeftButton, {200, 200});
-    ASSERT_EQ(Count(), 1u);
+    // A control point from the clipboard is a point edit too.
+    QGuiApplication::clipboard()->setText("48.1, 9.2");
+    Click(Qt::RightButton, {300, 300});
+    ASSERT_EQ(Count(), 2u);
 
     // A right click on a tool button opens the toolbar's menu.
     QContextMenuEvent ev(QContextMenuEvent::Mouse, QPoint(5, 5),
@@ -119,11 +122,16 @@ TEST_F(UndoTest, ToolbarContextMenuOffersUndoAndRedo) {
     EXPECT_EQ(actions[1]->text(), "Wiederherstellen");
     actions[0]->trigger();
     w->UndoMenu->hide();
+    EXPECT_EQ(Count(), 1u);
+    EXPECT_EQ(Status(), "Rückgängig: Passpunkt 1 setzen");
+    actions[0]->trigger();
     EXPECT_EQ(Count(), 0u);
     EXPECT_EQ(Status(), "Rückgängig: Punkt 0 setzen");
     actions[1]->trigger();
-    EXPECT_EQ(Count(), 1u);
+    actions[1]->trigger();
+    ASSERT_EQ(Count(), 2u);
     EXPECT_EQ(w->state().Points[0].Typ, korvale::KindPOI);
+    EXPECT_EQ(w->state().Points[1].Typ, korvale::KindControl);
     actions[1]->trigger();
     EXPECT_EQ(Status(), "Nichts wiederherzustellen.");
 }

@@ -258,6 +258,17 @@ TEST(PointEdits, DeleteAllEmptiesPointsAndEveryListButKeepsTransformationOrbitAn
     EXPECT_TRUE(s.BorderIdx.empty() && s.BorderLines.empty() && s.FreeLines.empty());
     EXPECT_TRUE(s.CutPoints.empty() && s.FlightSegs.empty());
     EXPECT_TRUE(s.Orbit.has_value());
+    // Deleting all twice: one undo brings everything back.
+    ParamPageModel q;
+    State t = Planned(q);
+    const State planned = t;
+    UndoHistory h;
+    DeleteAllPoints(t, &h);
+    DeleteAllPoints(t, &h);
+    EXPECT_EQ(h.UndoCount(), 1u);
+    h.Undo(t, q);
+    EXPECT_EQ(t.Points.size(), planned.Points.size());
+    EXPECT_EQ(t.FlightSegs, planned.FlightSegs);
     EXPECT_EQ(s.LitchiRecs.size(), 3u);
     EXPECT_EQ(s.TrafYs, before.TrafYs);
     EXPECT_EQ(s.TrafO, before.TrafO);
