@@ -1,6 +1,7 @@
 // The main window: layout, toolbar and tool modes, message and file-dialog seams, help page.
 #include "mainform.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -83,6 +85,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     LabelStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
     StatusBar1->addWidget(LabelStatus, 1);
 
+    BuildUndoActions();
     resize(kClientWidth, kClientHeight);
     FormCreate();
 }
@@ -94,7 +97,9 @@ void TMainForm::BuildToolBar() {
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setMovable(false);
     ToolBar1->setFloatable(false);
-    ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
+    // The toolbar's context menu holds undo and redo (BuildUndoActions), in place of the main
+    // window's menu that would hide the toolbar.
+    ToolBar1->setContextMenuPolicy(Qt::CustomContextMenu);
     ToolBar1->setFixedHeight(kToolBarHeight);
     ToolBar1->setIconSize(QSize(20, 20));
     ToolBar1->setStyleSheet(
@@ -176,6 +181,31 @@ void TMainForm::BuildToolBar() {
         connect(b, &QToolButton::clicked, this,
                 [this, handler] { Guard([this, handler] { (this->*handler)(); }); });
     }
+}
+
+void TMainForm::BuildUndoActions() {
+    // The actions belong to the window, so their keys work on every page; a text box with the
+    // focus keeps Ctrl+Z for its own text.
+    auto* undo = new QAction(QStringLiteral("Rückgängig"), this);
+    undo->setObjectName(QStringLiteral("ActionUndo"));
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    auto* redo = new QAction(QStringLiteral("Wiederherstellen"), this);
+    redo->setObjectName(QStringLiteral("ActionRedo"));
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    for (QAction* a : {undo, redo})
+        a->setShortcutContext(Qt::WindowShortcut);
+    addAction(undo);
+    addAction(redo);
+    connect(undo, &QAction::triggered, this, [this] { Guard([this] { EditUndo(); }); });
+    connect(redo, &QAction::triggered, this, [this] { Guard([this] { EditRedo(); }); });
+
+    UndoMenu = new QMenu(this);
+    UndoMenu->setObjectName(QStringLiteral("UndoMenu"));
+    UndoMenu->addAction(undo);
+    UndoMenu->addAction(redo);
+    connect(ToolBar1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { UndoMenu->popup(ToolBar1->mapToGlobal(at)); });
 }
 
 void TMainForm::BuildPages() {
@@ -427,8 +457,8 @@ void TMainForm::ButtonAreaClick() {
 
 void TMainForm::ButtonDelAllClick() {
     ReleaseOthers(Tool::DelAll);
-    state_.Points.clear();
-    state_.CutPoints.clear();
+    // The ring, the free line and the plan go with their points; Ctrl+Z brings all back.
+    korvale::DeleteAllPoints(state_, &history_);
     LabelStatus->setText(QStringLiteral("Alle Punkte gelöscht, Passpunkte neu fetlegen."));
     // The overlay is a layer of its own that outlives repaints: markers of deleted points
     // would otherwise stay on the map copy until the next full redraw.

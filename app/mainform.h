@@ -9,6 +9,7 @@
 #include "litchi/editor.h"
 #include "model/overlay.h"
 #include "model/state.h"
+#include "planning/edits.h"
 #include "planning/params.h"
 
 class QLabel;
@@ -97,6 +98,12 @@ class TMainForm : public QMainWindow {
     int SelPoint(float x, float y) const;
     // The pressed tool buttons as plain values.
     korvale::ToolState Tools() const;
+    // Undo and redo of point edits (Ctrl+Z; Ctrl+Y or Ctrl+Shift+Z; the toolbar's context
+    // menu): the state comes back from the history, the map copy is redrawn, the status line
+    // says what was undone or redone.
+    void EditUndo();
+    void EditRedo();
+    korvale::UndoHistory& history() { return history_; }
 
     // ---- Overlay drawing (drawing.cpp) ----------------------------------------------------
     void ShowPoints();
@@ -252,8 +259,11 @@ class TMainForm : public QMainWindow {
     QPlainTextEdit* Memo2 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     QLabel* LabelStatus = nullptr;
+    QMenu* UndoMenu = nullptr; // context menu of the toolbar: "Rückgängig", "Wiederherstellen"
 
   private:
+    void ApplyUndoStep(const korvale::UndoStep& step);
+    void BuildUndoActions();
     // Releases every member of the tool set but `clicked` (no click handler runs).
     void ReleaseOthers(korvale::Tool clicked);
     // After a drawing operation: bring the map copy page to the front when the operation
@@ -274,4 +284,5 @@ class TMainForm : public QMainWindow {
 
     korvale::State state_;
     korvale::Overlay overlay_;
+    korvale::UndoHistory history_;
 };

@@ -6,6 +6,7 @@
 #include <QImageReader>
 #include <QImageWriter>
 #include <QLineEdit>
+#include <any>
 
 #include "export/dxf.h"
 #include "georef/project.h"
@@ -13,6 +14,8 @@
 #include "mainform.h"
 #include "model/error.h"
 #include "model/fileio.h"
+#include "numberboxwidget.h"
+#include "planning/edits.h"
 
 void TMainForm::Button5Click() {
     SchreibDXF();
@@ -28,8 +31,11 @@ void TMainForm::ButtonSaveKVClick() {
 }
 
 void TMainForm::ButtonLoadKVClick() {
-    if (LoadPar())
+    if (LoadPar()) {
         Showgrafik();
+        // The redraw draws markers only with a ring built; the loaded points show in any case.
+        ShowPoints();
+    }
 }
 
 void TMainForm::EditKVNameDblClick() {
@@ -92,7 +98,10 @@ bool TMainForm::LoadPar() {
         throw korvale::Error(korvale::ErrorKind::File,
                              "Die Kartenkopie " + imageName + " lässt sich nicht lesen.");
 
-    korvale::ApplyProject(state_, data);
+    // The lists follow the loaded points; undoing the load brings back points, transformation
+    // and the map copy it replaced.
+    korvale::LoadProjectPoints(state_, param_, data, &history_, std::any(ImageViewer1->image()));
     SetMapCopy(image);
+    NumberBoxFlaeche->Refresh();
     return true;
 }

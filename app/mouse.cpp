@@ -1,18 +1,25 @@
-// Mouse on the map copy: placing, picking, moving and deleting points, measuring, orbit.
+// Mouse on the map copy: placing, picking, moving and deleting points, measuring, orbit; undo
+// and redo of the point edits.
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QMimeData>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <any>
+#include <utility>
 
 #include "georef/clipboard.h"
 #include "georef/transform.h"
 #include "imageviewer.h"
 #include "mainform.h"
+#include "model/format.h"
 #include "model/tools.h"
+#include "numberboxwidget.h"
+#include "planning/edits.h"
 
 namespace {
 
@@ -39,12 +46,12 @@ void TMainForm::ImageViewer2MouseDown(QObject* sender, MouseButton button, float
         return;
     }
     const korvale::ToolState t = Tools();
-    auto& pts = state_.Points;
     switch (korvale::LeftPressRule(t)) {
     case korvale::PressRule::Delete:
         state_.SelIdx = SelPoint(p.xb, p.yb);
-        if (state_.SelIdx >= 0)
-            pts.erase(pts.begin() + state_.SelIdx);
+        // The edit brings the ring, the free line and the plan in line with the points left.
+        if (korvale::DeletePoint(state_, param_, state_.SelIdx, &history_))
+            NumberBoxFlaeche->Refresh();
         Showgrafik();
         ShowPoints();
         break;
@@ -72,7 +79,8 @@ void TMainForm::ImageViewer2MouseDown(QObject* sender, MouseButton button, float
         q.xb = p.xb;
         q.yb = p.yb;
         q.Typ = korvale::NewPointKind(t);
-        pts.push_back(q);
+        korvale::AddPoint(state_, param_, q, &history_);
+        NumberBoxFlaeche->Refresh();
         Showgrafik();
         ShowPoints();
         // The running line is drawn after the redraw's reset, which would wipe it at once.
@@ -99,20 +107,15 @@ void TMainForm::ImageViewer2MouseUp(QObject*, MouseButton, float X, float Y) {
     }
     if (t.Poly)
         OrbitRelease(p.xb, p.yb);
-    bool moved = false;
-    if (t.Move && state_.SelIdx >= 0 && state_.SelIdx < static_cast<int>(state_.Points.size())) {
-        korvale::TPt& q = state_.Points[static_cast<std::size_t>(state_.SelIdx)];
-        q.xb = p.xb;
-        q.yb = p.yb;
-        const korvale::EastNorth en = korvale::Trafone(state_, p.xb, p.yb);
-        q.E = en.E;
-        q.N = en.N;
-        moved = true;
-    }
+    // A SelIdx that names no point (empty list at the press) moves nothing.
+    const bool moved =
+        t.Move && korvale::MovePoint(state_, param_, state_.SelIdx, p.xb, p.yb, &history_);
     // The overlay layer keeps what it holds: without a fresh redraw the moved point would
     // show at its old and its new place.
-    if (moved)
+    if (moved) {
+        NumberBoxFlaeche->Refresh();
         Showgrafik();
+    }
     ShowPoints();
 }
 
@@ -125,6 +128,37 @@ void TMainForm::ReadClipboardPoint(float xb, float yb) {
         return;
     const std::string text = cb->text().toStdString();
     // A text that is no position throws; the clipboard keeps it so the user can mend the copy.
+    // A control point appends at the end: no list index moves, only the history learns of it.
+    korvale::PointSnapshot before = korvale::TakeSnapshot(
+        state_, korvale::Format("Passpunkt %d setzen", {state_.Points.size()}));
     korvale::ReadClipboardPoint(state_, text, xb, yb);
+    if (state_.Points.size() > before.Points.size())
+        history_.Push(std::move(before));
     cb->setText(QString());
+}
+
+// ---- Undo and redo of point edits ----------------------------------------------------------
+
+void TMainForm::EditUndo() {
+    // The map copy goes with the step in case it undoes a project load.
+    ApplyUndoStep(history_.Undo(state_, param_, std::any(ImageViewer1->image())));
+}
+
+void TMainForm::EditRedo() {
+    ApplyUndoStep(history_.Redo(state_, param_, std::any(ImageViewer1->image())));
+}
+
+void TMainForm::ApplyUndoStep(const korvale::UndoStep& step) {
+    const QString text = QString::fromStdString(step.text);
+    LabelStatus->setText(text);
+    if (!step.done)
+        return;
+    if (step.restoresExtra)
+        if (const auto* image = std::any_cast<QImage>(&step.extra))
+            SetMapCopy(*image);
+    NumberBoxFlaeche->Refresh();
+    Showgrafik();
+    ShowPoints();
+    // The redraw may have written a planning note; what was undone is the news of this key.
+    LabelStatus->setText(text);
 }

@@ -114,8 +114,10 @@ TEST_F(FilesPage, ProjectSavedAndLoadedBackWithItsMap) {
     EXPECT_LE(MaxChannelDiff(loaded.map.convertToFormat(QImage::Format_RGB32),
                              saved.map.convertToFormat(QImage::Format_RGB32)),
               24);
-    // The plan is drawn again on the loaded map.
+    // The loaded points are drawn on the loaded map; the plan, deleted with the points before,
+    // is planned again on it.
     EXPECT_EQ(w->Tabcontrol1->currentWidget(), w->TabItemKarte);
+    w->ButtonWaypts->click();
     int pictures = 0;
     for (const korvale::Primitive& p : w->overlay().Items())
         pictures += p.kind == korvale::Primitive::Kind::Disc && p.fill == korvale::ColMagenta;
