@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "georef/project_ext.h"
 #include "model/error.h"
 #include "model/fileio.h"
 
@@ -91,6 +92,7 @@ std::string EncodeProject(const State& s) {
                          static_cast<double>(p.yb), static_cast<double>(p.Typ)})
             PutDouble(out, v);
     }
+    AppendProjectExtension(out, s);
     return out;
 }
 
@@ -129,6 +131,7 @@ ProjectData DecodeProject(std::string_view bytes) {
         p.Typ = Kind(GetDouble(bytes, r + 7));
         d.Points.push_back(p);
     }
+    ReadProjectExtension(bytes.substr(HeaderBytes + count * PointBytes), d);
     return d;
 }
 
@@ -140,6 +143,8 @@ void ApplyProject(State& s, const ProjectData& d) {
     s.TrafXbs = d.TrafXbs;
     s.TrafYs = d.TrafYs;
     s.TrafXs = d.TrafXs;
+    s.UtmZone = d.UtmZone;
+    s.UtmSouth = d.UtmSouth;
 }
 
 std::string ProjectImageName(const std::string& path) {

@@ -19,11 +19,16 @@ struct ProjectData {
     double TrafYs = 0;
     double TrafXs = 0;
     std::vector<TPt> Points;
+    // From the optional extension block after the points (georef/project_ext.h); a file
+    // without it is a zone-32 project in the north with no switched-off control point.
+    int UtmZone = 32;
+    bool UtmSouth = false;
 };
 
 // The file's bytes: TrafO, TrafA, TrafYbs, TrafXbs, TrafYs, TrafXs, number of points - 1, then
 // per point B, L, E, N, c, xb, yb, Typ; every record an IEEE-754 double, little-endian on any
-// host. 8 * (7 + 8 * points) bytes.
+// host. 8 * (7 + 8 * points) bytes, followed by the extension block only for a project outside
+// zone 32 north or with switched-off control points (georef/project_ext.h).
 std::string EncodeProject(const State& s);
 
 // Reads and checks the whole file before returning anything (all or nothing). Throws
@@ -31,11 +36,12 @@ std::string EncodeProject(const State& s);
 // the declared points, and Error("Die Projektdatei ist beschädigt: ...") for a point count that
 // is not a whole number of at least -1, or a value that is not finite (NaN, infinity, a map
 // position beyond single precision). Typ is truncated toward zero and keeps its low 8 bits.
-// Bytes after the declared points are ignored.
+// Bytes after the declared points are ignored unless they begin with the extension block's
+// marker; such a block must be valid (else the same damaged-file error).
 ProjectData DecodeProject(std::string_view bytes);
 
-// Replaces exactly the point list and the six stored transformation values; TrafM and every
-// other part of the state stay.
+// Replaces exactly the point list, the six stored transformation values and the UTM zone and
+// hemisphere; TrafM and every other part of the state stay.
 void ApplyProject(State& s, const ProjectData& d);
 
 // Name of the map image of a project: in the file's own name (after the last '/'), the part up

@@ -9,12 +9,19 @@
 
 namespace korvale {
 
-inline constexpr double Rho = 57.29577951308232;             // degrees per radian
-inline constexpr double EllipsoidA = 6378137.0;              // GRS80 semi-major axis, m
-inline constexpr double EllipsoidF = 0.003352810681182319;   // GRS80 flattening, 1/298.257222101
+inline constexpr double Rho = 57.29577951308232;           // degrees per radian
+inline constexpr double EllipsoidA = 6378137.0;            // GRS80 semi-major axis, m
+inline constexpr double EllipsoidF = 0.003352810681182319; // GRS80 flattening, 1/298.257222101
 
 struct State {
     std::vector<TPt> Points;
+
+    // UTM zone of every ground coordinate of the project (its number is the easting's prefix)
+    // and the hemisphere the project lies in. Northings always count from the equator,
+    // negative in the south; UtmSouth only tells writers of standard UTM (false northing
+    // 10 000 000 m) which one to use. Chosen by the first control point (model/geodesy.h).
+    int UtmZone = 32;
+    bool UtmSouth = false;
 
     // Measuring and orbit tools: press and release positions; picked point of move/delete.
     TPt DownPt{};

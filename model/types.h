@@ -18,14 +18,15 @@ enum PointKind : std::uint8_t {
 
 // One point of the map. E == 0 exactly means "no ground coordinates yet".
 struct TPt {
-    double B = 0;          // latitude, degrees
-    double L = 0;          // longitude, degrees
-    double E = 0;          // easting with zone prefix, metres
-    double N = 0;          // northing, metres
-    double c = 0;          // meridian convergence, degrees
-    float xb = 0;          // map position x, window client pixels
-    float yb = 0;          // map position y, window client pixels
-    std::uint8_t Typ = 0;  // PointKind
+    double B = 0;         // latitude, degrees
+    double L = 0;         // longitude, degrees
+    double E = 0;         // easting with zone prefix, metres
+    double N = 0;         // northing, metres
+    double c = 0;         // meridian convergence, degrees
+    float xb = 0;         // map position x, window client pixels
+    float yb = 0;         // map position y, window client pixels
+    std::uint8_t Typ = 0; // PointKind
+    bool Off = false;     // a control point switched off: kept, but not used by the fit
 };
 
 // A ground position: [0] easting, [1] northing.
