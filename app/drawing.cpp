@@ -85,6 +85,7 @@ void TMainForm::Redraw(bool withPlan) {
         ShowFreeline();
     if (state_.Orbit)
         ShowOrbit();
+    ShowResiduals();
     AfterDraw();
 }
 
@@ -99,4 +100,5 @@ void TMainForm::TabItemKarteClick() {
         FlightLines();
     if (!state_.FreeLines.empty())
         DisplayFreeline();
+    ShowResiduals();
 }

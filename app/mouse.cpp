@@ -12,6 +12,7 @@
 #include "georef/transform.h"
 #include "imageviewer.h"
 #include "mainform.h"
+#include "model/geodesy.h"
 #include "model/tools.h"
 
 namespace {
@@ -125,6 +126,10 @@ void TMainForm::ReadClipboardPoint(float xb, float yb) {
         return;
     const std::string text = cb->text().toStdString();
     // A text that is no position throws; the clipboard keeps it so the user can mend the copy.
-    korvale::ReadClipboardPoint(state_, text, xb, yb);
+    const bool added = korvale::ReadClipboardPoint(state_, text, xb, yb);
     cb->setText(QString());
+    // A position far outside the project's UTM zone is planned with a growing scale error.
+    if (added)
+        if (const auto warning = korvale::ZoneWarning(state_, state_.Points.back().L))
+            LabelStatus->setText(QString::fromStdString(*warning));
 }

@@ -177,6 +177,14 @@ std::vector<std::string> QualityCells(const ControlQuality& q, const ControlResi
     return c;
 }
 
+std::string SwitchedText(int index, bool off) {
+    return Format(off ? "Passpunkt %d wird nicht verwendet; Tr rechnet die Transformation ohne "
+                        "ihn."
+                      : "Passpunkt %d wird wieder verwendet; Tr rechnet die Transformation mit "
+                        "ihm.",
+                  {index});
+}
+
 void ShowResiduals(const State& s, const ControlQuality& q, Overlay& o) {
     for (const ControlResidual& r : q.points) {
         const TPt& p = s.Points[static_cast<std::size_t>(r.index)];

@@ -59,6 +59,9 @@ std::string QualityCaption(const ControlQuality& q, const State& s);
 std::vector<std::string> QualityColumnTitles();
 std::vector<std::string> QualityCells(const ControlQuality& q, const ControlResidual& r);
 
+// Status line after a control point was switched off (off) or on again in the residual table.
+std::string SwitchedText(int index, bool off);
+
 // Residual arrow colours: orange for a point within its limit, red for an outlier; grey marks
 // a switched-off point (ring and cross).
 inline constexpr Argb ColArrow = 0xFFFF8C00;
