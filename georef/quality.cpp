@@ -190,9 +190,12 @@ void ShowResiduals(const State& s, const ControlQuality& q, Overlay& o) {
         const TPt& p = s.Points[static_cast<std::size_t>(r.index)];
         const double x = p.xb, y = p.yb;
         if (!r.used) {
+            // No arrow: enlarged by a factor chosen for the good points it would cross the
+            // whole map; the table gives its residual.
             o.Circle(ColSwitchedOff, x, y, 8);
             o.Line(ColSwitchedOff, x - 8, y - 8, x + 8, y + 8);
             o.Line(ColSwitchedOff, x - 8, y + 8, x + 8, y - 8);
+            continue;
         }
         if (!q.fitted)
             continue;
@@ -201,7 +204,7 @@ void ShowResiduals(const State& s, const ControlQuality& q, Overlay& o) {
         const double len = std::hypot(ex - x, ey - y);
         if (!(len >= 1.0))
             continue; // nothing to see
-        const Argb col = !r.used ? ColSwitchedOff : (r.outlier ? ColOutlier : ColArrow);
+        const Argb col = r.outlier ? ColOutlier : ColArrow;
         o.Line(col, x, y, ex, ey);
         // Arrow head: two strokes back from the tip at +-25 degrees.
         const double head = std::min(8.0, len / 3);

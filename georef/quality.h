@@ -69,7 +69,8 @@ inline constexpr Argb ColOutlier = 0xFFFF0000;
 inline constexpr Argb ColSwitchedOff = ColGrey;
 
 // Draws each used control point's residual as an arrow from its map position, arrowFactor times
-// longer, and marks switched-off control points with a grey ring and cross.
+// longer (red for an outlier), and marks switched-off control points with a grey ring and cross
+// (no arrow).
 void ShowResiduals(const State& s, const ControlQuality& q, Overlay& o);
 
 } // namespace korvale

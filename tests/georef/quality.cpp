@@ -183,6 +183,10 @@ TEST(ControlQuality, ArrowsShowTheResidualEnlargedAndMarkSwitchedOffPoints) {
     for (const Primitive& p : o.Items())
         rings += p.kind == Primitive::Kind::Circle && p.stroke == ColSwitchedOff;
     EXPECT_EQ(rings, 1);
+    int grey = 0; // its cross only: no arrow that would cross the map at the new factor
+    for (const Primitive& p : o.Items())
+        grey += p.kind == Primitive::Kind::Line && p.stroke == ColSwitchedOff;
+    EXPECT_EQ(grey, 2);
     // With the outlier out, the arrows of the good points are drawn larger.
     EXPECT_GT(q.arrowFactor, 10);
 }
