@@ -99,6 +99,7 @@ void TMainForm::Redraw(bool withPlan) {
         ShowFreeline();
     if (state_.Orbit)
         ShowOrbit();
+    ShowResiduals();
     AfterDraw();
 }
 
@@ -113,4 +114,5 @@ void TMainForm::TabItemKarteClick() {
         FlightLinesQuietly(*this);
     if (!state_.FreeLines.empty())
         DisplayFreeline();
+    ShowResiduals();
 }

@@ -284,6 +284,7 @@ void TMainForm::BuildPages() {
     auto* protLayout = new QVBoxLayout(TabItemProt);
     protLayout->setContentsMargins(0, 0, 0, 0);
     protLayout->addWidget(Memo1);
+    BuildQualityPanel(TabItemProt);
 
     Memo2 = new QPlainTextEdit(TabItemHelp);
     Memo2->setObjectName(QStringLiteral("Memo2"));
@@ -311,6 +312,8 @@ void TMainForm::BuildPages() {
     connect(Tabcontrol1, &QTabWidget::currentChanged, this, [this](int index) {
         if (Tabcontrol1->widget(index) == TabItemMaps)
             Guard([this] { EnsureWebBrowser(); });
+        if (Tabcontrol1->widget(index) == TabItemProt)
+            Guard([this] { ShowQuality(); });
     });
     connect(Tabcontrol1, &QTabWidget::tabBarClicked, this, [this](int index) {
         if (index >= 0 && Tabcontrol1->widget(index) == TabItemKarte)
@@ -400,6 +403,7 @@ void TMainForm::ButtonTrafoClick() {
     for (const std::string& line : r.protocol)
         Memo1->appendPlainText(Q(line));
     LabelStatus->setText(Q(r.status));
+    ShowQuality();
     if (r.ok)
         ShowMessage(QStringLiteral("Transformation ist OK!"));
     korvale::Trafall(state_);

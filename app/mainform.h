@@ -26,6 +26,7 @@ class QCheckBox;
 class QMenu;
 class QStatusBar;
 class QImage;
+class QTableWidget;
 
 namespace korvale {
 class ImageViewer;
@@ -114,6 +115,15 @@ class TMainForm : public QMainWindow {
     void Showgrafik();
     void TabItemKarteClick();
     void BringMapToFront();
+
+    // ---- Control-point quality on the protocol page (mainform_quality.cpp) ----------------
+    // The residual table under Memo1 and its caption; a check box per control point switches
+    // it on or off for the fit.
+    QLabel* LabelQuality = nullptr;
+    QTableWidget* TableResiduals = nullptr;
+    void ShowQuality();   // fills caption and table from the current points
+    void ShowResiduals(); // residual arrows over the map copy, once a transformation exists
+    void ResidualSwitched(int row, bool use);
 
     // ---- Parameter page and planning (mainform_planning.cpp) ------------------------------
     void Rechnen();
@@ -280,6 +290,7 @@ class TMainForm : public QMainWindow {
 
     // Page builders (mainform_planning.cpp, mainform_litchi.cpp).
     void BuildParameterPage(QWidget* page);
+    void BuildQualityPanel(QWidget* page);
     void BuildLitchiPage(QWidget* page);
 
     korvale::State state_;

@@ -17,6 +17,7 @@
 #include "imageviewer.h"
 #include "mainform.h"
 #include "model/format.h"
+#include "model/geodesy.h"
 #include "model/tools.h"
 #include "numberboxwidget.h"
 #include "planning/edits.h"
@@ -131,10 +132,14 @@ void TMainForm::ReadClipboardPoint(float xb, float yb) {
     // A control point appends at the end: no list index moves, only the history learns of it.
     korvale::PointSnapshot before = korvale::TakeSnapshot(
         state_, korvale::Format("Passpunkt %d setzen", {state_.Points.size()}));
-    korvale::ReadClipboardPoint(state_, text, xb, yb);
-    if (state_.Points.size() > before.Points.size())
+    const bool added = korvale::ReadClipboardPoint(state_, text, xb, yb);
+    if (added)
         history_.Push(std::move(before));
     cb->setText(QString());
+    // A position far outside the project's UTM zone is planned with a growing scale error.
+    if (added)
+        if (const auto warning = korvale::ZoneWarning(state_, state_.Points.back().L))
+            LabelStatus->setText(QString::fromStdString(*warning));
 }
 
 // ---- Undo and redo of point edits ----------------------------------------------------------

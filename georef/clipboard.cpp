@@ -40,7 +40,17 @@ bool ReadClipboardPoint(State& s, std::string_view text, float xb, float yb) {
         "90, die Länge zwischen -180 und 180 Grad liegen.";
     if (!(std::fabs(B) <= 90.0 && std::fabs(L) <= 180.0))
         throw Error(ErrorKind::Refused, badPosition);
-    const UtmResult u = GeoToUTM(9, EllipsoidA, EllipsoidF, B, L);
+    // The first control point of a project without ground coordinates chooses the zone; the
+    // state changes only together with the point, after every check has passed.
+    int zone = ZoneOf(s);
+    bool south = s.UtmSouth;
+    const bool anyGround =
+        std::any_of(s.Points.begin(), s.Points.end(), [](const TPt& q) { return q.E != 0; });
+    if (!anyGround) {
+        zone = UtmZoneForLongitude(L);
+        south = B < 0;
+    }
+    const UtmResult u = GeoToUTM(CentralMeridianOfZone(zone), EllipsoidA, EllipsoidF, B, L);
     if (!std::isfinite(u.X) || !std::isfinite(u.Y))
         throw Error(ErrorKind::Refused, badPosition);
 
@@ -54,6 +64,8 @@ bool ReadClipboardPoint(State& s, std::string_view text, float xb, float yb) {
     p.yb = yb;
     p.Typ = KindControl;
     s.Points.push_back(p);
+    s.UtmZone = zone;
+    s.UtmSouth = south;
     return true;
 }
 

@@ -9,7 +9,10 @@
 namespace korvale {
 
 // Reads `text` (the clipboard's text) as a latitude and a longitude and appends a control
-// point (Typ 1) at map position (xb, yb) with B, L and the E, N of zone 32; c stays 0.
+// point (Typ 1) at map position (xb, yb) with B, L and the E, N of the project's UTM zone; c
+// stays 0. While no point has ground coordinates (a new project), this point chooses the zone
+// and hemisphere (State::UtmZone, UtmSouth) from its own position; a project with ground
+// coordinates keeps its zone (the window shows ZoneWarning for a point far outside it).
 //
 // Text rules: the two numbers are separated by a comma, blanks around each number are
 // allowed. A text with more than one comma uses "," as decimal separator and its second comma

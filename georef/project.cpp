@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "georef/transform.h"
+#include "georef/project_ext.h"
 #include "model/error.h"
 #include "model/fileio.h"
 
@@ -108,6 +109,7 @@ std::string EncodeProject(const State& s) {
                          static_cast<double>(p.yb), static_cast<double>(p.Typ)})
             PutDouble(out, v);
     }
+    AppendProjectExtension(out, s);
     return out;
 }
 
@@ -146,6 +148,7 @@ ProjectData DecodeProject(std::string_view bytes) {
         p.Typ = Kind(GetDouble(bytes, r + 7));
         d.Points.push_back(p);
     }
+    ReadProjectExtension(bytes.substr(HeaderBytes + count * PointBytes), d);
     CheckGroundCoordinates(d);
     return d;
 }
@@ -173,6 +176,8 @@ void ApplyProject(State& s, const ProjectData& d) {
     s.TrafXbs = d.TrafXbs;
     s.TrafYs = d.TrafYs;
     s.TrafXs = d.TrafXs;
+    s.UtmZone = d.UtmZone;
+    s.UtmSouth = d.UtmSouth;
 }
 
 std::string ProjectImageName(const std::string& path) {

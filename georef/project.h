@@ -19,11 +19,16 @@ struct ProjectData {
     double TrafYs = 0;
     double TrafXs = 0;
     std::vector<TPt> Points;
+    // From the optional extension block after the points (georef/project_ext.h); a file
+    // without it is a zone-32 project in the north with no switched-off control point.
+    int UtmZone = 32;
+    bool UtmSouth = false;
 };
 
 // The file's bytes: TrafO, TrafA, TrafYbs, TrafXbs, TrafYs, TrafXs, number of points - 1, then
 // per point B, L, E, N, c, xb, yb, Typ; every record an IEEE-754 double, little-endian on any
-// host. 8 * (7 + 8 * points) bytes.
+// host. 8 * (7 + 8 * points) bytes, followed by the extension block only for a project outside
+// zone 32 north or with switched-off control points (georef/project_ext.h).
 std::string EncodeProject(const State& s);
 
 // Reads and checks the whole file before returning anything (all or nothing). Throws
@@ -32,7 +37,9 @@ std::string EncodeProject(const State& s);
 // is not a whole number of at least -1, a value that is not finite (NaN, infinity, a map
 // position beyond single precision), or a transformation that would give a point stored
 // without ground coordinates (E = 0) infinite or undefined ones on the redraw. Typ is truncated
-// toward zero and keeps its low 8 bits. Bytes after the declared points are ignored.
+// toward zero and keeps its low 8 bits. Bytes after the declared points are ignored unless they
+// begin with the extension block's marker; such a block must be valid (else the same
+// damaged-file error).
 ProjectData DecodeProject(std::string_view bytes);
 
 // EncodeProject(s) after checking that DecodeProject accepts it: a state that would not load
@@ -40,8 +47,8 @@ ProjectData DecodeProject(std::string_view bytes);
 // refused with Error(ErrorKind::Refused) before anything is written.
 std::string ProjectBytesToSave(const State& s);
 
-// Replaces exactly the point list and the six stored transformation values; TrafM and every
-// other part of the state stay.
+// Replaces exactly the point list, the six stored transformation values and the UTM zone and
+// hemisphere; TrafM and every other part of the state stay.
 void ApplyProject(State& s, const ProjectData& d);
 
 // Name of the map image of a project: in the file's own name (after the last '/'), the part up

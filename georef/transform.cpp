@@ -13,14 +13,7 @@ namespace korvale {
 
 namespace {
 
-// The seven values of one fit, computed apart from the state so that a refused fit leaves
-// the state exactly as it was.
-struct Fit {
-    double O = 0, A = 0, M = 1;
-    double Ybs = 0, Xbs = 0, Ys = 0, Xs = 0;
-};
-
-EastNorth Model(const Fit& f, double xb, double yb) {
+EastNorth Model(const SimilarityFit& f, double xb, double yb) {
     const double u = xb - f.Xbs;
     const double v = yb - f.Ybs;
     return {f.Ys + f.O * u + f.A * v, f.Xs + f.A * u - f.O * v};
@@ -28,12 +21,20 @@ EastNorth Model(const Fit& f, double xb, double yb) {
 
 } // namespace
 
-TrafResult TrafPar(State& s) {
-    Fit f;
+bool UsedInFit(const TPt& p) {
+    return p.Typ == KindControl && !p.Off;
+}
+
+SimilarityFit FitSimilarity(const std::vector<TPt>& points, int leaveOut) {
+    SimilarityFit f;
+    const auto takes = [&](std::size_t i) {
+        return UsedInFit(points[i]) && static_cast<long long>(i) != leaveOut;
+    };
     int n = 0;
-    for (const TPt& p : s.Points) {
-        if (p.Typ != KindControl)
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        if (!takes(i))
             continue;
+        const TPt& p = points[i];
         f.Xbs += p.xb;
         f.Ybs += p.yb;
         f.Ys += p.E;
@@ -48,9 +49,10 @@ TrafResult TrafPar(State& s) {
     }
 
     double S1 = 0, S2 = 0, S3 = 0, S4 = 0, Q = 0;
-    for (const TPt& p : s.Points) {
-        if (p.Typ != KindControl)
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        if (!takes(i))
             continue;
+        const TPt& p = points[i];
         const double u = p.xb - f.Xbs;
         const double v = p.yb - f.Ybs;
         const double dE = p.E - f.Ys;
@@ -61,23 +63,38 @@ TrafResult TrafPar(State& s) {
         S4 += v * dN;
         Q += u * u + v * v;
     }
-    // Q is 0 with fewer than two control points or with all of them on one pixel: then the
-    // coefficients are undefined and the old transformation must stay usable.
-    if (n < 2 || !(Q > 0))
+    f.n = n;
+    f.Q = Q;
+    // Q is 0 with fewer than two points or with all of them on one pixel: then the
+    // coefficients are undefined.
+    f.ok = n >= 2 && Q > 0;
+    if (f.ok) {
+        f.A = (S1 + S2) / Q;
+        f.O = (S3 - S4) / Q;
+        f.M = std::sqrt(f.O * f.O + f.A * f.A);
+    }
+    return f;
+}
+
+EastNorth FitModel(const SimilarityFit& f, double xb, double yb) {
+    return Model(f, xb, yb);
+}
+
+TrafResult TrafPar(State& s) {
+    const SimilarityFit f = FitSimilarity(s.Points);
+    const int n = f.n;
+    // Without a defined fit the old transformation must stay usable.
+    if (!f.ok)
         throw Error(ErrorKind::Refused,
                     "Für die Passpunkttransformation werden mindestens zwei Passpunkte an "
                     "verschiedenen Positionen benötigt.");
-
-    f.A = (S1 + S2) / Q;
-    f.O = (S3 - S4) / Q;
-    f.M = std::sqrt(f.O * f.O + f.A * f.A);
 
     TrafResult r;
     r.protocol.emplace_back("Passpunkttransformation");
     double V = 0;
     for (std::size_t i = 0; i < s.Points.size(); ++i) {
         const TPt& p = s.Points[i];
-        if (p.Typ != KindControl)
+        if (!UsedInFit(p))
             continue;
         const EastNorth m = Model(f, p.xb, p.yb);
         // Measured minus computed in E, computed minus measured in N: the opposite signs are
@@ -137,7 +154,7 @@ void Trafall(State& s) {
         const EastNorth m = Trafone(s, p.xb, p.yb);
         p.E = m.E;
         p.N = m.N;
-        const GeoResult g = UTMToGeo(EllipsoidA, EllipsoidF, m.N, m.E);
+        const GeoResult g = ProjectUtmToGeo(s, m.N, m.E);
         p.B = g.B;
         p.L = g.L;
         p.c = g.c;

@@ -39,7 +39,7 @@ template <class Write> void ApplyEdit(State& s, const LitchiPageModel& m, Write 
 }
 
 ImagePos ImageOf(const State& s, double lat, double lon) {
-    const UtmResult u = GeoToUTM(9, EllipsoidA, EllipsoidF, lat, lon);
+    const UtmResult u = GeoToProjectUtm(s, lat, lon);
     return Trafback(s, u.X, u.Y);
 }
 

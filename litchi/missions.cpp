@@ -16,8 +16,8 @@ bool IsIndex(int i, std::size_t size) {
 }
 
 // Latitude and longitude of a ground position into the waypoint's position fields.
-void SetPosition(TlitchRec& r, double north, double east) {
-    const GeoResult g = UTMToGeo(EllipsoidA, EllipsoidF, north, east);
+void SetPosition(TlitchRec& r, const State& s, double north, double east) {
+    const GeoResult g = ProjectUtmToGeo(s, north, east);
     r.latitude = static_cast<float>(g.B);
     r.longitude = static_cast<float>(g.L);
 }
@@ -28,7 +28,7 @@ void SetPoi(TlitchRec& r, const State& s, int pointIndex) {
         return;
     }
     const TPt& poi = s.Points[static_cast<std::size_t>(k)];
-    const GeoResult g = UTMToGeo(EllipsoidA, EllipsoidF, poi.N, poi.E);
+    const GeoResult g = ProjectUtmToGeo(s, poi.N, poi.E);
     r.poi_latitude = static_cast<float>(g.B);
     r.poi_longitude = static_cast<float>(g.L);
 }
@@ -63,7 +63,7 @@ void MakeLitchiLines(State& s, const ParamPageModel& p, LitchiPageModel& m, Over
     s.LitchiRecs.clear();
     for (const PlanPt& at : way) {
         TlitchRec r{};
-        SetPosition(r, at.N, at.E);
+        SetPosition(r, s, at.N, at.E);
         r.altitude = static_cast<float>(p.NumberBoxH.Value());
         r.speed = static_cast<float>(p.NumberBoxV.Value() / 3.6);
         r.photo_timeinterval = CutToInt(p.NumberBoxFrameS.Value());
@@ -108,13 +108,13 @@ void MakeFreeLitchiLines(State& s, LitchiPageModel& m) {
         const TPt& b = s.Points[static_cast<std::size_t>(seg[1])];
 
         TlitchRec start{};
-        SetPosition(start, a.N, a.E);
+        SetPosition(start, s, a.N, a.E);
         start.heading = static_cast<float>(AzDist(a, b).Az);
         SetPoi(start, s, seg[0]);
         recs.push_back(start);
 
         TlitchRec end{};
-        SetPosition(end, b.N, b.E);
+        SetPosition(end, s, b.N, b.E);
         SetPoi(end, s, seg[1]);
         recs.push_back(end);
     }

@@ -61,7 +61,7 @@ void Transformation(Torbit& o, const State& s) {
         const EastNorth en = Trafone(s, p.xb, p.yb);
         p.E = en.E;
         p.N = en.N;
-        const GeoResult g = UTMToGeo(EllipsoidA, EllipsoidF, p.N, p.E);
+        const GeoResult g = ProjectUtmToGeo(s, p.N, p.E);
         p.B = g.B;
         p.L = g.L;
         p.c = g.c;

@@ -4,6 +4,7 @@
 #include <limits>
 #include <numbers>
 
+#include "model/format.h"
 #include "model/state.h"
 
 namespace korvale {
@@ -137,11 +138,13 @@ UtmResult GeoToUTM(int L0, double a, double f, double B, double L) {
     return r;
 }
 
-GeoResult UTMToGeo(double a, double f, double X, double Y) {
+namespace {
+
+// The inverse series for the zone z given apart from the easting.
+GeoResult UTMToGeoZone(double a, double f, double z, double X, double Y) {
     const Ellipsoid& el = EllipsoidOf(a, f);
     const double eps = el.eps;
 
-    const double z = std::trunc(Y / 1000000);
     const double y = Y - (z * 1000000 + 500000);
     const double L0 = 6 * z - 183;
 
@@ -180,6 +183,91 @@ GeoResult UTMToGeo(double a, double f, double X, double Y) {
     r.c = gc * Rho;
     r.m = k0 * coshq + 0.5 * eps * k0 * Cf2 * q2 + 0.25 * eps * eps * Cf2 * q4;
     return r;
+}
+
+} // namespace
+
+GeoResult UTMToGeo(double a, double f, double X, double Y) {
+    return UTMToGeoZone(a, f, std::trunc(Y / 1000000), X, Y);
+}
+
+// ---- UTM zones ------------------------------------------------------------------------------
+
+namespace {
+
+constexpr double kFalseNorthingSouth = 10000000.0;
+
+bool ValidZone(int zone) {
+    return zone >= 1 && zone <= 60;
+}
+
+// Longitude difference brought into [-180, 180).
+double WrapDegrees(double d) {
+    return d - 360.0 * std::floor((d + 180.0) / 360.0);
+}
+
+} // namespace
+
+int UtmZoneForLongitude(double lon) {
+    if (!std::isfinite(lon))
+        return 32;
+    if (lon == 180.0)
+        return 60; // 180 E itself is the east edge of zone 60, not the start of zone 1
+    const int zone = static_cast<int>(std::floor((WrapDegrees(lon) + 180.0) / 6.0)) + 1;
+    return zone > 60 ? 60 : (zone < 1 ? 1 : zone);
+}
+
+int CentralMeridianOfZone(int zone) {
+    return 6 * zone - 183;
+}
+
+int ZoneOf(const State& s) {
+    return ValidZone(s.UtmZone) ? s.UtmZone : 32;
+}
+
+UtmResult GeoToProjectUtm(const State& s, double B, double L) {
+    return GeoToUTM(CentralMeridianOfZone(ZoneOf(s)), EllipsoidA, EllipsoidF, B, L);
+}
+
+GeoResult ProjectUtmToGeo(const State& s, double X, double Y) {
+    return UTMToGeoZone(EllipsoidA, EllipsoidF, ZoneOf(s), X, Y);
+}
+
+bool AdoptZone(State& s, double B, double L) {
+    for (const TPt& p : s.Points)
+        if (p.E != 0)
+            return false;
+    if (!std::isfinite(B) || !std::isfinite(L))
+        return false;
+    s.UtmZone = UtmZoneForLongitude(L);
+    s.UtmSouth = B < 0;
+    return true;
+}
+
+std::optional<std::string> ZoneWarning(const State& s, double L) {
+    const int zone = ZoneOf(s);
+    const double off = WrapDegrees(L - CentralMeridianOfZone(zone));
+    if (!(std::fabs(off) > 6.0))
+        return std::nullopt;
+    return Format("Achtung: die Länge %.6f liegt mehr als 3 Grad außerhalb der UTM-Zone %d; "
+                  "Maßstab und Lage sind dort ungenau.",
+                  {L, zone});
+}
+
+StandardUtm ToStandardUtm(const State& s, double E, double N) {
+    const int zone = ZoneOf(s);
+    StandardUtm r{};
+    r.zone = zone;
+    r.south = s.UtmSouth;
+    r.epsg = (s.UtmSouth ? 32700 : 32600) + zone;
+    r.easting = E - zone * 1000000.0;
+    r.northing = s.UtmSouth ? N + kFalseNorthingSouth : N;
+    return r;
+}
+
+ProjectUtm FromStandardUtm(const State& s, double easting, double northing) {
+    const int zone = ZoneOf(s);
+    return {easting + zone * 1000000.0, s.UtmSouth ? northing - kFalseNorthingSouth : northing};
 }
 
 } // namespace korvale

@@ -1,6 +1,6 @@
 // Plane and ellipsoidal geometry: sign, polar coordinates, azimuth/distance between points,
-// and the transverse Mercator (UTM, k0 = 0.9996) conversions for zone 32 with the zone number
-// written in front of the easting.
+// the transverse Mercator (UTM, k0 = 0.9996) conversions with the zone number written in front
+// of the easting, and the project's zone: which zone a project uses and its conversions.
 //
 // Constants used by the conversions:
 //   k0 = 0.9996                  UTM scale on the central meridian (the UTM definition).
@@ -23,9 +23,14 @@
 // Within 45..56 N, 7..11 E: northing 0.09 mm, easting 0.0003 mm.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "types.h"
 
 namespace korvale {
+
+struct State;
 
 // -1 for x < 0, 0 for x == 0 (either sign of zero, and NaN), 1 for x > 0.
 int Sgn(double x);
@@ -86,5 +91,66 @@ struct GeoResult {
 // Returns B, L in degrees, c the convergence in degrees and m the point scale factor.
 // Never fails.
 GeoResult UTMToGeo(double a, double f, double X, double Y);
+
+// ---- UTM zones ------------------------------------------------------------------------------
+// A project works in one UTM zone (State::UtmZone, 1..60). Its eastings carry that zone's number
+// in front (zone * 1e6 + 500000 + y); its northings count from the equator, negative in the
+// south, in both hemispheres (no false northing): the northern case is exactly the old one, and
+// an area across the equator needs no special care. The zone follows the first control point
+// (or the first imported area) of a project that has no ground coordinates yet; a project that
+// does not name its zone is in zone 32.
+
+// Standard UTM zone of a longitude in degrees: floor((lon + 180) / 6) + 1, brought into 1..60
+// (lon = 180 counts to zone 60; longitudes outside -180..180 are wrapped first). The special
+// zones of south-western Norway (32V) and Svalbard are not applied: there the standard zone is
+// still within its own 6 degrees, which is all the planning needs. NaN gives 32.
+int UtmZoneForLongitude(double lon);
+
+// Central meridian of a zone in whole degrees: 6 * zone - 183 (zone 32: 9, zone 30: -3).
+int CentralMeridianOfZone(int zone);
+
+// The project's zone (State::UtmZone, or 32 if that holds no valid zone number).
+int ZoneOf(const State& s);
+
+// Geographic (degrees) to the project's UTM: GeoToUTM with the central meridian of ZoneOf(s).
+// X northing from the equator (negative in the south), Y easting with the zone prefix. For a
+// zone-32 project the result is bit for bit GeoToUTM(9, EllipsoidA, EllipsoidF, B, L).
+UtmResult GeoToProjectUtm(const State& s, double B, double L);
+
+// The project's UTM to geographic. The zone is the project's, not read from the easting, so a
+// point more than 500 km west of the central meridian (which a prefix would misread as the
+// zone below) still converts right. For eastings within +-500 km of the central meridian the
+// result is bit for bit UTMToGeo(EllipsoidA, EllipsoidF, X, Y).
+GeoResult ProjectUtmToGeo(const State& s, double X, double Y);
+
+// Sets the project's zone and hemisphere from a position (the first control point, an imported
+// area), but only while no point of s.Points has ground coordinates (E != 0): a project whose
+// points are in one zone keeps it. Returns whether the zone was set.
+bool AdoptZone(State& s, double B, double L);
+
+// The status-line warning for a longitude more than 3 degrees outside the project's zone
+// (more than 6 degrees from its central meridian, across 180 degrees too), where the scale
+// error grows quickly and positions become unreliable; nullopt inside that band.
+std::optional<std::string> ZoneWarning(const State& s, double L);
+
+// A ground position of the project in standard UTM, for files read by GIS programs: easting
+// without the zone prefix (false easting 500000 included), northing with the false northing
+// 10 000 000 m in a southern project, and the EPSG code of WGS 84 / UTM (326zz north, 327zz
+// south; GRS80 and WGS 84 agree to 0.1 mm here).
+struct StandardUtm {
+    int zone;
+    bool south;
+    int epsg;
+    double easting;
+    double northing;
+};
+StandardUtm ToStandardUtm(const State& s, double E, double N);
+// The inverse: standard UTM easting/northing of the project's zone and hemisphere to the
+// project's E (with prefix) and N.
+struct ProjectUtm {
+    double E; // easting with zone prefix
+    double N; // northing from the equator
+};
+ProjectUtm FromStandardUtm(const State& s, double easting, double northing);
 
 } // namespace korvale

@@ -16,6 +16,13 @@ inline constexpr double EllipsoidF = 0.003352810681182319; // GRS80 flattening, 
 struct State {
     std::vector<TPt> Points;
 
+    // UTM zone of every ground coordinate of the project (its number is the easting's prefix)
+    // and the hemisphere the project lies in. Northings always count from the equator,
+    // negative in the south; UtmSouth only tells writers of standard UTM (false northing
+    // 10 000 000 m) which one to use. Chosen by the first control point (model/geodesy.h).
+    int UtmZone = 32;
+    bool UtmSouth = false;
+
     // Measuring and orbit tools: press and release positions; picked point of move/delete.
     TPt DownPt{};
     TPt UpPt{};

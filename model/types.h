@@ -26,6 +26,7 @@ struct TPt {
     float xb = 0;         // map position x, window client pixels
     float yb = 0;         // map position y, window client pixels
     std::uint8_t Typ = 0; // PointKind
+    bool Off = false;     // a control point switched off: kept, but not used by the fit
 };
 
 // A ground position: [0] easting, [1] northing.

@@ -74,7 +74,13 @@ TEST(ReadClipboardPoint, TextRules) {
         }
         ASSERT_EQ(s.Points.size(), 2u);
         const TPt& p = s.Points[1];
-        const UtmResult u = GeoToUTM(9, EllipsoidA, EllipsoidF, *c.B, *c.L);
+        // The first point of a project chooses the zone of its own longitude (zone 32 for
+        // every German position, so these are the old values bit for bit).
+        const int zone = UtmZoneForLongitude(*c.L);
+        const UtmResult u =
+            GeoToUTM(CentralMeridianOfZone(zone), EllipsoidA, EllipsoidF, *c.B, *c.L);
+        EXPECT_EQ(s.UtmZone, zone);
+        EXPECT_EQ(s.UtmSouth, *c.B < 0);
         EXPECT_EQ(p.Typ, KindControl);
         EXPECT_DOUBLE_EQ(p.B, *c.B);
         EXPECT_DOUBLE_EQ(p.L, *c.L);

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
+#include "georef/transform.h"
 #include "missions_fixture.h"
 
 namespace korvale {
@@ -129,6 +131,35 @@ TEST(DisplayLitchiRecs, EmptyMissionDoesNothingAtAll) {
     EXPECT_FALSE(o.TakeFrontRequest());
     EXPECT_EQ(m.NumberBoxActrec.Max(), 1000);
     EXPECT_EQ(m.NumberBoxActrec.Value(), 3);
+}
+
+} // namespace
+} // namespace korvale
+
+namespace korvale {
+namespace {
+
+TEST(DisplayLitchiRecs, WaypointsOfAProjectInAnotherZoneLandOnTheirMapPositions) {
+    // The test map moved to zone 23 south of the equator (Brazil, 45 W).
+    State s = testing::GeoreferencedState();
+    s.UtmZone = 23;
+    s.UtmSouth = true;
+    s.TrafYs = s.TrafYs - 9000000;
+    s.TrafXs = -2600000;
+    for (const auto& xy : {std::array<double, 2>{300, 400}, std::array<double, 2>{420, 310}}) {
+        const EastNorth en = Trafone(s, static_cast<float>(xy[0]), static_cast<float>(xy[1]));
+        const GeoResult g = ProjectUtmToGeo(s, en.N, en.E);
+        TlitchRec r;
+        r.latitude = static_cast<float>(g.B);
+        r.longitude = static_cast<float>(g.L);
+        s.LitchiRecs.push_back(r);
+    }
+    LitchiPageModel m;
+    Overlay o;
+    DisplayLitchiRecs(s, m, o);
+    ASSERT_EQ(o.Items().size(), 2u);
+    ExpectLine(o.Items()[0], ColYellow, 300, 400, 420, 310);
+    ExpectDisc(o.Items()[1], ColYellow, 420, 310, 5);
 }
 
 } // namespace
