@@ -135,6 +135,8 @@ void TMainForm::BuildToolBar() {
          &TMainForm::ButtonAreaClick},
         {&TMainForm::ButtonDelAll, "ButtonDelAll", "", "Alle Punkte löschen", "delall", false,
          &TMainForm::ButtonDelAllClick},
+        {&TMainForm::ButtonImport, "ButtonImport", "", "Gebiet importieren (KML, KMZ, GeoJSON)",
+         "import", false, &TMainForm::ButtonImportClick},
         {&TMainForm::ButtonHelp, "ButtonHelp", "?", "Hilfe abrufen", nullptr, true,
          &TMainForm::ButtonHelpClick},
     };
