@@ -166,6 +166,12 @@ void TMainForm::BuildToolBar() {
             b->setFont(big);
             b->setToolButtonStyle(Qt::ToolButtonTextOnly);
         }
+        if (d.member == &TMainForm::ButtonImport) {
+            // The design's twelve buttons fill the window's width; the import command is
+            // narrower so that the help button stays on the toolbar.
+            b->setFixedSize(kButtonSize / 2 + 2, kButtonSize);
+            b->setIconSize(QSize(20, 20));
+        }
         if (d.member == &TMainForm::ButtonHelp) {
             // The help button stands a little apart from the tools.
             auto* gap = new QWidget(ToolBar1);

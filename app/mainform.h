@@ -27,7 +27,6 @@ class QMenu;
 class QStatusBar;
 class QImage;
 
-
 namespace korvale {
 class ImageViewer;
 class OverlayViewer;
@@ -137,10 +136,10 @@ class TMainForm : public QMainWindow {
     bool LoadPar();
 
     // ---- Geodata in and out (mainform_exchange.cpp) ---------------------------------------
-    void ButtonImportClick();   // area from KML, KMZ or GeoJSON
-    void ButtonKmlClick();      // plan to KML
-    void ButtonGeoJsonClick();  // plan to GeoJSON
-    void ButtonWorldClick();    // world file and QGIS .points beside the map copy's JPEG
+    void ButtonImportClick();    // area from KML, KMZ or GeoJSON
+    void ButtonKmlClick();       // plan to KML
+    void ButtonGeoJsonClick();   // plan to GeoJSON
+    void ButtonWorldClick();     // world file and QGIS .points beside the map copy's JPEG
     void ButtonGcpImportClick(); // control points from a QGIS .points file
     // Window client y of the map copy's first row (toolbar and tab header above it).
     double ImageTop() const;

@@ -55,8 +55,7 @@ korvale::PlanGeo PlanForExport(const korvale::State& s, const korvale::ParamPage
 
 } // namespace
 
-QString TMainForm::AskChoice(const QString& title, const QString& label,
-                             const QStringList& items) {
+QString TMainForm::AskChoice(const QString& title, const QString& label, const QStringList& items) {
     if (choiceHook)
         return choiceHook(title, items);
     bool ok = false;
@@ -73,7 +72,8 @@ QWidget* TMainForm::ExchangeExportRow(QWidget* page) {
     ButtonKml->setToolTip("Flugplan für Google Earth (WGS84)");
     ButtonGeoJson = Button("ButtonGeoJson", "Schreib GeoJSON", page);
     ButtonGeoJson->setToolTip("Flugplan für GIS-Programme (WGS84)");
-    connect(ButtonKml, &QPushButton::clicked, this, [this] { Guard([this] { ButtonKmlClick(); }); });
+    connect(ButtonKml, &QPushButton::clicked, this,
+            [this] { Guard([this] { ButtonKmlClick(); }); });
     connect(ButtonGeoJson, &QPushButton::clicked, this,
             [this] { Guard([this] { ButtonGeoJsonClick(); }); });
     return Labelled("Flugplan als KML / GeoJSON", {ButtonKml, ButtonGeoJson}, page);
@@ -100,9 +100,8 @@ void TMainForm::ButtonImportClick() {
                              "Zuerst Passpunkte setzen und transformieren (Tr): ohne "
                              "Transformation lässt sich das Gebiet nicht auf der Kartenkopie "
                              "platzieren.");
-    const QString path = AskFileName(FileDialogKind::Open,
-                                     QStringLiteral("Gebiet importieren (KML, KMZ, GeoJSON)"),
-                                     QString());
+    const QString path = AskFileName(
+        FileDialogKind::Open, QStringLiteral("Gebiet importieren (KML, KMZ, GeoJSON)"), QString());
     if (path.isEmpty())
         return;
     const std::vector<korvale::AreaPolygon> areas = korvale::ReadAreaFile(path.toStdString());
@@ -174,8 +173,8 @@ void TMainForm::ButtonWorldClick() {
         if (!map.save(&buffer, "JPG", 95))
             throw korvale::Error(korvale::ErrorKind::File,
                                  "Die Kartenkopie lässt sich nicht als JPEG speichern.");
-        korvale::WriteFileAtomic(image, std::string_view(jpeg.constData(),
-                                                         static_cast<size_t>(jpeg.size())));
+        korvale::WriteFileAtomic(
+            image, std::string_view(jpeg.constData(), static_cast<size_t>(jpeg.size())));
     }
     korvale::WriteFileAtomic(korvale::WorldFileName(image), korvale::WorldFileText(w));
     korvale::WriteFileAtomic(image + ".points", points);

@@ -37,13 +37,13 @@ std::vector<GeoPos> CleanRing(const std::vector<GeoPos>& raw, const std::string&
     std::sort(distinct.begin(), distinct.end(), [](const GeoPos& a, const GeoPos& b) {
         return a.lat < b.lat || (a.lat == b.lat && a.lon < b.lon);
     });
-    const auto end = std::unique(distinct.begin(), distinct.end(), [](const GeoPos& a,
-                                                                      const GeoPos& b) {
-        return a.lat == b.lat && a.lon == b.lon;
-    });
+    const auto end =
+        std::unique(distinct.begin(), distinct.end(), [](const GeoPos& a, const GeoPos& b) {
+            return a.lat == b.lat && a.lon == b.lon;
+        });
     if (end - distinct.begin() < 3)
-        throw Error(ErrorKind::Refused, "Die Fläche " + what +
-                                            " hat weniger als 3 verschiedene Eckpunkte.");
+        throw Error(ErrorKind::Refused,
+                    "Die Fläche " + what + " hat weniger als 3 verschiedene Eckpunkte.");
     return ring;
 }
 

@@ -29,8 +29,7 @@ void PlaceArea(State& s, ParamPageModel& p, const AreaPolygon& area, int L0) {
         const UtmResult u = GeoToUTM(L0, EllipsoidA, EllipsoidF, g.lat, g.lon);
         const ImagePos ip = Trafback(s, u.X, u.Y);
         if (!(std::fabs(ip.xb) < 1e7 && std::fabs(ip.yb) < 1e7))
-            throw Error(ErrorKind::Refused,
-                        "Das Gebiet liegt zu weit außerhalb der Kartenkopie.");
+            throw Error(ErrorKind::Refused, "Das Gebiet liegt zu weit außerhalb der Kartenkopie.");
         TPt t;
         t.B = g.lat;
         t.L = g.lon;

@@ -37,9 +37,13 @@ void CheckCrs(const json& obj) {
                 name = n->get<std::string>();
         }
     }
-    static const char* const kWgs84[] = {
-        "urn:ogc:def:crs:OGC:1.3:CRS84", "urn:ogc:def:crs:OGC::CRS84", "CRS84", "OGC:CRS84",
-        "EPSG:4326", "urn:ogc:def:crs:EPSG::4326", "urn:ogc:def:crs:EPSG:6.6:4326"};
+    static const char* const kWgs84[] = {"urn:ogc:def:crs:OGC:1.3:CRS84",
+                                         "urn:ogc:def:crs:OGC::CRS84",
+                                         "CRS84",
+                                         "OGC:CRS84",
+                                         "EPSG:4326",
+                                         "urn:ogc:def:crs:EPSG::4326",
+                                         "urn:ogc:def:crs:EPSG:6.6:4326"};
     for (const char* ok : kWgs84)
         if (name == ok)
             return;

@@ -141,7 +141,8 @@ GcpFile ReadGcpPoints(std::string_view bytes) {
                     f.crs = GcpCrs::None;
                 else if (f.epsg == 4326 || f.epsg == 4258 || crs.find("CRS84") != std::string::npos)
                     f.crs = GcpCrs::Geographic;
-                else if ((f.epsg > 32600 && f.epsg <= 32660) || (f.epsg > 32700 && f.epsg <= 32760) ||
+                else if ((f.epsg > 32600 && f.epsg <= 32660) ||
+                         (f.epsg > 32700 && f.epsg <= 32760) ||
                          (f.epsg > 25800 && f.epsg <= 25860)) {
                     f.crs = GcpCrs::Utm;
                     f.zone = f.epsg % 100;
@@ -163,16 +164,16 @@ GcpFile ReadGcpPoints(std::string_view bytes) {
         std::size_t p = 0;
         while (true) {
             const std::size_t c = line.find(',', p);
-            cols.push_back(Trim(std::string_view(line).substr(p, c == std::string::npos ? c : c - p)));
+            cols.push_back(
+                Trim(std::string_view(line).substr(p, c == std::string::npos ? c : c - p)));
             if (c == std::string::npos)
                 break;
             p = c + 1;
         }
         if (cols.size() < 5)
-            throw Error(ErrorKind::Damaged,
-                        "Zeile " + Format("%d", {lineNo}) +
-                            " der Passpunktdatei hat weniger als 5 Spalten "
-                            "(mapX,mapY,sourceX,sourceY,enable).");
+            throw Error(ErrorKind::Damaged, "Zeile " + Format("%d", {lineNo}) +
+                                                " der Passpunktdatei hat weniger als 5 Spalten "
+                                                "(mapX,mapY,sourceX,sourceY,enable).");
         GcpRecord g;
         g.mapX = Number(cols[0], lineNo);
         g.mapY = Number(cols[1], lineNo);

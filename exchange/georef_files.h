@@ -51,8 +51,8 @@ struct GcpRecord {
 enum class GcpCrs { None, Geographic, Utm, Other };
 struct GcpFile {
     GcpCrs crs = GcpCrs::None;
-    int epsg = 0;      // the code named by the #CRS line, 0 if none or not found
-    int zone = 0;      // for Utm: the zone; south for 327zz
+    int epsg = 0; // the code named by the #CRS line, 0 if none or not found
+    int zone = 0; // for Utm: the zone; south for 327zz
     bool south = false;
     std::vector<GcpRecord> points;
 };

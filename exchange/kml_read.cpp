@@ -50,8 +50,8 @@ double Number(std::string_view t) {
         t.remove_prefix(1);
     const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
     if (t.empty() || r.ec != std::errc() || r.ptr != t.data() + t.size())
-        throw Error(ErrorKind::Damaged, "Die KML-Koordinate '" + std::string(t.substr(0, 40)) +
-                                            "' ist keine Zahl.");
+        throw Error(ErrorKind::Damaged,
+                    "Die KML-Koordinate '" + std::string(t.substr(0, 40)) + "' ist keine Zahl.");
     return v;
 }
 
@@ -192,7 +192,8 @@ std::vector<AreaPolygon> ReadAreaKml(std::string_view bytes) {
 
 std::vector<AreaPolygon> ReadAreaKmz(std::string_view bytes) {
     const auto notZip = [] {
-        return Error(ErrorKind::Damaged, "Die Datei ist keine KMZ-Datei (kein gültiges ZIP-Archiv).");
+        return Error(ErrorKind::Damaged,
+                     "Die Datei ist keine KMZ-Datei (kein gültiges ZIP-Archiv).");
     };
     // libzip opens zero bytes as an empty archive; no zip is shorter than its end record.
     if (bytes.size() < 22)

@@ -81,9 +81,9 @@ std::string KmlPoint(const GeoPos& p) {
 std::string PlanToGeoJson(const PlanGeo& plan) {
     std::vector<std::string> features;
     if (plan.area.size() >= 3)
-        features.push_back(JsonFeature(
-            "area", 0,
-            "{\"type\": \"Polygon\", \"coordinates\": [" + JsonLine(OuterRing(plan.area)) + "]}"));
+        features.push_back(JsonFeature("area", 0,
+                                       "{\"type\": \"Polygon\", \"coordinates\": [" +
+                                           JsonLine(OuterRing(plan.area)) + "]}"));
     for (std::size_t k = 0; k < plan.lines.size() || k < plan.legs.size(); ++k) {
         if (k < plan.lines.size())
             features.push_back(JsonFeature(
@@ -96,12 +96,12 @@ std::string PlanToGeoJson(const PlanGeo& plan) {
     }
     for (std::size_t k = 0; k < plan.pictures.size(); ++k)
         features.push_back(JsonFeature(
-            "picture", k, "{\"type\": \"Point\", \"coordinates\": " + JsonPos(plan.pictures[k]) +
-                              "}"));
+            "picture", k,
+            "{\"type\": \"Point\", \"coordinates\": " + JsonPos(plan.pictures[k]) + "}"));
     for (std::size_t k = 0; k < plan.waypoints.size(); ++k)
-        features.push_back(JsonFeature("waypoint", k,
-                                       "{\"type\": \"Point\", \"coordinates\": " +
-                                           JsonPos(plan.waypoints[k]) + "}"));
+        features.push_back(JsonFeature(
+            "waypoint", k,
+            "{\"type\": \"Point\", \"coordinates\": " + JsonPos(plan.waypoints[k]) + "}"));
     std::string out = "{\"type\": \"FeatureCollection\", \"features\": [\n";
     for (std::size_t i = 0; i < features.size(); ++i)
         out += features[i] + (i + 1 < features.size() ? ",\n" : "\n");
@@ -143,8 +143,7 @@ std::string PlanToKml(const PlanGeo& plan) {
             if (k < plan.lines.size())
                 out += KmlPlacemark(Format("Linie %d", {k + 1}), "line", KmlLine(plan.lines[k]));
             if (k < plan.legs.size())
-                out += KmlPlacemark(Format("Verbindung %d", {k + 1}), "leg",
-                                    KmlLine(plan.legs[k]));
+                out += KmlPlacemark(Format("Verbindung %d", {k + 1}), "leg", KmlLine(plan.legs[k]));
         }
         out += "  </Folder>\n";
     }

@@ -32,18 +32,18 @@ struct FileCase {
 
 // First corners are the files' own numbers (lon, lat as written there).
 const FileCase kFiles[] = {
-    {"kvos__CoastSat__NARRA_polygon.kml",
-     {{"Polygon 1", 0, 0, 4, -33.7012561, 151.2957545}}},
+    {"kvos__CoastSat__NARRA_polygon.kml", {{"Polygon 1", 0, 0, 4, -33.7012561, 151.2957545}}},
     {"aero-modelling-iitbhu__Team-Tarak__Untitled_map.kml",
      {{"Untitled polygon", 0, 0, 4, 25.25878674943801, 82.98975115126628}}},
     {"google__libkml__outline_space.kml", {{"D50027/Q53", 0, 0, 9, -35.2275562, 138.4749954}}},
-    {"mapbox__tokml__multipolygon.kml",
-     {{"", 1, 0, 4, 2.0, 102.0}, {"", 2, 1, 4, 0.0, 100.0}}},
-    {"SkrytyZubr__mission_planning__Beira.kmz", {{"Untitled Polygon", 0, 0, 5, -19.83781379939629, 34.85544760044463}}},
-    {"KiwiKilian__maplibre-gl-js-polygon-hole-bug__polygon.geojson",
-     {{"", 0, 1, 4, 55.0, 20.0}}},
-    {"APersonRex__Mapping-Proj__geofence.geojson", {{"", 0, 0, 14, 6.752457757990186, 125.353269832054849}}},
-    {"CesiumGS__cesium__polygonHeights.geojson", {{"UL", 0, 0, 4, 40.042530611425896, -75.61209430782448}}},
+    {"mapbox__tokml__multipolygon.kml", {{"", 1, 0, 4, 2.0, 102.0}, {"", 2, 1, 4, 0.0, 100.0}}},
+    {"SkrytyZubr__mission_planning__Beira.kmz",
+     {{"Untitled Polygon", 0, 0, 5, -19.83781379939629, 34.85544760044463}}},
+    {"KiwiKilian__maplibre-gl-js-polygon-hole-bug__polygon.geojson", {{"", 0, 1, 4, 55.0, 20.0}}},
+    {"APersonRex__Mapping-Proj__geofence.geojson",
+     {{"", 0, 0, 14, 6.752457757990186, 125.353269832054849}}},
+    {"CesiumGS__cesium__polygonHeights.geojson",
+     {{"UL", 0, 0, 4, 40.042530611425896, -75.61209430782448}}},
 };
 
 TEST(AreaRead, FixturesGiveTheirPolygonsWithNamesPartsHolesAndCorners) {
@@ -136,7 +136,8 @@ std::vector<AreaPolygon> Read(AreaFormat f, const std::string& b) {
 }
 
 const std::string kKmlHead = "<kml><Placemark><Polygon><outerBoundaryIs><LinearRing><coordinates>";
-const std::string kKmlTail = "</coordinates></LinearRing></outerBoundaryIs></Polygon></Placemark></kml>";
+const std::string kKmlTail =
+    "</coordinates></LinearRing></outerBoundaryIs></Polygon></Placemark></kml>";
 
 TEST(AreaRead, BrokenOrUnsuitableFilesAreRefusedWithAGermanMessage) {
     const Refusal cases[] = {
@@ -155,8 +156,8 @@ TEST(AreaRead, BrokenOrUnsuitableFilesAreRefusedWithAGermanMessage) {
          ErrorKind::Refused, "außerhalb von WGS84"},
         {"kml bad number", AreaFormat::Kml, kKmlHead + "9,48 9.1,4x8 9,48.1" + kKmlTail,
          ErrorKind::Damaged, "keine Zahl"},
-        {"kml nan", AreaFormat::Kml, kKmlHead + "9,48 nan,48 9,48.1" + kKmlTail,
-         ErrorKind::Refused, "keine Zahl"},
+        {"kml nan", AreaFormat::Kml, kKmlHead + "9,48 nan,48 9,48.1" + kKmlTail, ErrorKind::Refused,
+         "keine Zahl"},
         {"kmz not zip", AreaFormat::Kmz, "<kml/>", ErrorKind::Damaged, "keine KMZ-Datei"},
         {"kmz empty", AreaFormat::Kmz, "", ErrorKind::Damaged, "keine KMZ-Datei"},
         {"geojson not json", AreaFormat::GeoJson, "<kml/>", ErrorKind::Damaged,
@@ -169,11 +170,11 @@ TEST(AreaRead, BrokenOrUnsuitableFilesAreRefusedWithAGermanMessage) {
              "coordinates":[[[9,48],[9.1,48],[9,48.1],[9,48]]]})",
          ErrorKind::Refused, "EPSG:25832"},
         {"geojson string coordinate", AreaFormat::GeoJson,
-         R"({"type":"Polygon","coordinates":[[[9,"48"],[9.1,48],[9,48.1]]]})",
-         ErrorKind::Damaged, "keine Zahl"},
+         R"({"type":"Polygon","coordinates":[[[9,"48"],[9.1,48],[9,48.1]]]})", ErrorKind::Damaged,
+         "keine Zahl"},
         {"geojson longitude 181", AreaFormat::GeoJson,
-         R"({"type":"Polygon","coordinates":[[[9,48],[181,48],[9,48.1]]]})",
-         ErrorKind::Refused, "außerhalb von WGS84"},
+         R"({"type":"Polygon","coordinates":[[[9,48],[181,48],[9,48.1]]]})", ErrorKind::Refused,
+         "außerhalb von WGS84"},
         {"geojson no ring", AreaFormat::GeoJson, R"({"type":"Polygon","coordinates":[]})",
          ErrorKind::Damaged, "keinen äußeren Ring"},
     };

@@ -43,9 +43,9 @@ std::pair<double, double> Ground(const State& s, double xb, double yb) {
 TEST(WorldFile, GdalPutsTheCornersOfTheMapCopyWhereTheTransformationDoes) {
     TempDir dir;
     const std::string tif = dir.File("k.tif"), jpg = dir.File("Karte.jpg");
-    ASSERT_EQ(Shell("gdal_create -of GTiff -outsize 40 30 -bands 1 -ot Byte '" + tif + "'", dir)
-                  .status,
-              0);
+    ASSERT_EQ(
+        Shell("gdal_create -of GTiff -outsize 40 30 -bands 1 -ot Byte '" + tif + "'", dir).status,
+        0);
     ASSERT_EQ(Shell("gdal_translate -q -of JPEG '" + tif + "' '" + jpg + "'", dir).status, 0);
     std::filesystem::remove(jpg + ".aux.xml");
     const State s = Georeferenced();
@@ -137,7 +137,8 @@ std::string Fixture(const std::string& name) {
 
 TEST(GcpPoints, QgisFilesOfBothFormatsRead) {
     // Older format: no CRS line, "pixelX,pixelY", whole degrees.
-    const GcpFile india = ReadGcpPoints(Fixture("Yorunome__Geoserver-Project__1870_southern-india.jpg.points"));
+    const GcpFile india =
+        ReadGcpPoints(Fixture("Yorunome__Geoserver-Project__1870_southern-india.jpg.points"));
     EXPECT_EQ(india.crs, GcpCrs::None);
     ASSERT_EQ(india.points.size(), 7u);
     EXPECT_EQ(india.points[0].mapX, 70);
@@ -187,10 +188,10 @@ TEST(GcpPoints, BrokenFilesAndForeignZonesAreRefused) {
         {"bad number", head + "9,4x8,1,-1,1\n", ErrorKind::Damaged,
          "'4x8' ist kein gültiger Gleitkommawert"},
         {"few columns", head + "9,48,1\n", ErrorKind::Damaged, "weniger als 5 Spalten"},
-        {"other zone", "#CRS: EPSG:32633\n" + head + "500000,5300000,1,-1,1\n",
-         ErrorKind::Refused, "Zone 33"},
-        {"metres without crs off any zone", head + "5000000,5300000,1,-1,1\n",
-         ErrorKind::Refused, "weder Grad noch UTM-Meter"},
+        {"other zone", "#CRS: EPSG:32633\n" + head + "500000,5300000,1,-1,1\n", ErrorKind::Refused,
+         "Zone 33"},
+        {"metres without crs off any zone", head + "5000000,5300000,1,-1,1\n", ErrorKind::Refused,
+         "weder Grad noch UTM-Meter"},
         {"all switched off", head + "9,48,1,-1,0\n", ErrorKind::Refused, "keinen eingeschalteten"},
         {"pixel far away", head + "9,48,1e30,-1,1\n", ErrorKind::Refused, "außerhalb"},
     };
@@ -205,10 +206,10 @@ TEST(GcpPoints, BrokenFilesAndForeignZonesAreRefused) {
         }
     }
     // CR LF line ends and a switched-off point among others.
-    const auto pts = GcpControlPoints(
-        ReadGcpPoints("#CRS: EPSG:25832\r\n" + head + "500000,5300000,10.5,-20.5,1\r\n"
-                      "500100,5300000,110.5,-20.5,0\r\n"),
-        9, kTop);
+    const auto pts = GcpControlPoints(ReadGcpPoints("#CRS: EPSG:25832\r\n" + head +
+                                                    "500000,5300000,10.5,-20.5,1\r\n"
+                                                    "500100,5300000,110.5,-20.5,0\r\n"),
+                                      9, kTop);
     ASSERT_EQ(pts.size(), 1u);
     EXPECT_EQ(pts[0].E, 32500000.0);
     EXPECT_EQ(pts[0].xb, 10.0f);

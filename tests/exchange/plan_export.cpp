@@ -103,9 +103,8 @@ TEST(PlanExport, GdalReadsTheKmlWithEveryFeatureInFlightOrderAndItsStyle) {
     const auto got = ParseOgrinfo(r.out);
     const auto want = Expected(plan);
     ASSERT_EQ(got.size(), want.size()) << r.out;
-    const std::string names[] = {"Gebiet", "Linie 1", "Verbindung 1", "Linie 2",
-                                 "Bild 1", "Bild 2",  "Bild 3",       "Wegpunkt 1",
-                                 "Wegpunkt 2"};
+    const std::string names[] = {"Gebiet", "Linie 1", "Verbindung 1", "Linie 2",   "Bild 1",
+                                 "Bild 2", "Bild 3",  "Wegpunkt 1",   "Wegpunkt 2"};
     for (std::size_t i = 0; i < want.size(); ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(got[i].Field("Name"), names[i]);
