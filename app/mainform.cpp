@@ -140,6 +140,8 @@ void TMainForm::BuildToolBar() {
          &TMainForm::ButtonAreaClick},
         {&TMainForm::ButtonDelAll, "ButtonDelAll", "", "Alle Punkte löschen", "delall", false,
          &TMainForm::ButtonDelAllClick},
+        {&TMainForm::ButtonImport, "ButtonImport", "", "Gebiet importieren (KML, KMZ, GeoJSON)",
+         "import", false, &TMainForm::ButtonImportClick},
         {&TMainForm::ButtonHelp, "ButtonHelp", "?", "Hilfe abrufen", nullptr, true,
          &TMainForm::ButtonHelpClick},
     };
@@ -168,6 +170,12 @@ void TMainForm::BuildToolBar() {
             big.setPointSize(20);
             b->setFont(big);
             b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        }
+        if (d.member == &TMainForm::ButtonImport) {
+            // The design's twelve buttons fill the window's width; the import command is
+            // narrower so that the help button stays on the toolbar.
+            b->setFixedSize(kButtonSize / 2 + 2, kButtonSize);
+            b->setIconSize(QSize(20, 20));
         }
         if (d.member == &TMainForm::ButtonHelp) {
             // The help button stands a little apart from the tools.

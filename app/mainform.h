@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 #include "litchi/editor.h"
@@ -54,6 +55,10 @@ class TMainForm : public QMainWindow {
     QString AskFileName(FileDialogKind kind, const QString& title, const QString& current);
     std::function<void(const QString&)> messageHook;
     std::function<QString(FileDialogKind, const QString&, const QString&)> fileDialogHook;
+    // A choice among texts (which polygon of a file becomes the area) goes through AskChoice;
+    // a hook answers it with one of the items (an empty result means "cancelled").
+    QString AskChoice(const QString& title, const QString& label, const QStringList& items);
+    std::function<QString(const QString&, const QStringList&)> choiceHook;
 
     // Runs a handler body; a korvale::Error (or any std::exception) ends it and its text is
     // shown as a modal message. What was done before stays done.
@@ -146,6 +151,20 @@ class TMainForm : public QMainWindow {
     void EditKVNameDblClick();
     void SavePar();
     bool LoadPar();
+
+    // ---- Geodata in and out (mainform_exchange.cpp) ---------------------------------------
+    void ButtonImportClick();    // area from KML, KMZ or GeoJSON
+    void ButtonKmlClick();       // plan to KML
+    void ButtonGeoJsonClick();   // plan to GeoJSON
+    void ButtonWorldClick();     // world file and QGIS .points beside the map copy's JPEG
+    void ButtonGcpImportClick(); // control points from a QGIS .points file
+    // Window client y of the map copy's first row (toolbar and tab header above it).
+    double ImageTop() const;
+    QToolButton* ButtonImport = nullptr;
+    QPushButton* ButtonKml = nullptr;
+    QPushButton* ButtonGeoJson = nullptr;
+    QPushButton* ButtonWorld = nullptr;
+    QPushButton* ButtonGcpImport = nullptr;
 
     // ---- Litchi page (mainform_litchi.cpp) ------------------------------------------------
     void WriteLitchiCVS();
@@ -292,6 +311,9 @@ class TMainForm : public QMainWindow {
     void BuildParameterPage(QWidget* page);
     void BuildQualityPanel(QWidget* page);
     void BuildLitchiPage(QWidget* page);
+    // Rows of the parameter page with the geodata buttons (mainform_exchange.cpp).
+    QWidget* ExchangeExportRow(QWidget* page);
+    QWidget* GeoreferenceRow(QWidget* page);
 
     korvale::State state_;
     korvale::Overlay overlay_;

@@ -105,9 +105,11 @@ void TMainForm::BuildParameterPage(QWidget* page) {
                  Labelled("Alfa °", {NumberBoxRi}, page), Labelled("", {ButtonWaypts}, page)});
     col->addSpacing(10);
     AddRow(col, {Labelled("DXF Filename", {EditDXFFileName, Button5}, page)});
+    AddRow(col, {ExchangeExportRow(page)});
     col->addSpacing(6);
     AddRow(col, {Labelled("Korvale Filename", {EditKVName, ButtonSaveKV}, page)});
     AddRow(col, {Labelled("", {Narrow(new QWidget(page), 284), ButtonLoadKV}, page)});
+    AddRow(col, {GeoreferenceRow(page)});
     col->addStretch(1);
 
     // The text edits keep the model current; they have no handler of their own, so the

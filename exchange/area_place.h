@@ -1,0 +1,22 @@
+// An imported area becomes the border of the project: its corners as border points placed on
+// the map copy through the inverse of the transformation.
+#pragma once
+
+#include "exchange/area.h"
+#include "model/state.h"
+#include "planning/params.h"
+
+namespace korvale {
+
+// Central meridian (degrees) of the UTM zone the project computes in. The one place that
+// decides it for geodata brought in from files.
+int ProjectCentralMeridian(const State& s);
+
+// Replaces every border point (kind 2) of s.Points by the ring's corners, in the ring's order,
+// each with its latitude, longitude, UTM coordinates for central meridian L0 and the map
+// position from Trafback. The index lists are rebuilt (border ring and its area; the free line
+// if one was built), and the grid made for the old border (CutPoints, FlightSegs) is cleared.
+// Before any transformation exists the import is refused (Refused) and nothing changes.
+void PlaceArea(State& s, ParamPageModel& p, const AreaPolygon& area, int L0);
+
+} // namespace korvale

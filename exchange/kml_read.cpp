@@ -1,0 +1,263 @@
+// Areas from KML (Google Earth, Google My Maps, QGIS/OGR exports) and KMZ (zipped KML).
+#include <zip.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <pugixml.hpp>
+#include <string>
+#include <vector>
+
+#include "exchange/area.h"
+#include "model/error.h"
+#include "model/format.h"
+
+namespace korvale {
+
+namespace {
+
+// A zipped KML larger than this is no survey area; the cap keeps a zip bomb out of memory.
+constexpr zip_uint64_t kMaxKmlBytes = 256u * 1024u * 1024u;
+
+// Element names without their namespace prefix: files write "Polygon" as well as
+// "kml:Polygon", and the old Google namespace is as good as the OGC one.
+std::string_view LocalName(const pugi::xml_node& n) {
+    const std::string_view name = n.name();
+    const auto colon = name.find(':');
+    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+pugi::xml_node Child(const pugi::xml_node& n, std::string_view local) {
+    for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_element && LocalName(c) == local)
+            return c;
+    return {};
+}
+
+std::string Trim(std::string_view s) {
+    const auto space = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    while (!s.empty() && space(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && space(s.back()))
+        s.remove_suffix(1);
+    return std::string(s);
+}
+
+double Number(std::string_view t) {
+    double v = 0;
+    // from_chars takes no leading '+', which some writers put before positive numbers.
+    if (!t.empty() && t.front() == '+')
+        t.remove_prefix(1);
+    const auto r = std::from_chars(t.data(), t.data() + t.size(), v);
+    if (t.empty() || r.ec != std::errc() || r.ptr != t.data() + t.size())
+        throw Error(ErrorKind::Damaged,
+                    "Die KML-Koordinate '" + std::string(t.substr(0, 40)) + "' ist keine Zahl.");
+    return v;
+}
+
+// The text of <coordinates>: tuples "lon,lat[,alt]" separated by white space. Some writers put
+// a blank after the comma; white space next to a comma belongs to the tuple.
+std::vector<GeoPos> Coordinates(std::string_view text) {
+    std::string s;
+    s.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (std::isspace(static_cast<unsigned char>(c))) {
+            const bool afterComma = !s.empty() && s.back() == ',';
+            std::size_t j = i;
+            while (j < text.size() && std::isspace(static_cast<unsigned char>(text[j])))
+                ++j;
+            const bool beforeComma = j < text.size() && text[j] == ',';
+            if (!afterComma && !beforeComma)
+                s += ' ';
+            i = j - 1;
+        } else {
+            s += c;
+        }
+    }
+    std::vector<GeoPos> out;
+    std::size_t pos = 0;
+    while (pos < s.size()) {
+        std::size_t end = s.find(' ', pos);
+        if (end == std::string::npos)
+            end = s.size();
+        const std::string_view tuple(s.data() + pos, end - pos);
+        pos = end + 1;
+        if (tuple.empty())
+            continue;
+        std::vector<std::string_view> parts;
+        std::size_t p = 0;
+        while (true) {
+            const std::size_t c = tuple.find(',', p);
+            parts.push_back(tuple.substr(p, c == std::string_view::npos ? c : c - p));
+            if (c == std::string_view::npos)
+                break;
+            p = c + 1;
+        }
+        if (parts.size() < 2 || parts.size() > 3)
+            throw Error(ErrorKind::Damaged, "Der KML-Koordinateneintrag '" +
+                                                std::string(tuple.substr(0, 60)) +
+                                                "' ist nicht Länge,Breite[,Höhe].");
+        const double lon = Number(parts[0]);
+        const double lat = Number(parts[1]);
+        if (parts.size() == 3)
+            Number(parts[2]); // the height must be a number too, but is not used
+        out.push_back({lat, lon});
+    }
+    return out;
+}
+
+// The name of the nearest Placemark around the node, if any.
+std::string PlacemarkName(pugi::xml_node n) {
+    for (; n; n = n.parent())
+        if (n.type() == pugi::node_element && LocalName(n) == "Placemark")
+            return Trim(Child(n, "name").child_value());
+    return {};
+}
+
+// The polygon's number among the polygons of its multi-geometry (from 1), 0 when it stands
+// alone, so the parts can be offered one by one.
+int PartNumber(const pugi::xml_node& polygon) {
+    const pugi::xml_node parent = polygon.parent();
+    if (LocalName(parent) != "MultiGeometry")
+        return 0;
+    int count = 0;
+    int mine = 0;
+    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_element && LocalName(c) == "Polygon") {
+            ++count;
+            if (c == polygon)
+                mine = count;
+        }
+    return count > 1 ? mine : 0;
+}
+
+std::vector<GeoPos> RingOf(const pugi::xml_node& boundary) {
+    const pugi::xml_node coords = Child(Child(boundary, "LinearRing"), "coordinates");
+    std::string text;
+    // The text may be split by comments or CDATA; every text piece counts.
+    for (pugi::xml_node c = coords.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
+            text += c.value();
+    return Coordinates(text);
+}
+
+} // namespace
+
+std::vector<AreaPolygon> ReadAreaKml(std::string_view bytes) {
+    pugi::xml_document doc;
+    const pugi::xml_parse_result r = doc.load_buffer(bytes.data(), bytes.size());
+    pugi::xml_node root = doc.document_element();
+    if (!r || !root || LocalName(root) != "kml")
+        throw Error(ErrorKind::Damaged,
+                    "Die Datei ist keine KML-Datei (kein gültiges XML mit <kml> als Wurzel).");
+
+    std::vector<AreaPolygon> out;
+    // Walk the tree without recursion: a deeply nested file must not exhaust the stack.
+    pugi::xml_node n = root;
+    while (n) {
+        if (n.type() == pugi::node_element && LocalName(n) == "Polygon") {
+            AreaPolygon a;
+            a.name = PlacemarkName(n);
+            a.part = PartNumber(n);
+            std::vector<GeoPos> raw;
+            for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
+                if (c.type() != pugi::node_element)
+                    continue;
+                if (LocalName(c) == "outerBoundaryIs" && raw.empty())
+                    raw = RingOf(c);
+                else if (LocalName(c) == "innerBoundaryIs")
+                    ++a.holes;
+            }
+            const std::string what =
+                a.name.empty() ? Format("Nr. %d", {out.size() + 1}) : "'" + a.name + "'";
+            a.ring = detail::CleanRing(raw, what);
+            out.push_back(std::move(a));
+            // A polygon holds no polygon; go on after it.
+        } else if (n.first_child()) {
+            n = n.first_child();
+            continue;
+        }
+        while (n && n != root && !n.next_sibling())
+            n = n.parent();
+        if (!n || n == root)
+            break;
+        n = n.next_sibling();
+    }
+    if (out.empty())
+        detail::ThrowNoPolygon();
+
+    return out;
+}
+
+std::vector<AreaPolygon> ReadAreaKmz(std::string_view bytes) {
+    const auto notZip = [] {
+        return Error(ErrorKind::Damaged,
+                     "Die Datei ist keine KMZ-Datei (kein gültiges ZIP-Archiv).");
+    };
+    // libzip opens zero bytes as an empty archive; no zip is shorter than its end record.
+    if (bytes.size() < 22)
+        throw notZip();
+    zip_error_t err;
+    zip_error_init(&err);
+    zip_source_t* src = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &err);
+    if (!src) {
+        zip_error_fini(&err);
+        throw notZip();
+    }
+    zip_t* z = zip_open_from_source(src, ZIP_RDONLY | ZIP_CHECKCONS, &err);
+    zip_error_fini(&err);
+    if (!z) {
+        zip_source_free(src);
+        throw notZip();
+    }
+    struct Closer {
+        zip_t* z;
+        ~Closer() { zip_discard(z); }
+    } closer{z};
+
+    // Google Earth writes the main document as "doc.kml"; other writers use any name, so the
+    // first .kml entry serves then.
+    const zip_int64_t count = zip_get_num_entries(z, 0);
+    zip_int64_t pick = zip_name_locate(z, "doc.kml", ZIP_FL_NOCASE);
+    for (zip_int64_t i = 0; pick < 0 && i < count; ++i) {
+        const char* name = zip_get_name(z, static_cast<zip_uint64_t>(i), 0);
+        if (!name)
+            continue;
+        std::string lower(name);
+        for (char& c : lower)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (lower.size() >= 4 && lower.compare(lower.size() - 4, 4, ".kml") == 0)
+            pick = i;
+    }
+    if (pick < 0)
+        throw Error(ErrorKind::Damaged, "Die KMZ-Datei enthält keine KML-Datei.");
+
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat_index(z, static_cast<zip_uint64_t>(pick), 0, &st) != 0 ||
+        !(st.valid & ZIP_STAT_SIZE))
+        throw notZip();
+    if (st.size > kMaxKmlBytes)
+        throw Error(ErrorKind::Limit, "Die KML-Datei in der KMZ-Datei ist zu groß.");
+    zip_file_t* f = zip_fopen_index(z, static_cast<zip_uint64_t>(pick), 0);
+    if (!f)
+        throw Error(ErrorKind::Damaged, "Die KML-Datei in der KMZ-Datei lässt sich nicht "
+                                        "entpacken (beschädigt oder verschlüsselt).");
+    std::string kml(static_cast<std::size_t>(st.size), '\0');
+    zip_int64_t got = 0;
+    while (static_cast<zip_uint64_t>(got) < st.size) {
+        const zip_int64_t n =
+            zip_fread(f, kml.data() + got, st.size - static_cast<zip_uint64_t>(got));
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    // A short read or a checksum error shows on closing.
+    const int closed = zip_fclose(f);
+    if (static_cast<zip_uint64_t>(got) != st.size || closed != 0)
+        throw Error(ErrorKind::Damaged, "Die KML-Datei in der KMZ-Datei ist beschädigt.");
+    return ReadAreaKml(kml);
+}
+
+} // namespace korvale

@@ -1,0 +1,47 @@
+// The flight plan for Google Earth and GIS programs: KML and GeoJSON in WGS84 with the area,
+// the flight lines and legs in flight order, the picture positions and the mission waypoints.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "exchange/area.h"
+#include "model/state.h"
+#include "planning/params.h"
+
+namespace korvale {
+
+// What is exported, every position in WGS84 degrees. legs[k] joins the end of lines[k] to the
+// start of lines[k + 1].
+struct PlanGeo {
+    std::vector<GeoPos> area; // the border ring, without closing vertex
+    std::vector<std::vector<GeoPos>> lines;
+    std::vector<std::vector<GeoPos>> legs;
+    std::vector<GeoPos> pictures;
+    std::vector<GeoPos> waypoints;
+};
+
+// The plan as it stands in the state: the ring of BorderIdx, FlightSegs over CutPoints in
+// serpentine order (even segments from their first cut point, odd ones from their second), the
+// legs between consecutive segments, pictures at 0, A, 2A, ... along each segment
+// (A = NumberBoxA), and the waypoints of LitchiRecs. Throws Error (Refused) when there is
+// neither an area nor a plan nor a mission to export, or when pictures are asked for with a
+// photo base that is not positive.
+PlanGeo PlanGeoFromState(const State& s, const ParamPageModel& p);
+
+// GeoJSON (RFC 7946): a FeatureCollection with the area as a Polygon (outer ring counter-
+// clockwise, closed) with "kind": "area", then lines and legs interleaved in flight order as
+// LineStrings ("kind": "line" or "leg", "index" from 0), then the pictures and the waypoints as
+// Points ("kind": "picture" or "waypoint", "index" from 0). Coordinates with 9 decimals.
+std::string PlanToGeoJson(const PlanGeo& plan);
+
+// KML 2.2: a Document with one style each for area, line, leg, picture and waypoint, and the
+// folders "Gebiet", "Flugweg" (lines and legs interleaved in flight order), "Bilder" and
+// "Wegpunkte". Coordinates "lon,lat" with 9 decimals.
+std::string PlanToKml(const PlanGeo& plan);
+
+// Write the files atomically (an older file stays intact on failure).
+void WritePlanGeoJson(const std::string& path, const PlanGeo& plan);
+void WritePlanKml(const std::string& path, const PlanGeo& plan);
+
+} // namespace korvale

@@ -1,0 +1,220 @@
+// World file and QGIS control-point files: GDAL places the map copy where the transformation
+// says, .points files go out and come back with the same control points, and real .points
+// files of QGIS read.
+#include "exchange/georef_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <regex>
+
+#include "georef/transform.h"
+#include "model/error.h"
+#include "model/fileio.h"
+#include "model/geodesy.h"
+#include "ogr_oracle.h"
+
+namespace korvale {
+namespace {
+
+using testing::Shell;
+using testing::TempDir;
+
+constexpr double kTop = 80; // toolbar and tab header above the map copy
+
+// About 0.6 m per pixel, rotated by some 10 degrees, in zone 32.
+State Georeferenced() {
+    State s;
+    s.TrafO = 0.59;
+    s.TrafA = 0.104;
+    s.TrafXbs = 412.5;
+    s.TrafYbs = 377.25;
+    s.TrafYs = 32512345.678;
+    s.TrafXs = 5318000.5;
+    return s;
+}
+
+// The model of the transformation in double precision, minus the zone number.
+std::pair<double, double> Ground(const State& s, double xb, double yb) {
+    const double u = xb - s.TrafXbs, v = yb - s.TrafYbs;
+    return {s.TrafYs + s.TrafO * u + s.TrafA * v - 32e6, s.TrafXs + s.TrafA * u - s.TrafO * v};
+}
+
+TEST(WorldFile, GdalPutsTheCornersOfTheMapCopyWhereTheTransformationDoes) {
+    TempDir dir;
+    const std::string tif = dir.File("k.tif"), jpg = dir.File("Karte.jpg");
+    ASSERT_EQ(
+        Shell("gdal_create -of GTiff -outsize 40 30 -bands 1 -ot Byte '" + tif + "'", dir).status,
+        0);
+    ASSERT_EQ(Shell("gdal_translate -q -of JPEG '" + tif + "' '" + jpg + "'", dir).status, 0);
+    std::filesystem::remove(jpg + ".aux.xml");
+    const State s = Georeferenced();
+    const WorldFile w = MakeWorldFile(s, kTop);
+    EXPECT_EQ(w.zone, 32);
+    EXPECT_EQ(UtmEpsg(w), 32632);
+    EXPECT_EQ(WorldFileName(jpg), dir.File("Karte.jgw"));
+    WriteFileAtomic(WorldFileName(jpg), WorldFileText(w));
+
+    const auto r = Shell("gdalinfo '" + jpg + "'", dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    struct Corner {
+        const char* label;
+        double col, row; // pixel corner in image coordinates
+    };
+    // Image coordinates (x, y) are the map position (x - 0.5, y - 0.5 + kTop).
+    for (const Corner c : {Corner{"Upper Left", 0, 0}, Corner{"Upper Right", 40, 0},
+                           Corner{"Lower Left", 0, 30}, Corner{"Lower Right", 40, 30}}) {
+        SCOPED_TRACE(c.label);
+        const std::regex re(std::string(c.label) + R"(\s*\(\s*([-0-9.]+),\s*([-0-9.]+)\))");
+        std::smatch m;
+        ASSERT_TRUE(std::regex_search(r.out, m, re)) << r.out;
+        const auto [E, N] = Ground(s, c.col - 0.5, c.row - 0.5 + kTop);
+        EXPECT_NEAR(std::stod(m[1].str()), E, 0.01);
+        EXPECT_NEAR(std::stod(m[2].str()), N, 0.01);
+    }
+}
+
+TEST(WorldFile, NoTransformationNoWorldFile) {
+    try {
+        MakeWorldFile(State{}, kTop);
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::Refused);
+        EXPECT_NE(std::string(e.what()).find("Passpunkte"), std::string::npos);
+    }
+    EXPECT_EQ(WorldFileName("/a.b/Karte.JPEG"), "/a.b/Karte.jgw");
+    EXPECT_EQ(WorldFileName("/a.b/Kartejpg"), "/a.b/Kartejpgw");
+}
+
+TEST(GcpPoints, WrittenAndReadBackGiveTheSameControlPoints) {
+    State s = Georeferenced();
+    const float pos[][2] = {{100, 120}, {640.25f, 133.5f}, {377.4567f, 590}, {12, 700.75f}};
+    for (const auto& xy : pos) {
+        TPt p;
+        p.Typ = KindControl;
+        p.xb = xy[0];
+        p.yb = xy[1];
+        // Slightly off the fit, so that the residual columns are not all zero.
+        const auto [E, N] = Ground(s, xy[0], xy[1]);
+        p.E = E + 32e6 + 0.3;
+        p.N = N - 0.2;
+        const GeoResult g = UTMToGeo(EllipsoidA, EllipsoidF, p.N, p.E);
+        p.B = g.B;
+        p.L = g.L;
+        p.c = g.c;
+        s.Points.push_back(p);
+        s.Points.push_back(TPt{}); // other kinds are no control points
+    }
+    const std::string text = WriteGcpPoints(s, kTop);
+    EXPECT_EQ(text.rfind("#CRS: EPSG:32632\nmapX,mapY,sourceX,sourceY,enable,dX,dY,residual\n", 0),
+              0u)
+        << text;
+    // QGIS counts rows downward as negative source y, from the image's upper edge.
+    EXPECT_NE(text.find(",100.500000,-40.500000,1,"), std::string::npos) << text;
+
+    const GcpFile f = ReadGcpPoints(text);
+    EXPECT_EQ(f.crs, GcpCrs::Utm);
+    EXPECT_EQ(f.zone, 32);
+    const std::vector<TPt> back = GcpControlPoints(f, 9, kTop);
+    ASSERT_EQ(back.size(), 4u);
+    for (std::size_t i = 0; i < back.size(); ++i) {
+        SCOPED_TRACE(i);
+        const TPt& a = s.Points[2 * i];
+        const TPt& b = back[i];
+        EXPECT_EQ(b.Typ, KindControl);
+        EXPECT_EQ(b.xb, a.xb);
+        EXPECT_EQ(b.yb, a.yb);
+        EXPECT_NEAR(b.E, a.E, 1e-6);
+        EXPECT_NEAR(b.N, a.N, 1e-6);
+        EXPECT_NEAR(b.B, a.B, 1e-9);
+        EXPECT_NEAR(b.L, a.L, 1e-9);
+    }
+}
+
+std::string Fixture(const std::string& name) {
+    return ReadFileBytes(std::string(KORVALE_FIXTURES_DIR) + "/geodata/" + name);
+}
+
+TEST(GcpPoints, QgisFilesOfBothFormatsRead) {
+    // Older format: no CRS line, "pixelX,pixelY", whole degrees.
+    const GcpFile india =
+        ReadGcpPoints(Fixture("Yorunome__Geoserver-Project__1870_southern-india.jpg.points"));
+    EXPECT_EQ(india.crs, GcpCrs::None);
+    ASSERT_EQ(india.points.size(), 7u);
+    EXPECT_EQ(india.points[0].mapX, 70);
+    EXPECT_EQ(india.points[0].mapY, 15);
+    EXPECT_NEAR(india.points[0].srcY, -892.70637829912027428, 1e-9);
+    const auto pts = GcpControlPoints(india, 9, kTop);
+    ASSERT_EQ(pts.size(), 7u);
+    EXPECT_EQ(pts[0].B, 15);
+    EXPECT_EQ(pts[0].L, 70);
+    EXPECT_NEAR(pts[0].yb, 892.70637829912027428 - 0.5 + kTop, 1e-4);
+
+    // Newer format: WKT2 of WGS 84 (ID 4326 last), "sourceX,sourceY".
+    const GcpFile erie = ReadGcpPoints(
+        Fixture("NTNU-SmallSat-Lab__hypso-package__erie_2022_08_27T16_05_36-bin3.points"));
+    EXPECT_EQ(erie.crs, GcpCrs::Geographic);
+    EXPECT_EQ(erie.epsg, 4326);
+    ASSERT_EQ(erie.points.size(), 43u);
+    EXPECT_NEAR(erie.points[0].mapX, -82.99790215627142231, 1e-12);
+    EXPECT_EQ(GcpControlPoints(erie, 9, kTop).size(), 43u);
+
+    // NAD83 / UTM 11N is neither WGS84 degrees nor the project's zone: read, but refused.
+    const GcpFile vegas =
+        ReadGcpPoints(Fixture("victorhoppenot__GEOG370-Test1-Practicum__gcp.points"));
+    EXPECT_EQ(vegas.crs, GcpCrs::Other);
+    EXPECT_EQ(vegas.epsg, 26911);
+    ASSERT_EQ(vegas.points.size(), 6u);
+    try {
+        GcpControlPoints(vegas, 9, kTop);
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::Refused);
+        EXPECT_NE(std::string(e.what()).find("EPSG:26911"), std::string::npos) << e.what();
+    }
+}
+
+TEST(GcpPoints, BrokenFilesAndForeignZonesAreRefused) {
+    const std::string head = "mapX,mapY,sourceX,sourceY,enable,dX,dY,residual\n";
+    struct Case {
+        const char* what;
+        std::string text;
+        ErrorKind kind;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"no header", "9,48,1,-1,1\n", ErrorKind::Damaged, "keine QGIS-Passpunktdatei"},
+        {"empty", "", ErrorKind::Damaged, "keine QGIS-Passpunktdatei"},
+        {"bad number", head + "9,4x8,1,-1,1\n", ErrorKind::Damaged,
+         "'4x8' ist kein gültiger Gleitkommawert"},
+        {"few columns", head + "9,48,1\n", ErrorKind::Damaged, "weniger als 5 Spalten"},
+        {"other zone", "#CRS: EPSG:32633\n" + head + "500000,5300000,1,-1,1\n", ErrorKind::Refused,
+         "Zone 33"},
+        {"metres without crs off any zone", head + "5000000,5300000,1,-1,1\n", ErrorKind::Refused,
+         "weder Grad noch UTM-Meter"},
+        {"all switched off", head + "9,48,1,-1,0\n", ErrorKind::Refused, "keinen eingeschalteten"},
+        {"pixel far away", head + "9,48,1e30,-1,1\n", ErrorKind::Refused, "außerhalb"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        try {
+            GcpControlPoints(ReadGcpPoints(c.text), 9, kTop);
+            ADD_FAILURE() << "not refused";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.kind(), c.kind);
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+        }
+    }
+    // CR LF line ends and a switched-off point among others.
+    const auto pts = GcpControlPoints(ReadGcpPoints("#CRS: EPSG:25832\r\n" + head +
+                                                    "500000,5300000,10.5,-20.5,1\r\n"
+                                                    "500100,5300000,110.5,-20.5,0\r\n"),
+                                      9, kTop);
+    ASSERT_EQ(pts.size(), 1u);
+    EXPECT_EQ(pts[0].E, 32500000.0);
+    EXPECT_EQ(pts[0].xb, 10.0f);
+    EXPECT_EQ(pts[0].yb, 100.0f);
+}
+
+} // namespace
+} // namespace korvale

@@ -1,0 +1,63 @@
+// libFuzzer target: survey areas from KML and KMZ bytes. A reader either returns polygons that
+// meet its promises (at least 3 corners, in WGS84 range) and that survive a KML round trip, or
+// throws korvale::Error; any other exception or a crash is a finding.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "exchange/area.h"
+#include "exchange/plan_export.h"
+#include "model/error.h"
+
+namespace {
+
+void Check(bool ok) {
+    if (!ok)
+        std::abort();
+}
+
+void CheckAreas(const std::vector<korvale::AreaPolygon>& areas) {
+    Check(!areas.empty());
+    for (const korvale::AreaPolygon& a : areas) {
+        Check(a.ring.size() >= 3 && a.holes >= 0);
+        for (const korvale::GeoPos& g : a.ring)
+            Check(std::isfinite(g.lat) && std::isfinite(g.lon) && std::fabs(g.lat) <= 90 &&
+                  std::fabs(g.lon) <= 180);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    std::vector<korvale::AreaPolygon> areas;
+    try {
+        // Zip archives start with "PK"; everything else goes to the KML reader.
+        areas =
+            bytes.substr(0, 2) == "PK" ? korvale::ReadAreaKmz(bytes) : korvale::ReadAreaKml(bytes);
+    } catch (const korvale::Error&) {
+        return 0;
+    }
+    CheckAreas(areas);
+    // What we write of the first area reads back as the same corners (maybe reversed).
+    korvale::PlanGeo plan;
+    plan.area = areas[0].ring;
+    try {
+        const auto back = korvale::ReadAreaKml(korvale::PlanToKml(plan));
+        Check(back.size() == 1);
+        const auto& r = back[0].ring;
+        Check(r.size() <= plan.area.size());
+        for (const korvale::GeoPos& g : r) {
+            bool found = false;
+            for (const korvale::GeoPos& o : plan.area)
+                found =
+                    found || (std::fabs(o.lat - g.lat) <= 1e-9 && std::fabs(o.lon - g.lon) <= 1e-9);
+            Check(found);
+        }
+    } catch (const korvale::Error&) {
+        // Corners closer than the written 9 decimals may merge below 3: a refusal is right then.
+    }
+    return 0;
+}
