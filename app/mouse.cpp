@@ -17,8 +17,12 @@
 namespace {
 
 korvale::MapPos MapPosOf(const TMainForm& f, float X, float Y) {
-    // Heights are read at every event: the map position is the window client position.
-    return korvale::ViewToMap(X, Y, f.ToolBar1->height(), f.Tabcontrol1->tabBar()->height());
+    // The pointer first becomes a map-copy pixel, undoing zoom and scroll, so a point lands
+    // where it would have landed at zoom 1; heights are read at every event: the map position
+    // is the window client position the map copy pixel has at zoom 1.
+    const QPointF image = f.ImageViewer1->transform().ToImage(QPointF(X, Y));
+    return korvale::ViewToMap(static_cast<float>(image.x()), static_cast<float>(image.y()),
+                              f.ToolBar1->height(), f.Tabcontrol1->tabBar()->height());
 }
 
 } // namespace
@@ -35,7 +39,10 @@ void TMainForm::ImageViewer2MouseDown(QObject* sender, MouseButton button, float
         return;
     if (button == MouseButton::Right) {
         // The marker appears with the redraw of the release.
+        const std::size_t before = state_.Points.size();
         ReadClipboardPoint(p.xb, p.yb);
+        if (state_.Points.size() != before)
+            PointsChanged();
         return;
     }
     const korvale::ToolState t = Tools();
@@ -43,8 +50,10 @@ void TMainForm::ImageViewer2MouseDown(QObject* sender, MouseButton button, float
     switch (korvale::LeftPressRule(t)) {
     case korvale::PressRule::Delete:
         state_.SelIdx = SelPoint(p.xb, p.yb);
-        if (state_.SelIdx >= 0)
+        if (state_.SelIdx >= 0) {
             pts.erase(pts.begin() + state_.SelIdx);
+            PointsChanged();
+        }
         Showgrafik();
         ShowPoints();
         break;
@@ -73,6 +82,7 @@ void TMainForm::ImageViewer2MouseDown(QObject* sender, MouseButton button, float
         q.yb = p.yb;
         q.Typ = korvale::NewPointKind(t);
         pts.push_back(q);
+        PointsChanged();
         Showgrafik();
         ShowPoints();
         // The running line is drawn after the redraw's reset, which would wipe it at once.
@@ -94,8 +104,7 @@ void TMainForm::ImageViewer2MouseUp(QObject*, MouseButton, float X, float Y) {
         const korvale::EastNorth en = korvale::Trafone(state_, p.xb, p.yb);
         state_.UpPt.E = en.E;
         state_.UpPt.N = en.N;
-        LabelStatus->setText(
-            QString::fromStdString(korvale::MeasureText(state_.DownPt, state_.UpPt)));
+        SetStatus(QString::fromStdString(korvale::MeasureText(state_.DownPt, state_.UpPt)), true);
     }
     if (t.Poly)
         OrbitRelease(p.xb, p.yb);
@@ -108,6 +117,7 @@ void TMainForm::ImageViewer2MouseUp(QObject*, MouseButton, float X, float Y) {
         q.E = en.E;
         q.N = en.N;
         moved = true;
+        PointsChanged();
     }
     // The overlay layer keeps what it holds: without a fresh redraw the moved point would
     // show at its old and its new place.
