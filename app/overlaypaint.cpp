@@ -151,6 +151,11 @@ class LabelPlacer {
         }
         return true;
     }
+    const QRectF* Again(const QString& key) const {
+        const auto it = seen_.find(key);
+        return it == seen_.end() ? nullptr : &*it;
+    }
+    void Remember(const QString& key, const QRectF& r) { seen_.insert(key, r); }
     void Take(const QRectF& r) {
         const int index = static_cast<int>(rects_.size());
         rects_.push_back(r);
@@ -173,12 +178,13 @@ class LabelPlacer {
     }
     std::vector<QRectF> rects_;
     QHash<long long, std::vector<int>> grid_;
+    QHash<QString, QRectF> seen_;
 };
 
-// Where a label of size `s` goes: first the usual place (ending 20 + r right of its point,
-// centred on its height), then the free sides of the point in a fixed order; if every side is
-// taken, the usual place.
-QRectF PlaceLabel(LabelPlacer& placer, QPointF point, double r, double usualRight, QSizeF s) {
+// A label of size `s` at a free place: first the usual place (ending 20 + r right of its
+// point, centred on its height), then the free sides of the point in a fixed order; if every
+// side is taken, the usual place.
+QRectF PlaceNew(LabelPlacer& placer, QPointF point, double r, double usualRight, QSizeF s) {
     const double w = s.width(), h = s.height();
     const QRectF usual(point.x() + usualRight - w, point.y() - h / 2, w, h);
     const QRectF candidates[] = {
@@ -198,6 +204,22 @@ QRectF PlaceLabel(LabelPlacer& placer, QPointF point, double r, double usualRigh
         }
     placer.Take(usual);
     return usual;
+}
+
+// The same label of the same point drawn again (the markers are drawn anew by several steps of
+// one redraw) goes where it went the first time, exactly over itself.
+QRectF PlaceLabel(LabelPlacer& placer, const Primitive& label, QPointF point, double r,
+                  double usualRight, QSizeF s) {
+    const QString key = QStringLiteral("%1|%2|%3|%4")
+                            .arg(label.fill)
+                            .arg(point.x())
+                            .arg(point.y())
+                            .arg(QString::fromStdString(label.text));
+    if (const QRectF* again = placer.Again(key))
+        return *again;
+    const QRectF placed = PlaceNew(placer, point, r, usualRight, s);
+    placer.Remember(key, placed);
+    return placed;
 }
 
 bool SameBox(const Primitive& a, const Primitive& b) {
@@ -296,7 +318,7 @@ void OverlayViewer::PaintOverlay(QPainter& painter, const Overlay& overlay, QPoi
                 const QImage& img = LabelSprite(cache, l.text, l.fill, true, painter.font(), dpr);
                 const QSizeF s = img.deviceIndependentSize();
                 const double lr = (l.y2 - l.y1) / 2;
-                painter.drawImage(Snap(PlaceLabel(placer, c, lr, l.x2 - l.x1, s).topLeft(), dpr),
+                painter.drawImage(Snap(PlaceLabel(placer, l, c, lr, l.x2 - l.x1, s).topLeft(), dpr),
                                   img);
             }
             break;
@@ -308,7 +330,7 @@ void OverlayViewer::PaintOverlay(QPainter& painter, const Overlay& overlay, QPoi
             const QSizeF s = img.deviceIndependentSize();
             const QPointF point = at(p.x1, (p.y1 + p.y2) / 2);
             const double r = (p.y2 - p.y1) / 2;
-            painter.drawImage(Snap(PlaceLabel(placer, point, r, p.x2 - p.x1, s).topLeft(), dpr),
+            painter.drawImage(Snap(PlaceLabel(placer, p, point, r, p.x2 - p.x1, s).topLeft(), dpr),
                               img);
             break;
         }
