@@ -3,6 +3,7 @@
 // the window remembers its values between runs.
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -258,6 +259,44 @@ TEST_F(WindowTest, UnusableControlsLookDisabledAndSayWhy) {
         EXPECT_FALSE(c->isEnabled()) << c->objectName().toStdString();
         EXPECT_FALSE(c->toolTip().isEmpty()) << c->objectName().toStdString();
     }
+}
+
+// Painted (not transparent) pixels of an overlay, at a device pixel ratio.
+int PaintedPixels(const korvale::Overlay& o, double dpr = 1) {
+    QImage img(static_cast<int>(200 * dpr), static_cast<int>(150 * dpr),
+               QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(dpr);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    korvale::OverlayPaintCache cache;
+    korvale::OverlayViewer::PaintOverlay(p, o, QPointF(0, 0), cache);
+    p.end();
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            n += qAlpha(img.pixel(x, y)) != 0;
+    return n;
+}
+
+TEST(OverlayPaint, LabelsOfPointsAtOneSpotDoNotCoverEachOther) {
+    // Point labels as the marker drawing writes them: "12" and "0" at one spot.
+    const auto label = [](korvale::Overlay& o, const char* text) {
+        o.Label(korvale::ColLightBlue, 100, 70, 125, 80, text);
+    };
+    korvale::Overlay twelve, zero, both, again;
+    label(twelve, "12");
+    label(zero, "0");
+    label(both, "12");
+    label(both, "0");
+    label(again, "12");
+    label(again, "12");
+    const int a = PaintedPixels(twelve), b = PaintedPixels(zero);
+    ASSERT_GT(a, 0);
+    ASSERT_GT(b, 0);
+    EXPECT_EQ(PaintedPixels(both), a + b); // side by side, not "120"
+    EXPECT_EQ(PaintedPixels(again), a);    // the same label drawn twice stays in its place
+    // On a screen of pixel ratio 2 the label is drawn at the screen's resolution.
+    EXPECT_GT(PaintedPixels(twelve, 2), 3 * a);
 }
 
 } // namespace
