@@ -4,14 +4,14 @@
 #pragma once
 
 #include <QFont>
-#include <QHash>
 #include <QImage>
 #include <QPointF>
-#include <QStaticText>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QWidget>
 #include <functional>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "model/overlay.h"
@@ -82,7 +82,7 @@ struct OverlayPaintCache {
     };
     std::vector<Sprite> sprites;
     // Label images with their halo, by text, colour, style and device pixel ratio.
-    QHash<QString, QImage> labels;
+    std::unordered_map<std::string, QImage> labels;
     QFont labelFont;
 };
 
