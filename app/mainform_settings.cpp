@@ -9,8 +9,8 @@
 
 #include "imageviewer.h"
 #include "litchi/editor.h"
-#include "model/error.h"
 #include "mainform.h"
+#include "model/error.h"
 #include "numberboxwidget.h"
 #include "planning/params.h"
 
