@@ -2,16 +2,15 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QHash>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
-#include <QStaticText>
+#include <QScrollBar>
 #include <QStyleOptionTab>
 #include <QStylePainter>
+#include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
-#include <vector>
 
 namespace korvale {
 
@@ -19,14 +18,10 @@ namespace {
 
 constexpr int kTabHeaderHeight = 40;
 constexpr int kTabMargin = 4;
-
-QColor ToColor(Argb c) {
-    return QColor::fromRgba(c);
-}
-
-QRectF Box(const Primitive& p) {
-    return QRectF(QPointF(p.x1, p.y1), QPointF(p.x2, p.y2));
-}
+// One wheel notch zooms by this factor; a drag of the middle button counts as a pan (and not
+// as a click whose release the tool would act on) once it moved this far.
+constexpr double kWheelStep = 1.25;
+constexpr double kPanThreshold = 3;
 
 } // namespace
 
@@ -37,14 +32,104 @@ ImageViewer::ImageViewer(QWidget* parent) : QWidget(parent) {
 
 void ImageViewer::setImage(const QImage& image) {
     image_ = image;
+    // Map-copy pixels are the stored unit whatever screen the image came from.
+    image_.setDevicePixelRatio(1);
+    view_.scroll = QPointF(0, 0);
+    settle();
     update();
+    emit viewChanged();
 }
 
-void ImageViewer::paintEvent(QPaintEvent*) {
+void ImageViewer::zoomAt(QPointF anchor, double zoom) {
+    zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+    const QPointF at = view_.ToImage(anchor);
+    view_.zoom = zoom;
+    view_.scroll = at * zoom - anchor;
+    settle();
+    update();
+    emit viewChanged();
+}
+
+void ImageViewer::scrollTo(QPointF scroll) {
+    const QPointF before = view_.scroll;
+    view_.scroll = scroll;
+    settle();
+    if (view_.scroll != before) {
+        update();
+        emit viewChanged();
+    }
+}
+
+void ImageViewer::fitToWindow() {
+    if (image_.isNull() || width() <= 0 || height() <= 0)
+        return;
+    const double z =
+        std::min({1.0, double(width()) / image_.width(), double(height()) / image_.height()});
+    view_.zoom = std::clamp(z, kMinZoom, kMaxZoom);
+    view_.scroll = QPointF(0, 0);
+    settle();
+    update();
+    emit viewChanged();
+}
+
+void ImageViewer::setScrollBars(QScrollBar* horizontal, QScrollBar* vertical) {
+    hbar_ = horizontal;
+    vbar_ = vertical;
+    for (QScrollBar* bar : {hbar_, vbar_}) {
+        connect(bar, &QScrollBar::valueChanged, this, [this](int) {
+            if (!syncing_)
+                scrollTo(QPointF(hbar_->value(), vbar_->value()));
+        });
+    }
+    settle();
+}
+
+void ImageViewer::settle() {
+    const double cw = image_.isNull() ? 0 : image_.width() * view_.zoom;
+    const double ch = image_.isNull() ? 0 : image_.height() * view_.zoom;
+    const double maxX = std::max(0.0, std::ceil(cw - width()));
+    const double maxY = std::max(0.0, std::ceil(ch - height()));
+    // Whole view pixels: the map copy's pixels stay on the screen's pixel grid when scrolling.
+    view_.scroll = QPointF(std::clamp(std::round(view_.scroll.x()), 0.0, maxX),
+                           std::clamp(std::round(view_.scroll.y()), 0.0, maxY));
+    if (!hbar_ || !vbar_)
+        return;
+    syncing_ = true;
+    const auto sync = [](QScrollBar* bar, double max, int page, double value) {
+        bar->setRange(0, int(max));
+        bar->setPageStep(std::max(1, page));
+        bar->setSingleStep(20);
+        bar->setValue(int(value));
+        bar->setVisible(max > 0);
+    };
+    sync(hbar_, maxX, width(), view_.scroll.x());
+    sync(vbar_, maxY, height(), view_.scroll.y());
+    syncing_ = false;
+}
+
+void ImageViewer::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     p.fillRect(rect(), palette().window());
-    if (!image_.isNull())
-        p.drawImage(QPointF(0, 0), image_);
+    if (image_.isNull())
+        return;
+    // Only the part in view is scaled: zoomed far in, the whole image would cost too much.
+    const QRectF target =
+        QRectF(e->rect()) & QRectF(view_.ToView(QPointF(0, 0)), QSizeF(image_.size()) * view_.zoom);
+    if (target.isEmpty())
+        return;
+    const QRectF source(view_.ToImage(target.topLeft()), target.size() / view_.zoom);
+    // Zoomed in, each map-copy pixel stays a sharp square, which is what a precise control
+    // point needs; zoomed out, smoothing keeps the map legible.
+    p.setRenderHint(QPainter::SmoothPixmapTransform, view_.zoom < 1);
+    p.drawImage(target, image_, source);
+}
+
+void ImageViewer::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    const QPointF before = view_.scroll;
+    settle();
+    if (before != view_.scroll)
+        emit viewChanged();
 }
 
 void ImageViewer::mouseReleaseEvent(QMouseEvent* e) {
@@ -57,137 +142,67 @@ OverlayViewer::OverlayViewer(const Overlay& overlay, QWidget* parent)
     setAttribute(Qt::WA_NoSystemBackground);
     setAutoFillBackground(false);
     setAcceptDrops(true);
-    setFocusPolicy(Qt::ClickFocus);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
-namespace {
-
-// A marker (an outline, a disc, or an outline with a disc over it) drawn once per colours and
-// size, then copied: thousands of markers paint in a few milliseconds.
-const QImage& MarkerSprite(OverlayPaintCache& cache, bool outline, Argb stroke, bool disc,
-                           Argb fill, int d) {
-    if (!outline)
-        stroke = 0;
-    if (!disc)
-        fill = 0;
-    for (const auto& e : cache.sprites)
-        if (e.outline == outline && e.disc == disc && e.stroke == stroke && e.fill == fill &&
-            e.d == d)
-            return e.img;
-    QImage img(d + 2, d + 2, QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing, true);
-    const QRectF box(1, 1, d, d);
-    if (outline) {
-        p.setPen(QPen(ToColor(stroke), 1));
-        p.setBrush(Qt::NoBrush);
-        p.drawEllipse(box);
-    }
-    if (disc) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(ToColor(fill));
-        p.drawEllipse(box);
-    }
-    p.end();
-    cache.sprites.push_back({outline, disc, stroke, fill, d, img});
-    return cache.sprites.back().img;
-}
-
-// Whether a circle or disc box can be painted from a sprite: a small circle, not an ellipse.
-bool SpriteBox(const Primitive& p) {
-    const double w = p.x2 - p.x1;
-    return w == p.y2 - p.y1 && w >= 0 && w <= 64 && w == std::round(w);
-}
-
-// Laid-out label texts, kept across paints (the labels are mostly the same point numbers).
-const QStaticText& LabelText(OverlayPaintCache& cache, const std::string& text, const QFont& font) {
-    if (font != cache.labelFont) {
-        cache.labels.clear();
-        cache.labelFont = font;
-    }
-    const QString key = QString::fromStdString(text);
-    auto it = cache.labels.find(key);
-    if (it == cache.labels.end()) {
-        QStaticText st(key);
-        st.setTextFormat(Qt::PlainText);
-        st.prepare(QTransform(), font);
-        it = cache.labels.insert(key, st);
-    }
-    return *it;
-}
-
-} // namespace
-
-void OverlayViewer::PaintOverlay(QPainter& painter, const Overlay& overlay, QPointF origin,
-                                 OverlayPaintCache& cache) {
-    painter.save();
-    painter.translate(-origin);
-    const auto& items = overlay.Items();
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const Primitive& p = items[i];
-        switch (p.kind) {
-        case Primitive::Kind::Line:
-            painter.setRenderHint(QPainter::Antialiasing, false);
-            painter.setPen(QPen(ToColor(p.stroke), 1));
-            painter.drawLine(QPointF(p.x1, p.y1), QPointF(p.x2, p.y2));
-            break;
-        case Primitive::Kind::Circle:
-        case Primitive::Kind::Disc: {
-            // An outline followed by a disc in the same box is one marker.
-            const bool pair = p.kind == Primitive::Kind::Circle && i + 1 < items.size() &&
-                              items[i + 1].kind == Primitive::Kind::Disc &&
-                              items[i + 1].x1 == p.x1 && items[i + 1].y1 == p.y1 &&
-                              items[i + 1].x2 == p.x2 && items[i + 1].y2 == p.y2;
-            const bool outline = p.kind == Primitive::Kind::Circle;
-            const bool disc = pair || p.kind == Primitive::Kind::Disc;
-            const Argb fill = pair ? items[i + 1].fill : p.fill;
-            if (pair)
-                ++i;
-            if (SpriteBox(p)) {
-                const int d = static_cast<int>(p.x2 - p.x1);
-                painter.drawImage(QPointF(p.x1 - 1, p.y1 - 1),
-                                  MarkerSprite(cache, outline, p.stroke, disc, fill, d));
-                break;
-            }
-            painter.setRenderHint(QPainter::Antialiasing, true);
-            if (outline) {
-                painter.setPen(QPen(ToColor(p.stroke), 1));
-                painter.setBrush(Qt::NoBrush);
-                painter.drawEllipse(Box(p));
-            }
-            if (disc) {
-                painter.setPen(Qt::NoPen);
-                painter.setBrush(ToColor(fill));
-                painter.drawEllipse(Box(p));
-            }
-            break;
-        }
-        case Primitive::Kind::Label: {
-            // Right-aligned in its box, centred on the box's height, never wrapped or clipped.
-            const QStaticText& st = LabelText(cache, p.text, painter.font());
-            const QSizeF size = st.size();
-            painter.setPen(ToColor(p.fill));
-            painter.drawStaticText(QPointF(p.x2 - size.width(), (p.y1 + p.y2 - size.height()) / 2),
-                                   st);
-            break;
-        }
-        }
-    }
-    painter.restore();
+QPointF OverlayViewer::ViewToClient(QPointF viewPos) const {
+    const QPointF o = origin ? origin() : QPointF(0, 0);
+    const QPointF image = mapView ? mapView->transform().ToImage(viewPos) : viewPos;
+    return image + o;
 }
 
 void OverlayViewer::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    PaintOverlay(painter, overlay_, origin ? origin() : QPointF(0, 0), cache_);
+    PaintOverlay(painter, overlay_, origin ? origin() : QPointF(0, 0), cache_,
+                 mapView ? mapView->transform() : MapViewTransform{});
 }
 
 void OverlayViewer::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::MiddleButton) {
+        panning_ = true;
+        panned_ = false;
+        panLast_ = e->position();
+    }
     emit pressed(e->button(), e->position());
 }
 
+void OverlayViewer::mouseMoveEvent(QMouseEvent* e) {
+    if (!panning_ || !mapView)
+        return;
+    const QPointF d = e->position() - panLast_;
+    if (!panned_ && std::hypot(d.x(), d.y()) < kPanThreshold)
+        return;
+    panned_ = true;
+    mapView->scrollBy(-d);
+    panLast_ = e->position();
+}
+
 void OverlayViewer::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() == Qt::MiddleButton && panning_) {
+        panning_ = false;
+        // A drag that moved the map is no click: its release must not end a measurement or
+        // move a point to where the drag happened to stop.
+        if (panned_)
+            return;
+    }
     emit released(e->button(), e->position());
+}
+
+void OverlayViewer::wheelEvent(QWheelEvent* e) {
+    if (!mapView) {
+        e->ignore();
+        return;
+    }
+    // The plain wheel zooms about the pointer, as on the web map the copy came from.
+    const double notches = e->angleDelta().y() / 120.0;
+    if (notches == 0) {
+        // A sideways wheel or touchpad swipe scrolls.
+        mapView->scrollBy(QPointF(-e->angleDelta().x(), 0) / 2.0);
+        e->accept();
+        return;
+    }
+    mapView->zoomAt(e->position(), mapView->transform().zoom * std::pow(kWheelStep, notches));
+    e->accept();
 }
 
 void OverlayViewer::dragEnterEvent(QDragEnterEvent* e) {

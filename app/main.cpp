@@ -17,6 +17,9 @@ int main(int argc, char** argv) {
     }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    // Where the window keeps its settings (values, file names, last folder, geometry).
+    QCoreApplication::setOrganizationName(QStringLiteral("Korvale"));
+    QCoreApplication::setApplicationName(QStringLiteral("Korvale"));
     QTranslator translator;
     if (translator.load(QStringLiteral("qtbase_de"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

@@ -3,7 +3,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -13,10 +15,15 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSettings>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStringDecoder>
 #include <QTabBar>
@@ -30,13 +37,18 @@
 #include "imageviewer.h"
 #include "model/error.h"
 #include "model/tools.h"
+#include "numberboxwidget.h"
 
 using korvale::Tool;
 
 namespace {
 
+// The design's client area is the least the window needs; it opens large enough for a typical
+// map copy, unless the screen is smaller.
 constexpr int kClientWidth = 507;
 constexpr int kClientHeight = 674;
+constexpr int kOpenWidth = 1280;
+constexpr int kOpenHeight = 900;
 constexpr int kToolBarHeight = 40;
 constexpr int kButtonSize = 40;
 constexpr int kStatusHeight = 30;
@@ -86,11 +98,28 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     StatusBar1->addWidget(LabelStatus, 1);
 
     BuildUndoActions();
-    resize(kClientWidth, kClientHeight);
+    QSize size(kOpenWidth, kOpenHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size());
+    resize(size.expandedTo(QSize(kClientWidth, kClientHeight)));
     FormCreate();
+    LoadSettings();
+    // The help page shows its text from the start. A missing file is reported when the user
+    // asks for help, not at every start.
+    try {
+        LoadHelp();
+    } catch (const korvale::Error&) {
+    }
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+    SaveSettings();
+}
+
+void TMainForm::closeEvent(QCloseEvent* e) {
+    SaveSettings();
+    QMainWindow::closeEvent(e);
+}
 
 void TMainForm::BuildToolBar() {
     ToolBar1 = new QToolBar(this);
@@ -248,11 +277,22 @@ void TMainForm::BuildPages() {
     ImageViewer2->origin = [this] {
         return QPointF(0, ToolBar1->height() + Tabcontrol1->tabBar()->height());
     };
+    ImageViewer2->mapView = ImageViewer1;
+    auto* hbar = new QScrollBar(Qt::Horizontal, TabItemKarte);
+    hbar->setObjectName(QStringLiteral("MapScrollH"));
+    auto* vbar = new QScrollBar(Qt::Vertical, TabItemKarte);
+    vbar->setObjectName(QStringLiteral("MapScrollV"));
     auto* karteLayout = new QGridLayout(TabItemKarte);
     karteLayout->setContentsMargins(0, 0, 0, 0);
+    karteLayout->setSpacing(0);
     karteLayout->addWidget(ImageViewer1, 0, 0);
     karteLayout->addWidget(ImageViewer2, 0, 0);
+    karteLayout->addWidget(vbar, 0, 1);
+    karteLayout->addWidget(hbar, 1, 0);
     ImageViewer2->raise();
+    ImageViewer1->setScrollBars(hbar, vbar);
+    connect(ImageViewer1, &korvale::ImageViewer::viewChanged, ImageViewer2,
+            qOverload<>(&QWidget::update));
     const auto toButton = [](Qt::MouseButton b) {
         return b == Qt::RightButton  ? MouseButton::Right
                : b == Qt::LeftButton ? MouseButton::Left
@@ -279,10 +319,21 @@ void TMainForm::BuildPages() {
     connect(ImageViewer2, &korvale::OverlayViewer::fileDropped, this,
             [this](const QString& path) { Guard([&] { DropMapFile(path); }); });
     connect(ImageViewer2, &korvale::OverlayViewer::imageDropped, this,
-            [this](const QImage& image) { Guard([&] { SetMapCopy(image); }); });
-    auto* paste = new QShortcut(QKeySequence::Paste, TabItemKarte);
-    paste->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(paste, &QShortcut::activated, this, [this] { Guard([this] { PasteMapCopy(); }); });
+            [this](const QImage& image) { Guard([&] { ReplaceMapCopy(image); }); });
+    // Keys of the map copy page work whenever the page is shown, wherever the focus was left
+    // (a click on the tab gives the page no focus, and a click into it would place a point).
+    // Text fields of other pages keep their own Ctrl+V, since the page is then hidden.
+    const auto mapKey = [this](const QKeySequence& key, void (TMainForm::*handler)()) {
+        auto* shortcut = new QShortcut(key, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, handler] {
+            if (Tabcontrol1->currentWidget() == TabItemKarte)
+                Guard([this, handler] { (this->*handler)(); });
+        });
+    };
+    mapKey(QKeySequence::Paste, &TMainForm::PasteMapCopy);
+    mapKey(QKeySequence(Qt::CTRL | Qt::Key_0), &TMainForm::FitMapToWindow);
+    mapKey(QKeySequence(Qt::CTRL | Qt::Key_1), &TMainForm::MapActualSize);
 
     Memo1 = new ProtocolEdit(TabItemProt);
     Memo1->setObjectName(QStringLiteral("Memo1"));
@@ -318,10 +369,16 @@ void TMainForm::BuildPages() {
     Tabcontrol1->setCurrentWidget(TabItemParameter);
 
     connect(Tabcontrol1, &QTabWidget::currentChanged, this, [this](int index) {
-        if (Tabcontrol1->widget(index) == TabItemMaps)
+        QWidget* page = Tabcontrol1->widget(index);
+        if (page == TabItemMaps) {
+            webMapShown_ = webMapShown_ || isVisible();
             Guard([this] { EnsureWebBrowser(); });
-        if (Tabcontrol1->widget(index) == TabItemProt)
+        }
+        if (page == TabItemProt)
             Guard([this] { ShowQuality(); });
+        // The map copy page takes the keyboard, so its keys reach it without a click.
+        if (page == TabItemKarte)
+            ImageViewer2->setFocus(Qt::OtherFocusReason);
     });
     connect(Tabcontrol1, &QTabWidget::tabBarClicked, this, [this](int index) {
         if (index >= 0 && Tabcontrol1->widget(index) == TabItemKarte)
@@ -346,21 +403,73 @@ void TMainForm::ShowMessage(const QString& text) {
 }
 
 QString TMainForm::AskFileName(FileDialogKind kind, const QString& title, const QString& current) {
+    const QString start = current.isEmpty() ? lastFolder_ : FilePath(current);
+    QString chosen;
     if (fileDialogHook)
-        return fileDialogHook(kind, title, current);
-    if (kind == FileDialogKind::Open)
-        return QFileDialog::getOpenFileName(this, title, current);
-    return QFileDialog::getSaveFileName(this, title, current);
+        chosen = fileDialogHook(kind, title, current);
+    else if (kind == FileDialogKind::Open)
+        chosen = QFileDialog::getOpenFileName(this, title, start);
+    else
+        chosen = QFileDialog::getSaveFileName(this, title, start, QString(), nullptr,
+                                              kind == FileDialogKind::PickName
+                                                  ? QFileDialog::DontConfirmOverwrite
+                                                  : QFileDialog::Options());
+    if (!chosen.isEmpty())
+        RememberFolder(chosen);
+    return chosen;
+}
+
+bool TMainForm::AskQuestion(const QString& text) {
+    if (questionHook)
+        return questionHook(text);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Korvaleplanung"), text,
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString TMainForm::Explain(const QString& message) const {
+    // Only the bare conversion message: messages that already explain themselves stay as
+    // they are.
+    static const QRegularExpression bare(
+        QStringLiteral("^'(.*)' ist kein gültiger (Gleitkomma|Integer)wert$"));
+    const QRegularExpressionMatch m = bare.match(message);
+    if (!m.hasMatch())
+        return message;
+    const QString text = m.captured(1);
+    // The box on the page in front first: that is where the user just typed.
+    QList<QLineEdit*> edits = Tabcontrol1->currentWidget()->findChildren<QLineEdit*>();
+    edits += findChildren<QLineEdit*>();
+    for (QLineEdit* e : edits) {
+        if (e->text() != text || e->accessibleName().isEmpty())
+            continue;
+        return message + QStringLiteral("\nIm Feld „%1“ steht „%2“: bitte eine Zahl mit Punkt "
+                                        "als Dezimaltrennzeichen eingeben, z. B. 8.38.")
+                             .arg(e->accessibleName(), text);
+    }
+    return message;
 }
 
 void TMainForm::Guard(const std::function<void()>& body) {
     try {
         body();
     } catch (const korvale::Error& e) {
-        ShowMessage(QString::fromUtf8(e.what()));
+        ShowMessage(Explain(QString::fromUtf8(e.what())));
     } catch (const std::exception& e) {
         ShowMessage(QString::fromUtf8(e.what()));
     }
+}
+
+// ---- Status line --------------------------------------------------------------------------
+
+void TMainForm::SetStatus(const QString& text, bool result) {
+    LabelStatus->setText(text);
+    statusIsResult_ = result;
+}
+
+void TMainForm::PointsChanged() {
+    if (statusIsResult_)
+        SetStatus(QString());
 }
 
 // ---- Start-up -----------------------------------------------------------------------------
@@ -410,7 +519,7 @@ void TMainForm::ButtonTrafoClick() {
     const korvale::TrafResult r = korvale::TrafPar(state_);
     for (const std::string& line : r.protocol)
         Memo1->appendPlainText(Q(line));
-    LabelStatus->setText(Q(r.status));
+    SetStatus(Q(r.status), true);
     ShowQuality();
     if (r.ok)
         ShowMessage(QStringLiteral("Transformation ist OK!"));
@@ -419,14 +528,14 @@ void TMainForm::ButtonTrafoClick() {
 }
 
 void TMainForm::ButtonBorderClick() {
-    LabelStatus->setText(QStringLiteral("Gebietsumring im Uhrzeigersinn definieren"));
+    SetStatus(QStringLiteral("Gebietsumring im Uhrzeigersinn definieren"));
     ReleaseOthers(Tool::Border);
     SetBorderPointer();
     DisplayBorderLine();
 }
 
 void TMainForm::ButtonFreelineClick() {
-    LabelStatus->setText(QStringLiteral("Flugweg frei festlegen"));
+    SetStatus(QStringLiteral("Flugweg frei festlegen"));
     ReleaseOthers(Tool::Freeline);
     if (!ButtonFreeline->isChecked()) {
         SetFreeLine();
@@ -435,13 +544,13 @@ void TMainForm::ButtonFreelineClick() {
 }
 
 void TMainForm::ButtonPOIClick() {
-    LabelStatus->setText(QStringLiteral("Point of interest festlegen"));
+    SetStatus(QStringLiteral("Point of interest festlegen"));
     ReleaseOthers(Tool::POI);
     ShowPoints();
 }
 
 void TMainForm::ButtonPolyClick() {
-    LabelStatus->setText(QStringLiteral("POI und Orbit festlegen"));
+    SetStatus(QStringLiteral("POI und Orbit festlegen"));
     ReleaseOthers(Tool::Poly);
     if (!ButtonPoly->isChecked())
         DisplayFreeline();
@@ -471,7 +580,7 @@ void TMainForm::ButtonDelAllClick() {
     ReleaseOthers(Tool::DelAll);
     // The ring, the free line and the plan go with their points; Ctrl+Z brings all back.
     korvale::DeleteAllPoints(state_, &history_);
-    LabelStatus->setText(QStringLiteral("Alle Punkte gelöscht, Passpunkte neu fetlegen."));
+    SetStatus(QStringLiteral("Alle Punkte gelöscht, Passpunkte neu fetlegen."));
     // The overlay is a layer of its own that outlives repaints: markers of deleted points
     // would otherwise stay on the map copy until the next full redraw.
     overlay_.Clear();

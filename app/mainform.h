@@ -28,6 +28,7 @@ class QMenu;
 class QStatusBar;
 class QImage;
 class QTableWidget;
+class QCloseEvent;
 
 namespace korvale {
 class ImageViewer;
@@ -50,15 +51,35 @@ class TMainForm : public QMainWindow {
     // Every modal message goes through ShowMessage; tests install a hook that records it
     // instead of opening a box. Every file dialog goes through AskFileName; a hook answers it
     // (an empty result means "cancelled").
-    enum class FileDialogKind { Open, Save };
+    // PickName chooses a name to write to later and never asks whether to overwrite it.
+    enum class FileDialogKind { Open, Save, PickName };
     void ShowMessage(const QString& text);
     QString AskFileName(FileDialogKind kind, const QString& title, const QString& current);
+    // A yes/no question before something that cannot be undone; true means "go ahead".
+    bool AskQuestion(const QString& text);
     std::function<void(const QString&)> messageHook;
     std::function<QString(FileDialogKind, const QString&, const QString&)> fileDialogHook;
     // A choice among texts (which polygon of a file becomes the area) goes through AskChoice;
     // a hook answers it with one of the items (an empty result means "cancelled").
     QString AskChoice(const QString& title, const QString& label, const QStringList& items);
     std::function<QString(const QString&, const QStringList&)> choiceHook;
+    std::function<bool(const QString&)> questionHook;
+
+    // ---- Status line ----------------------------------------------------------------------
+    // An instruction holds until the next one; a result (a file written, a fit, a
+    // measurement) holds only until the points change, then the line is cleared.
+    void SetStatus(const QString& text, bool result = false);
+    void PointsChanged();
+
+    // ---- Files and settings (mainform.cpp) -------------------------------------------------
+    // A file name without a folder refers to the last folder the user chose (at first the
+    // documents folder), not to the working directory.
+    QString FilePath(const QString& name) const;
+    void RememberFolder(const QString& path);
+    const QString& lastFolder() const { return lastFolder_; }
+    // Values of the pages, file names, the last folder and the window's geometry.
+    void LoadSettings();
+    void SaveSettings() const;
 
     // Runs a handler body; a korvale::Error (or any std::exception) ends it and its text is
     // shown as a modal message. What was done before stays done.
@@ -94,8 +115,14 @@ class TMainForm : public QMainWindow {
     void DropMapFile(const QString& path);
     // Ctrl+V on the map copy page: an image on the clipboard becomes the map copy.
     void PasteMapCopy();
+    // Makes `image` the map copy after asking, when control points are tied to the old one.
+    // Returns false when the user kept the old map copy.
+    bool ReplaceMapCopy(const QImage& image);
     // Creates WebBrowser1 on first use (showing its page, a double click, the copy button).
     void EnsureWebBrowser();
+    // Zoom of the map copy page: fit the whole map copy, or one map pixel per screen pixel.
+    void FitMapToWindow();
+    void MapActualSize();
 
     // ---- Mouse on the map copy (mouse.cpp) ------------------------------------------------
     enum class MouseButton { Left, Right, Middle };
@@ -290,6 +317,9 @@ class TMainForm : public QMainWindow {
     QLabel* LabelStatus = nullptr;
     QMenu* UndoMenu = nullptr; // context menu of the toolbar: "Rückgängig", "Wiederherstellen"
 
+  protected:
+    void closeEvent(QCloseEvent* e) override;
+
   private:
     void ApplyUndoStep(const korvale::UndoStep& step);
     void BuildUndoActions();
@@ -315,7 +345,14 @@ class TMainForm : public QMainWindow {
     QWidget* ExchangeExportRow(QWidget* page);
     QWidget* GeoreferenceRow(QWidget* page);
 
+    // Adds a second line to a conversion message that names the box holding the text.
+    QString Explain(const QString& message) const;
+
     korvale::State state_;
     korvale::Overlay overlay_;
     korvale::UndoHistory history_;
+    bool statusIsResult_ = false;
+    bool webMapShown_ = false; // the web map page has been on the screen at least once
+    QString lastFolder_;
+    bool settingsSaved_ = false;
 };

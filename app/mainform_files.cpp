@@ -22,25 +22,46 @@ void TMainForm::Button5Click() {
 }
 
 void TMainForm::SchreibDXF() {
-    param_.EditDXFFileName = EditDXFFileName->text().toStdString();
-    korvale::SchreibDXF(state_, param_);
+    // The writer gets the whole path (a bare name goes to the last folder); the edit keeps
+    // what the user typed.
+    const QString typed = EditDXFFileName->text();
+    const QString path = FilePath(typed);
+    param_.EditDXFFileName = path.toStdString();
+    try {
+        korvale::SchreibDXF(state_, param_);
+    } catch (...) {
+        param_.EditDXFFileName = typed.toStdString();
+        throw;
+    }
+    param_.EditDXFFileName = typed.toStdString();
+    SetStatus(QStringLiteral("DXF geschrieben: ") + path, true);
 }
 
 void TMainForm::ButtonSaveKVClick() {
     SavePar();
+    SetStatus(QStringLiteral("Karte gesichert: ") + FilePath(EditKVName->text()), true);
 }
 
 void TMainForm::ButtonLoadKVClick() {
-    if (LoadPar()) {
-        Showgrafik();
-        // The redraw draws markers only with a ring built; the loaded points show in any case.
-        ShowPoints();
-    }
+    if (!LoadPar())
+        return;
+    Showgrafik();
+    // The redraw draws markers only with a ring built; the loaded points show in any case.
+    ShowPoints();
+    // The loaded map copy is what the user wants to see next.
+    BringMapToFront();
+    PointsChanged();
+    SetStatus(QStringLiteral("Karte geladen: %1 (%2 Punkte)")
+                  .arg(FilePath(EditKVName->text()))
+                  .arg(state_.Points.size()),
+              true);
 }
 
 void TMainForm::EditKVNameDblClick() {
-    const QString chosen =
-        AskFileName(FileDialogKind::Save, QStringLiteral("Karte sichern"), EditKVName->text());
+    // Only a name is picked here; whether to replace an existing project is a matter for
+    // "Karte sichern", so the dialog does not ask.
+    const QString chosen = AskFileName(FileDialogKind::PickName,
+                                       QStringLiteral("Projektdatei wählen"), EditKVName->text());
     if (!chosen.isEmpty())
         EditKVName->setText(chosen);
 }
@@ -51,7 +72,7 @@ void TMainForm::EditKVNameDblClick() {
 // one set: after any failure the older pair is there as it was, never a new image beside an
 // old data file.
 void TMainForm::SavePar() {
-    const std::string name = EditKVName->text().toStdString();
+    const std::string name = FilePath(EditKVName->text()).toStdString();
     if (name.empty())
         throw korvale::Error(korvale::ErrorKind::Refused,
                              "Kein Dateiname für das Projekt angegeben.");
@@ -78,7 +99,7 @@ void TMainForm::SavePar() {
 // All or nothing: the data file is read and checked and the image is loaded before anything
 // of the state changes.
 bool TMainForm::LoadPar() {
-    const std::string name = EditKVName->text().toStdString();
+    const std::string name = FilePath(EditKVName->text()).toStdString();
     const korvale::ProjectData data = korvale::LoadProjectData(name);
 
     std::string imageName = korvale::ProjectImageName(name);

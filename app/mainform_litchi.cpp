@@ -33,11 +33,14 @@ QCheckBox* Check(const QString& name, const QString& caption, QWidget* parent) {
     return c;
 }
 
-// A check box that only shows a waypoint's action: the user cannot tick it.
+// A check box that only shows a waypoint's action: the user cannot tick it, so it looks
+// disabled and says why.
 QCheckBox* ShowOnlyCheck(const QString& name, const QString& caption, QWidget* parent) {
     QCheckBox* c = Check(name, caption, parent);
-    c->setAttribute(Qt::WA_TransparentForMouseEvents);
+    c->setEnabled(false);
     c->setFocusPolicy(Qt::NoFocus);
+    c->setToolTip(QStringLiteral("Zeigt nur die Aktion des Wegpunkts aus der Litchi-Datei; "
+                                 "ändern lässt sie sich in der Litchi-App."));
     return c;
 }
 
@@ -220,13 +223,16 @@ void TMainForm::WriteLitchiCVS() {
     std::string name = korvale::LitchiCsvFileName(EditCVS->text().toStdString());
     litchi_.EditCVS = name;
     EditCVS->setText(QString::fromStdString(name));
-    korvale::WriteLitchiCVS(state_.LitchiRecs, name);
+    // A bare name goes to the last folder the user chose, not to the working directory.
+    std::string path = FilePath(QString::fromStdString(name)).toStdString();
+    korvale::WriteLitchiCVS(state_.LitchiRecs, path);
     // The file is written either way; a waypoint at 0 m or below is worth a word, since the
     // aircraft would fly it at the height of its start point or lower.
     const std::string warning = korvale::AltitudeWarning(state_.LitchiRecs);
-    LabelStatus->setText(warning.empty() ? QStringLiteral("Litchi CSV geschrieben: ") +
-                                               QString::fromStdString(name)
-                                         : QString::fromStdString(warning));
+    SetStatus(warning.empty()
+                  ? QStringLiteral("Litchi CSV geschrieben: ") + QString::fromStdString(path)
+                  : QString::fromStdString(warning),
+              true);
 }
 
 void TMainForm::Button6Click() {
@@ -247,6 +253,10 @@ bool TMainForm::ReadLitchiCVS() {
     litchi_.NumberBoxActrec.SetValue(0);
     korvale::NumberBoxActrecChange(state_, litchi_);
     ShowLitchiCVS(0);
+    SetStatus(QStringLiteral("Litchi CSV gelesen: %1 (%2 Wegpunkte)")
+                  .arg(chosen)
+                  .arg(state_.LitchiRecs.size()),
+              true);
     return true;
 }
 

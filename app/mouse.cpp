@@ -25,8 +25,12 @@
 namespace {
 
 korvale::MapPos MapPosOf(const TMainForm& f, float X, float Y) {
-    // Heights are read at every event: the map position is the window client position.
-    return korvale::ViewToMap(X, Y, f.ToolBar1->height(), f.Tabcontrol1->tabBar()->height());
+    // The pointer first becomes a map-copy pixel, undoing zoom and scroll, so a point lands
+    // where it would have landed at zoom 1; heights are read at every event: the map position
+    // is the window client position the map copy pixel has at zoom 1.
+    const QPointF image = f.ImageViewer1->transform().ToImage(QPointF(X, Y));
+    return korvale::ViewToMap(static_cast<float>(image.x()), static_cast<float>(image.y()),
+                              f.ToolBar1->height(), f.Tabcontrol1->tabBar()->height());
 }
 
 } // namespace
@@ -43,7 +47,10 @@ void TMainForm::ImageViewer2MouseDown(QObject* sender, MouseButton button, float
         return;
     if (button == MouseButton::Right) {
         // The marker appears with the redraw of the release.
+        const std::size_t before = state_.Points.size();
         ReadClipboardPoint(p.xb, p.yb);
+        if (state_.Points.size() != before)
+            PointsChanged();
         return;
     }
     const korvale::ToolState t = Tools();
@@ -51,8 +58,10 @@ void TMainForm::ImageViewer2MouseDown(QObject* sender, MouseButton button, float
     case korvale::PressRule::Delete:
         state_.SelIdx = SelPoint(p.xb, p.yb);
         // The edit brings the ring, the free line and the plan in line with the points left.
-        if (korvale::DeletePoint(state_, param_, state_.SelIdx, &history_))
+        if (korvale::DeletePoint(state_, param_, state_.SelIdx, &history_)) {
             NumberBoxFlaeche->Refresh();
+            PointsChanged();
+        }
         Showgrafik();
         ShowPoints();
         break;
@@ -82,6 +91,7 @@ void TMainForm::ImageViewer2MouseDown(QObject* sender, MouseButton button, float
         q.Typ = korvale::NewPointKind(t);
         korvale::AddPoint(state_, param_, q, &history_);
         NumberBoxFlaeche->Refresh();
+        PointsChanged();
         Showgrafik();
         ShowPoints();
         // The running line is drawn after the redraw's reset, which would wipe it at once.
@@ -103,8 +113,7 @@ void TMainForm::ImageViewer2MouseUp(QObject*, MouseButton, float X, float Y) {
         const korvale::EastNorth en = korvale::Trafone(state_, p.xb, p.yb);
         state_.UpPt.E = en.E;
         state_.UpPt.N = en.N;
-        LabelStatus->setText(
-            QString::fromStdString(korvale::MeasureText(state_.DownPt, state_.UpPt)));
+        SetStatus(QString::fromStdString(korvale::MeasureText(state_.DownPt, state_.UpPt)), true);
     }
     if (t.Poly)
         OrbitRelease(p.xb, p.yb);
@@ -115,6 +124,7 @@ void TMainForm::ImageViewer2MouseUp(QObject*, MouseButton, float X, float Y) {
     // show at its old and its new place.
     if (moved) {
         NumberBoxFlaeche->Refresh();
+        PointsChanged();
         Showgrafik();
     }
     ShowPoints();
@@ -162,6 +172,7 @@ void TMainForm::ApplyUndoStep(const korvale::UndoStep& step) {
         if (const auto* image = std::any_cast<QImage>(&step.extra))
             SetMapCopy(*image);
     NumberBoxFlaeche->Refresh();
+    PointsChanged();
     Showgrafik();
     ShowPoints();
     // The redraw may have written a planning note; what was undone is the news of this key.

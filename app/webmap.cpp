@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QTabWidget>
 #include <QWebEngineView>
+#include <algorithm>
 
 #include "imageviewer.h"
 #include "mainform.h"
@@ -41,13 +42,45 @@ void TMainForm::TabItemMapsDblClick() {
 }
 
 void TMainForm::ButtonMapCopyClick() {
-    EnsureWebBrowser();
-    SetMapCopy(WebBrowser1->grab().toImage());
+    // A browser that was never on the screen has no size of its own yet: its capture is a
+    // small white strip, which must not replace a map copy.
+    if (!webMapShown_ || !WebBrowser1 || WebBrowser1->width() < 2 || WebBrowser1->height() < 2)
+        throw korvale::Error(
+            korvale::ErrorKind::Refused,
+            "Die Webkarte wurde noch nicht angezeigt: es gibt nichts zu kopieren.\n"
+            "Bitte zuerst die Seite „" +
+                Tabcontrol1->tabText(Tabcontrol1->indexOf(TabItemMaps)).toStdString() +
+                "“ öffnen, den Ausschnitt wählen und dann „Cp“ drücken.");
+    // The capture at the view's own size: one map-copy pixel per pixel of the view, whatever
+    // the screen's pixel ratio.
+    QImage shot = WebBrowser1->grab().toImage();
+    if (shot.size() != WebBrowser1->size())
+        shot = shot.scaled(WebBrowser1->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (ReplaceMapCopy(shot))
+        SetStatus(QStringLiteral("Webkarte in die Kartenkopie übernommen (%1 × %2 Pixel)")
+                      .arg(shot.width())
+                      .arg(shot.height()),
+                  true);
 }
 
 void TMainForm::SetMapCopy(const QImage& image) {
     ImageViewer1->setImage(image);
     ImageViewer2->update();
+}
+
+bool TMainForm::ReplaceMapCopy(const QImage& image) {
+    const auto& pts = state_.Points;
+    const auto controls = std::count_if(pts.begin(), pts.end(), [](const korvale::TPt& p) {
+        return p.Typ == korvale::KindControl;
+    });
+    if (controls > 0 && !ImageViewer1->image().isNull() &&
+        !AskQuestion(QStringLiteral("Die Kartenkopie hat %1 Passpunkte. Soll sie wirklich durch "
+                                    "ein neues Bild ersetzt werden?\nDie Punkte bleiben an "
+                                    "ihren Bildpositionen und passen dann nicht mehr zur Karte.")
+                         .arg(controls)))
+        return false;
+    SetMapCopy(image);
+    return true;
 }
 
 void TMainForm::DropMapFile(const QString& path) {
@@ -59,7 +92,7 @@ void TMainForm::DropMapFile(const QString& path) {
         throw korvale::Error(korvale::ErrorKind::Refused,
                              "Die Datei \"" + QFileInfo(path).fileName().toStdString() +
                                  "\" ist kein Bild im Format PNG oder JPEG.");
-    SetMapCopy(image);
+    ReplaceMapCopy(image);
 }
 
 void TMainForm::PasteMapCopy() {
@@ -67,7 +100,7 @@ void TMainForm::PasteMapCopy() {
     if (!data)
         return;
     if (data->hasImage()) {
-        SetMapCopy(qvariant_cast<QImage>(data->imageData()));
+        ReplaceMapCopy(qvariant_cast<QImage>(data->imageData()));
     } else if (data->hasUrls() && !data->urls().isEmpty() && data->urls().first().isLocalFile()) {
         DropMapFile(data->urls().first().toLocalFile());
     }

@@ -6,7 +6,10 @@
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <cmath>
 
 #include "georef/transform.h"
@@ -169,12 +172,87 @@ BENCHMARK(BM_CalcRasterMillionPicturesWithPaint)
     ->Iterations(1)
     ->Repetitions(3);
 
+// The same left press on the map copy zoomed in by the argument (1 or 4) and scrolled to the
+// middle: the press is mapped back to a map-copy pixel and the overlay painted at that zoom.
+void BM_LeftPressWith2000PointsAtZoom(benchmark::State& st) {
+    TMainForm w;
+    w.resize(kMapW, kMapH + 40 + 40 + 30);
+    w.show();
+    w.Tabcontrol1->setCurrentWidget(w.TabItemKarte);
+    QCoreApplication::processEvents();
+    w.SetMapCopy(MapCopy());
+    const double zoom = static_cast<double>(st.range(0));
+    w.ImageViewer1->zoomAt(QPointF(0, 0), zoom);
+    w.ImageViewer1->scrollTo(QPointF(kMapW / 2.0 * zoom - kMapW / 2.0, kMapH / 2.0 * zoom - 400));
+    auto& s = w.state();
+    NorthUp(s);
+    for (int i = 0; i < 2000; ++i) {
+        korvale::TPt p;
+        p.xb = static_cast<float>(20 + (i * 37) % 960);
+        p.yb = static_cast<float>(kTop + 20 + (i * 53) % 760);
+        s.Points.push_back(p);
+    }
+    korvale::Trafall(s);
+    QImage out(w.TabItemKarte->size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : st) {
+        w.ImageViewer2MouseDown(w.ImageViewer2, TMainForm::MouseButton::Left, 500, 400);
+        w.ImageViewer2MouseUp(w.ImageViewer2, TMainForm::MouseButton::Left, 500, 400);
+        w.TabItemKarte->render(&out);
+        benchmark::DoNotOptimize(out.constBits());
+        st.PauseTiming();
+        s.Points.pop_back();
+        st.ResumeTiming();
+    }
+    st.counters["primitives"] = static_cast<double>(w.overlay().Size());
+}
+BENCHMARK(BM_LeftPressWith2000PointsAtZoom)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
+
+// The paint of the 1 km square's plan (map copy and overlay) at zoom 1 and zoom 4, scrolled to
+// the middle of the map copy.
+void BM_PaintPlanOf1kmSquareAtZoom(benchmark::State& st) {
+    korvale::State s;
+    NorthUp(s);
+    Add1kmSquareBorder(s);
+    korvale::Trafall(s);
+    korvale::ParamPageModel param;
+    korvale::Rechnen(param);
+    korvale::Overlay o;
+    korvale::SetBorderPointer(s, param);
+    korvale::FlightLines(s, param, o);
+
+    const double zoom = static_cast<double>(st.range(0));
+    korvale::MapViewTransform view;
+    view.zoom = zoom;
+    view.scroll = QPointF(kMapW / 2.0 * zoom - kMapW / 2.0, kMapH / 2.0 * zoom - kMapH / 2.0);
+    korvale::ImageViewer mapView;
+    mapView.resize(kMapW, kMapH);
+    mapView.setImage(MapCopy());
+    mapView.zoomAt(QPointF(0, 0), zoom);
+    mapView.scrollTo(view.scroll);
+    QImage out(kMapW, kMapH, QImage::Format_ARGB32_Premultiplied);
+    korvale::OverlayPaintCache cache;
+    for (auto _ : st) {
+        mapView.render(&out);
+        QPainter p(&out);
+        korvale::OverlayViewer::PaintOverlay(p, o, QPointF(0, kTop), cache, view);
+        p.end();
+        benchmark::DoNotOptimize(out.constBits());
+    }
+    st.counters["primitives"] = static_cast<double>(o.Size());
+}
+BENCHMARK(BM_PaintPlanOf1kmSquareAtZoom)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The window would read and write the user's own settings: a folder of this run instead.
+    QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir settings;
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

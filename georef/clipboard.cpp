@@ -10,6 +10,9 @@
 
 namespace korvale {
 
+const char* const kClipboardFormatHint =
+    "In der Zwischenablage wird „Breite, Länge“ erwartet, z. B. 48.1234, 11.5678";
+
 bool ReadClipboardPoint(State& s, std::string_view text, float xb, float yb) {
     if (text.empty())
         return false;
@@ -31,8 +34,18 @@ bool ReadClipboardPoint(State& s, std::string_view text, float xb, float yb) {
     const std::string_view lonText =
         split == std::string_view::npos ? text : text.substr(split + 1);
 
-    const double B = StrToFloat(latText, decimal);
-    const double L = StrToFloat(lonText, decimal);
+    // The conversion message names the text; the second line says what the clipboard must
+    // hold, since the user did not type that text but copied it elsewhere.
+    double B = 0;
+    double L = 0;
+    try {
+        B = StrToFloat(latText, decimal);
+        L = StrToFloat(lonText, decimal);
+    } catch (const Error& e) {
+        if (e.kind() != ErrorKind::Conversion)
+            throw;
+        throw Error(ErrorKind::Conversion, std::string(e.what()) + "\n" + kClipboardFormatHint);
+    }
 
     // Out-of-range angles would give a control point far off any map and spoil the fit.
     constexpr const char* badPosition =

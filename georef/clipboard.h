@@ -21,14 +21,17 @@ namespace korvale {
 //
 // Returns false for an empty text (no point). A text that does not split into two numbers
 // throws Error with the conversion message of the part that failed ("'<part>' ist kein
-// gültiger Gleitkommawert"); a latitude outside -90..90 or a longitude outside -180..180
-// throws Error too. On a throw s.Points is unchanged. No process-wide number format is
-// touched: the decimal separator applies to this read alone.
+// gültiger Gleitkommawert") and, as a second line, kClipboardFormatHint; a latitude outside -90..90
+// or a longitude outside -180..180 throws Error too. On a throw s.Points is unchanged. No
+// process-wide number format is touched: the decimal separator applies to this read alone.
 //
 // Contract for the window: when the clipboard holds no text, do not call. After a call that
 // returns (true or false) write the empty text back to the clipboard, so that one copied
 // position makes one control point; after a throw leave the clipboard's text as it is, so the
 // user can correct the copy and press again.
 bool ReadClipboardPoint(State& s, std::string_view text, float xb, float yb);
+
+// What the clipboard must hold, with an example: the second line of a conversion message.
+extern const char* const kClipboardFormatHint;
 
 } // namespace korvale

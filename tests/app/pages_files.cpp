@@ -247,7 +247,7 @@ TEST_F(FilesPage, DoubleClickOnTheProjectNameAsksForAFile) {
     };
     doubleClick(); // cancelled
     ASSERT_EQ(dialogKinds.size(), 1u);
-    EXPECT_EQ(dialogKinds[0], TMainForm::FileDialogKind::Save);
+    EXPECT_EQ(dialogKinds[0], TMainForm::FileDialogKind::PickName);
     EXPECT_EQ(dialogCurrent[0], "TrafPar.dat");
     EXPECT_EQ(w->EditKVName->text(), "TrafPar.dat");
 

@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -29,7 +31,15 @@ inline QApplication& App() {
     static char* argv[] = {name, nullptr};
     static QApplication* app = [] {
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-        return new QApplication(argc, argv);
+        auto* a = new QApplication(argc, argv);
+        // Settings go to a folder of this run, never to the developer's own.
+        static QTemporaryDir settings;
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+        QCoreApplication::setOrganizationName(QStringLiteral("KorvaleTest"));
+        QCoreApplication::setApplicationName(QStringLiteral("KorvaleTest"));
+        return a;
     }();
     return *app;
 }
@@ -50,6 +60,7 @@ class PagesTest : public ::testing::Test {
     void SetUp() override {
         App();
         ASSERT_TRUE(dir.isValid());
+        QSettings().clear(); // the design's start values
         w = std::make_unique<TMainForm>();
         w->messageHook = [this](const QString& m) { messages.push_back(m); };
         w->fileDialogHook = [this](TMainForm::FileDialogKind kind, const QString&,

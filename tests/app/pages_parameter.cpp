@@ -106,14 +106,20 @@ TEST_F(ParameterPage, BadCameraTextShowsMessageAndKeepsBoxes) {
     const struct {
         QLineEdit* edit;
         QString text;
-    } cases[] = {{w->EditF, "8,38"}, {w->EditAufloesung, "abc"}, {w->EditYb, ""}};
+        QString label; // the box named on the message's second line
+    } cases[] = {{w->EditF, "8,38", "c mm"},
+                 {w->EditAufloesung, "abc", "Pixel µm"},
+                 {w->EditYb, "", "Y pix"}};
     for (const auto& c : cases) {
         const QString before = c.edit->text();
         c.edit->setText(c.text);
         messages.clear();
         TypeInto(w->NumberBoxH, "80");
         ASSERT_EQ(messages.size(), 1u) << c.text.toStdString();
-        EXPECT_EQ(messages[0], "'" + c.text + "' ist kein gültiger Gleitkommawert");
+        const QStringList lines = messages[0].split('\n');
+        ASSERT_EQ(lines.size(), 2) << messages[0].toStdString();
+        EXPECT_EQ(lines[0], "'" + c.text + "' ist kein gültiger Gleitkommawert");
+        EXPECT_TRUE(lines[1].startsWith("Im Feld „" + c.label + "“")) << lines[1].toStdString();
         EXPECT_EQ(w->NumberBoxLG->text(), lg);
         EXPECT_EQ(w->NumberBoxA->text(), a);
         c.edit->setText(before);

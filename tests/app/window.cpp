@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
 
 #include "window_support.h"
@@ -39,7 +40,9 @@ TEST_F(WindowTest, StartState) {
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
     EXPECT_EQ(w->windowTitle(), "Korvaleplanung Ver. 1.01");
-    EXPECT_EQ(w->size(), QSize(507, 674));
+    // Large enough for a typical map copy (1280 x 900 or the screen), never below the design.
+    const QSize screen = QGuiApplication::primaryScreen()->availableGeometry().size();
+    EXPECT_EQ(w->size(), QSize(1280, 900).boundedTo(screen).expandedTo(QSize(507, 674)));
     EXPECT_EQ(w->ToolBar1->height(), 40);
     EXPECT_EQ(w->Tabcontrol1->tabBar()->height(), 40);
 
@@ -175,6 +178,12 @@ TEST_F(HelpTest, PressShowsReleaseHidesAndBothReadTheFile) {
     EXPECT_FALSE(w->ButtonHelp->isChecked());
     EXPECT_TRUE(HelpVisible());
     EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(HelpTest, TheHelpPageShowsItsTextFromTheStart) {
+    Write("Hilfe von Anfang an\n");
+    w = std::make_unique<TMainForm>();
+    EXPECT_EQ(w->Memo2->toPlainText(), "Hilfe von Anfang an\n");
 }
 
 TEST_F(HelpTest, MissingFileGivesTheFileMessageAndKeepsTheText) {

@@ -8,8 +8,11 @@
 #include <QClipboard>
 #include <QImage>
 #include <QLabel>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -30,6 +33,8 @@ namespace windowtest {
 class WindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        // Every test starts from the design's start values: nothing remembered.
+        QSettings().clear();
         w = std::make_unique<TMainForm>();
         w->messageHook = [this](const QString& m) { messages << m; };
     }
@@ -75,6 +80,13 @@ int main(int argc, char** argv) {
         qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--no-sandbox --disable-gpu");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    // Settings go to a folder of this run, never to the developer's own.
+    QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir settings;
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+    QCoreApplication::setOrganizationName(QStringLiteral("KorvaleTest"));
+    QCoreApplication::setApplicationName(QStringLiteral("KorvaleTest"));
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,139 @@
+// What the window remembers between runs (page values, file names, the last folder, its
+// geometry), where files without a folder go, and the zoom keys of the map copy page.
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include "imageviewer.h"
+#include "litchi/editor.h"
+#include "mainform.h"
+#include "model/error.h"
+#include "numberboxwidget.h"
+#include "planning/params.h"
+
+namespace {
+
+// The boxes whose values are the user's choices; the others show results or the waypoint of
+// the mission in the editor, which come from the plan and the mission file.
+constexpr const char* kRememberedBoxes[] = {
+    "NumberBoxP",     "NumberBoxQ",      "NumberBoxH",       "NumberBoxV",
+    "NumberBoxRi",    "NumberBoxAlt",    "NumberBoxAltMode", "NumberBoxHead",
+    "NumberBoxCuSz",  "NumberBoxRotDir", "NumberBoxGimM",    "NumberBoxGimP",
+    "NumberBoxSpeed", "NumberBoxPictS",  "NumberBoxPictM",   "NumberBoxTiltCam",
+    "NumberBoxWait",  "NumberBoxRotate", "NumberBoxPoiAlt",  "NumberBoxPoiAltMode"};
+
+// Text fields remembered as typed: camera values and file names.
+constexpr const char* kRememberedEdits[] = {"EditF",           "EditAufloesung", "EditXb", "EditYb",
+                                            "EditDXFFileName", "EditKVName",     "EditCVS"};
+
+// Labels that name the fields in messages.
+constexpr const char* kFieldLabels[][2] = {{"EditF", "c mm"},
+                                           {"EditAufloesung", "Pixel µm"},
+                                           {"EditXb", "X pix"},
+                                           {"EditYb", "Y pix"},
+                                           {"NumberBoxP", "Längs %"},
+                                           {"NumberBoxQ", "Quer %"},
+                                           {"NumberBoxH", "Höhe m"},
+                                           {"NumberBoxV", "v km/h"},
+                                           {"NumberBoxRi", "Alfa °"},
+                                           {"NumberBoxLat", "Lat °"},
+                                           {"NumberBoxLon", "Lon °"},
+                                           {"NumberBoxAlt", "Alt m"},
+                                           {"NumberBoxHead", "Heading °"},
+                                           {"NumberBoxSpeed", "v m/s"},
+                                           {"NumberBoxCuSz", "Curv m"},
+                                           {"EditDXFFileName", "DXF Filename"},
+                                           {"EditKVName", "Korvale Filename"},
+                                           {"EditCVS", "Litchi CSV Filename"}};
+
+} // namespace
+
+QString TMainForm::FilePath(const QString& name) const {
+    if (name.isEmpty() || QDir::isAbsolutePath(name))
+        return name;
+    return QDir(lastFolder_).filePath(name);
+}
+
+void TMainForm::RememberFolder(const QString& path) {
+    const QString folder = QFileInfo(FilePath(path)).absolutePath();
+    if (!folder.isEmpty())
+        lastFolder_ = folder;
+}
+
+void TMainForm::LoadSettings() {
+    for (const auto& [name, label] : kFieldLabels)
+        if (auto* e = findChild<QLineEdit*>(QString::fromLatin1(name)))
+            e->setAccessibleName(QString::fromUtf8(label));
+
+    QSettings s;
+    lastFolder_ = s.value(QStringLiteral("files/lastFolder")).toString();
+    if (lastFolder_.isEmpty() || !QFileInfo(lastFolder_).isDir())
+        lastFolder_ = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (lastFolder_.isEmpty())
+        lastFolder_ = QDir::homePath();
+    if (s.contains(QStringLiteral("window/geometry")))
+        restoreGeometry(s.value(QStringLiteral("window/geometry")).toByteArray());
+    // The first start (nothing stored) keeps the design's start values untouched.
+    if (!s.contains(QStringLiteral("values/stored")))
+        return;
+
+    for (const char* name : kRememberedEdits) {
+        const QString key = QStringLiteral("values/") + QLatin1String(name);
+        if (auto* e = findChild<QLineEdit*>(QString::fromLatin1(name)); e && s.contains(key))
+            e->setText(s.value(key).toString()); // the page models follow their edits
+    }
+    for (const char* name : kRememberedBoxes) {
+        const QString key = QStringLiteral("values/") + QLatin1String(name);
+        auto* w = findChild<korvale::NumberBoxWidget*>(QString::fromLatin1(name));
+        bool ok = false;
+        const double v = s.value(key).toDouble(&ok);
+        if (w && ok)
+            w->box()->SetValue(v);
+    }
+    const bool format = s.value(QStringLiteral("values/CheckBoxFormat"), true).toBool();
+    if (format != param_.CheckBoxFormat) {
+        // The format switch sets the sensor pixels; the stored ones are put back after it.
+        const std::string xb = param_.EditXb, yb = param_.EditYb;
+        param_.CheckBoxFormat = format;
+        korvale::CheckBoxFormatClick(param_);
+        param_.EditXb = xb;
+        param_.EditYb = yb;
+    }
+    litchi_.CheckBoxAlle = s.value(QStringLiteral("values/CheckBoxAlle"), false).toBool();
+    // The derived boxes follow the stored inputs; values that cannot be computed show as
+    // stored and are reported when the user computes.
+    try {
+        korvale::Rechnen(param_);
+    } catch (const korvale::Error&) {
+    }
+    litchi_.Label14 = korvale::Label14Text(litchi_.NumberBoxSpeed.Value());
+    RefreshParameterPage();
+    RefreshLitchiPage();
+}
+
+void TMainForm::SaveSettings() const {
+    QSettings s;
+    s.setValue(QStringLiteral("files/lastFolder"), lastFolder_);
+    s.setValue(QStringLiteral("window/geometry"), saveGeometry());
+    s.setValue(QStringLiteral("values/stored"), true);
+    for (const char* name : kRememberedEdits)
+        if (auto* e = findChild<QLineEdit*>(QString::fromLatin1(name)))
+            s.setValue(QStringLiteral("values/") + QLatin1String(name), e->text());
+    for (const char* name : kRememberedBoxes)
+        if (auto* w = findChild<korvale::NumberBoxWidget*>(QString::fromLatin1(name)))
+            s.setValue(QStringLiteral("values/") + QLatin1String(name), w->box()->Raw());
+    s.setValue(QStringLiteral("values/CheckBoxFormat"), param_.CheckBoxFormat);
+    s.setValue(QStringLiteral("values/CheckBoxAlle"), litchi_.CheckBoxAlle);
+}
+
+void TMainForm::FitMapToWindow() {
+    ImageViewer1->fitToWindow();
+}
+
+void TMainForm::MapActualSize() {
+    ImageViewer1->zoomAt(QPointF(0, 0), 1);
+    ImageViewer1->scrollTo(QPointF(0, 0));
+}
