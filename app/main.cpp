@@ -1,12 +1,41 @@
-// Program start: German standard dialogs, the main window, the event loop.
+// Program start: the command line, German standard dialogs, the main window, the event loop.
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
+#include <QTimer>
 #include <QTranslator>
+#include <cstdio>
 #include <unistd.h>
 
+#include "commandline.h"
+#include "korvale_buildinfo.h"
+#include "korvale_help.h"
 #include "mainform.h"
 
+namespace {
+
+QStringList Arguments(int argc, char** argv) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    return args;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    // --help and --version are answered before the application object exists, so that they
+    // work without a display (in a terminal over ssh, in a package build).
+    const korvale::CommandLine early = korvale::ParseCommandLine(Arguments(argc, argv));
+    if (early.action == korvale::CommandAction::Help) {
+        std::fputs(kHelpText, stdout);
+        return 0;
+    }
+    if (early.action == korvale::CommandAction::Version) {
+        std::printf("korvale %s (Build %s)\n", kKorvaleVersion, kKorvaleBuild);
+        return 0;
+    }
+
     // Chromium inside the web map refuses to run as root with its sandbox.
     if (geteuid() == 0) {
         QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
@@ -17,6 +46,16 @@ int main(int argc, char** argv) {
     }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    // Qt has taken its own options (-platform, -style, ...) out of argv; the rest is ours.
+    const korvale::CommandLine cl = korvale::ParseCommandLine(Arguments(argc, argv));
+    if (cl.action == korvale::CommandAction::Error) {
+        std::fprintf(stderr, "korvale: %s\nWeitere Informationen mit „korvale --help“.\n",
+                     cl.error.toUtf8().constData());
+        return 1;
+    }
+    QApplication::setApplicationVersion(QString::fromLatin1(kKorvaleVersion));
+    // The desktop entry's name: Wayland compositors find the menu entry and its icon by it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("de.korvale.Korvale"));
     // Where the window keeps its settings (values, file names, last folder, geometry).
     QCoreApplication::setOrganizationName(QStringLiteral("Korvale"));
     QCoreApplication::setApplicationName(QStringLiteral("Korvale"));
@@ -25,6 +64,18 @@ int main(int argc, char** argv) {
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&translator);
     TMainForm form;
+    // The installed theme icon; in a build tree the window's own drone icon (its resources are
+    // registered by the window).
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("de.korvale.Korvale"),
+                                                 QIcon(QStringLiteral(":/icons/drone.svg"))));
+
+    const QString report = qEnvironmentVariable("KORVALE_STARTUP_REPORT");
+    if (!report.isEmpty())
+        return korvale::RunStartupReport(form, cl.file, report);
+
     form.show();
+    // The project opens once the window is up, so that a message about it has its window.
+    if (!cl.file.isEmpty())
+        QTimer::singleShot(0, &form, [&form, file = cl.file] { korvale::OpenProject(form, file); });
     return QApplication::exec();
 }

@@ -594,10 +594,20 @@ void TMainForm::ButtonHelpClick() {
 }
 
 void TMainForm::LoadHelp() {
+    // The working directory first, then beside the program (a build tree), then the data
+    // folder of an installation, found from the program's own place so that a moved prefix or
+    // a staged DESTDIR still finds it.
     const QString name = QStringLiteral("Help.txt");
-    QString path = QDir::current().filePath(name);
-    if (!QFileInfo::exists(path))
-        path = QDir(QCoreApplication::applicationDirPath()).filePath(name);
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    const QString candidates[] = {QDir::current().filePath(name), programDir.filePath(name),
+                                  programDir.filePath(QStringLiteral("../share/korvale/") + name)};
+    QString path = candidates[0];
+    for (const QString& c : candidates) {
+        if (QFileInfo::exists(c)) {
+            path = c;
+            break;
+        }
+    }
     if (!QFileInfo(path).isFile())
         throw korvale::Error(korvale::ErrorKind::File, "Datei nicht gefunden");
     QFile f(path);

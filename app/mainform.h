@@ -332,7 +332,8 @@ class TMainForm : public QMainWindow {
     void Redraw(bool withPlan);
     // Runs a planning step that draws into the overlay, then refreshes page and map.
     void RunPlanningStep(const std::function<void()>& step);
-    // Replaces Memo2's lines by "Help.txt" (working directory, else the program's directory).
+    // Replaces Memo2's lines by "Help.txt" (working directory, else the program's directory,
+    // else the installed data folder).
     void LoadHelp();
     void BuildToolBar();
     void BuildPages();
