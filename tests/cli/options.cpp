@@ -1,0 +1,129 @@
+// The command line of the planning command: values, units, ranges and the refusals.
+#include "cli/options.h"
+
+#include <gtest/gtest.h>
+
+#include "model/error.h"
+
+namespace korvale {
+namespace {
+
+TEST(PlanOptions, DefaultsAreThoseOfTheWindow) {
+    const auto o = ParsePlanOptions({"feld.geojson"});
+    EXPECT_EQ(o.areaFile, "feld.geojson");
+    EXPECT_DOUBLE_EQ(o.focalMm, 8.38);
+    EXPECT_DOUBLE_EQ(o.pixelUm, 2.4);
+    EXPECT_EQ(o.pixelsX, 5472);
+    EXPECT_EQ(o.pixelsY, 3078);
+    EXPECT_EQ(o.heightM, 40);
+    EXPECT_EQ(o.frontPct, 80);
+    EXPECT_EQ(o.sidePct, 80);
+    EXPECT_EQ(o.speedKmh, 15);
+    ASSERT_TRUE(o.angleDeg.has_value());
+    EXPECT_EQ(*o.angleDeg, 0);
+    EXPECT_EQ(o.maxWaypoints, 99);
+    EXPECT_EQ(o.batteryMin, 20);
+}
+
+TEST(PlanOptions, ValuesInBothSpellings) {
+    const auto o = ParsePlanOptions({"--focal",
+                                     "24",
+                                     "--pixel=3.3",
+                                     "--height",
+                                     "120",
+                                     "--front=70",
+                                     "--side",
+                                     "60",
+                                     "--speed",
+                                     "30",
+                                     "--angle",
+                                     "-37.5",
+                                     "--geojson",
+                                     "plan.geojson",
+                                     "--dxf=plan.dxf",
+                                     "--litchi",
+                                     "m.csv",
+                                     "--kml",
+                                     "p.kml",
+                                     "--battery-min",
+                                     "25",
+                                     "--max-waypoints=50",
+                                     "a.kml"});
+    EXPECT_EQ(o.focalMm, 24);
+    EXPECT_DOUBLE_EQ(o.pixelUm, 3.3);
+    EXPECT_EQ(o.heightM, 120);
+    EXPECT_EQ(o.frontPct, 70);
+    EXPECT_EQ(o.sidePct, 60);
+    EXPECT_EQ(o.speedKmh, 30);
+    EXPECT_EQ(*o.angleDeg, -37.5);
+    EXPECT_EQ(o.geojsonFile, "plan.geojson");
+    EXPECT_EQ(o.dxfFile, "plan.dxf");
+    EXPECT_EQ(o.litchiFile, "m.csv");
+    EXPECT_EQ(o.kmlFile, "p.kml");
+    EXPECT_EQ(o.batteryMin, 25);
+    EXPECT_EQ(o.maxWaypoints, 50);
+    EXPECT_EQ(o.areaFile, "a.kml");
+    EXPECT_FALSE(ParsePlanOptions({"--angle", "auto", "a.kml"}).angleDeg.has_value());
+    EXPECT_TRUE(ParsePlanOptions({"--help"}).help);
+    EXPECT_TRUE(ParsePlanOptions({"--version"}).version);
+}
+
+TEST(PlanOptions, BadInputIsRefusedNamingTheOption) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{}, "Keine Gebietsdatei"},
+        {{"a.kml", "b.kml"}, "Nur eine Gebietsdatei"},
+        {{"--focal", "8,38", "a.kml"}, "--focal: '8,38' ist keine Zahl."},
+        {{"--focal", "0", "a.kml"}, "--focal: 0 liegt außerhalb"},
+        {{"--height", "250", "a.kml"}, "--height: 250 liegt außerhalb von 1 bis 200 m."},
+        {{"--front", "100", "a.kml"}, "--front: 100 liegt außerhalb"},
+        {{"--side", "80.5", "a.kml"}, "--side: 80.5 ist keine ganze Zahl."},
+        {{"--speed", "0", "a.kml"}, "--speed: 0 liegt außerhalb"},
+        {{"--angle", "north", "a.kml"}, "--angle: 'north' ist keine Zahl."},
+        {{"--max-waypoints", "100", "a.kml"}, "--max-waypoints: 100 ist keine ganze Zahl"},
+        {{"a.kml", "--dxf"}, "--dxf braucht einen Wert."},
+        {{"--dxf=", "a.kml"}, "--dxf braucht einen Dateinamen."},
+        {{"--hight", "40", "a.kml"}, "Unbekannte Option '--hight'."},
+        {{"--help=1"}, "--help nimmt keinen Wert."},
+    };
+    for (const auto& [args, text] : cases) {
+        try {
+            ParsePlanOptions(args);
+            ADD_FAILURE() << text;
+        } catch (const Error& e) {
+            EXPECT_EQ(e.kind(), ErrorKind::Refused);
+            EXPECT_NE(std::string(e.what()).find(text), std::string::npos) << e.what();
+        }
+    }
+}
+
+TEST(PlanOptions, HelpNamesEveryOptionWithUnitAndDefault) {
+    const std::string h = PlanHelpText();
+    for (const char* s : {"--focal ZAHL",
+                          "mm (Vorgabe 8.38)",
+                          "--pixel",
+                          "µm (Vorgabe 2.4)",
+                          "--xpix",
+                          "--ypix",
+                          "--height",
+                          "m (Vorgabe 40)",
+                          "--front",
+                          "% (Vorgabe 80)",
+                          "--side",
+                          "--speed",
+                          "km/h (Vorgabe 15)",
+                          "--angle",
+                          "auto",
+                          "--battery-min",
+                          "min (Vorgabe 20)",
+                          "--max-waypoints",
+                          "--geojson",
+                          "--kml",
+                          "--dxf",
+                          "--litchi",
+                          "--help",
+                          "--version"})
+        EXPECT_NE(h.find(s), std::string::npos) << s;
+}
+
+} // namespace
+} // namespace korvale
