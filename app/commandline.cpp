@@ -1,5 +1,6 @@
 // The command line of the window program and the start-up report of installation tests.
 #include "commandline.h"
+#include <QFileInfo>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -59,7 +60,9 @@ bool OpenProject(TMainForm& form, const QString& file) {
     const QString before = form.EditKVName->text();
     bool loaded = false;
     form.Guard([&] {
-        form.EditKVName->setText(file);
+        // A name typed in a terminal is relative to the terminal's folder, not to the last
+        // folder of the file dialogs that names without a folder otherwise refer to.
+        form.EditKVName->setText(QFileInfo(file).absoluteFilePath());
         form.ButtonLoadKVClick();
         loaded = true;
     });

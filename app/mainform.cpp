@@ -14,8 +14,8 @@
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QLabel>
-#include <QMenu>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QRegularExpression>

@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include <cmath>
+#include <optional>
 #include <string_view>
 
 #include "model/convert.h"
@@ -31,7 +32,6 @@ const NumOpt kNum[] = {
     {"front", "%", "Längsüberdeckung", 0, 99, true, &PlanOptions::frontPct},
     {"side", "%", "Querüberdeckung", 0, 99, true, &PlanOptions::sidePct},
     {"speed", "km/h", "Geschwindigkeit", 1, 59, true, &PlanOptions::speedKmh},
-    {"battery-min", "min", "Flugzeit je Akku", 1, 120, false, &PlanOptions::batteryMin},
 };
 
 struct FileOpt {
@@ -45,8 +45,7 @@ const FileOpt kFiles[] = {
      &PlanOptions::geojsonFile},
     {"kml", "den Plan als KML für Google Earth", &PlanOptions::kmlFile},
     {"dxf", "die DXF-Zeichnung des Plans (UTM)", &PlanOptions::dxfFile},
-    {"litchi", "die Litchi-Mission (CSV; bei Bedarf in Teile je Akku geteilt)",
-     &PlanOptions::litchiFile},
+    {"litchi", "die Litchi-Mission (CSV)", &PlanOptions::litchiFile},
 };
 
 [[noreturn]] void Refuse(const std::string& text) {
@@ -61,18 +60,13 @@ double Number(std::string_view name, const std::string& text) {
     }
 }
 
-std::string DefaultText(const NumOpt& o) {
-    const double v = PlanOptions{}.*o.field;
-    return o.integer ? Format("%.0f", {v}) : FormatGeneral(v);
-}
-
 } // namespace
 
 PlanOptions ParsePlanOptions(const std::vector<std::string>& args) {
     PlanOptions o;
     bool haveArea = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
+        const std::string& a = args[i] == "-h" ? std::string("--help") : args[i];
         if (a.size() < 2 || a.compare(0, 2, "--") != 0 || a == "--") {
             if (haveArea)
                 Refuse("Nur eine Gebietsdatei ist möglich: '" + a + "'.");
@@ -121,20 +115,10 @@ PlanOptions ParsePlanOptions(const std::vector<std::string>& args) {
         }
         if (name == "angle") {
             known = true;
-            if (*value == "auto") {
-                o.angleDeg.reset();
-            } else {
-                const double v = Number("angle", *value);
-                if (!(v >= -360 && v <= 360))
-                    Refuse("--angle: " + *value + " liegt außerhalb von -360 bis 360 °.");
-                o.angleDeg = v;
-            }
-        } else if (name == "max-waypoints") {
-            known = true;
-            const double v = Number(name, *value);
-            if (!(v >= 2 && v <= 99) || v != std::floor(v))
-                Refuse("--max-waypoints: " + *value + " ist keine ganze Zahl von 2 bis 99.");
-            o.maxWaypoints = static_cast<int>(v);
+            const double v = Number("angle", *value);
+            if (!(v >= -360 && v <= 360))
+                Refuse("--angle: " + *value + " liegt außerhalb von -360 bis 360 °.");
+            o.angleDeg = v;
         }
         if (!known)
             Refuse("Unbekannte Option '--" + name + "'.");
@@ -142,41 +126,6 @@ PlanOptions ParsePlanOptions(const std::vector<std::string>& args) {
     if (!o.help && !o.version && !haveArea)
         Refuse("Keine Gebietsdatei angegeben.");
     return o;
-}
-
-std::string PlanHelpText() {
-    std::string t =
-        "Aufruf: korvale-plan [OPTIONEN] GEBIET\n"
-        "\n"
-        "Plant den Bildflug über dem Gebiet GEBIET (GeoJSON, KML oder KMZ, WGS84) und gibt\n"
-        "die Summen als JSON aus (strips, path_m, pictures, flight_min, area_ha, utm_zone,\n"
-        "batteries). Gerechnet wird in der UTM-Zone der Gebietsmitte.\n"
-        "\n"
-        "Kamera und Flug:\n";
-    for (const NumOpt& n : kNum) {
-        std::string line = "  --" + std::string(n.name) + " ZAHL";
-        line.resize(std::max<std::size_t>(line.size() + 1, 23), ' ');
-        t += line + std::string(n.what) + ", " + std::string(n.unit) + " (Vorgabe " +
-             DefaultText(n) + ")\n";
-    }
-    t += "  --angle GRAD|auto    Flugrichtung, Grad gegen den Uhrzeigersinn von Ost;\n"
-         "                       auto wählt die Richtung mit den wenigsten Fluglinien\n"
-         "                       (Vorgabe 0)\n"
-         "  --max-waypoints N    höchstens N Wegpunkte je Missionsdatei, 2 bis 99 (Vorgabe 99)\n"
-         "\n"
-         "Ausgaben (nur geschrieben, wenn die Planung gelingt):\n";
-    for (const FileOpt& f : kFiles) {
-        std::string line = "  --" + std::string(f.name) + " DATEI";
-        line.resize(std::max<std::size_t>(line.size() + 1, 23), ' ');
-        t += line + std::string(f.what) + "\n";
-    }
-    t += "\n"
-         "  --help               diese Hilfe\n"
-         "  --version            Version\n"
-         "\n"
-         "Exit-Status: 0 bei Erfolg, 1 bei ungültiger Eingabe oder einem Dateifehler\n"
-         "(die Meldung steht auf der Standardfehlerausgabe; dann wird keine Datei geschrieben).\n";
-    return t;
 }
 
 } // namespace korvale

@@ -1,40 +1,35 @@
 // The command line of korvale-plan: its options with units and defaults, parsed into a plain
-// value, and the help text. Kept apart from main() so it is tested without running a process.
+// value. Kept apart from main() so it is tested without running a process; the help text is
+// the man page's (packaging/man/korvale-plan.1).
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace korvale {
 
 struct PlanOptions {
-    std::string areaFile;                 // the survey area: GeoJSON, KML or KMZ in WGS84
-    double focalMm = 8.38;                // --focal: focal length, mm
-    double pixelUm = 2.4;                 // --pixel: pixel size, µm
-    double pixelsX = 5472;                // --xpix: sensor pixels across the flight direction
-    double pixelsY = 3078;                // --ypix: sensor pixels along the flight direction
-    double heightM = 40;                  // --height: flight height above ground, m
-    double frontPct = 80;                 // --front: forward overlap, %
-    double sidePct = 80;                  // --side: side overlap, %
-    double speedKmh = 15;                 // --speed: ground speed, km/h
-    std::optional<double> angleDeg = 0.0; // --angle: degrees from east; empty = auto
-    double batteryMin = 20;               // --battery-min: flight time per battery, min
-    int maxWaypoints = 99;                // --max-waypoints: most waypoints per mission file
-    std::string geojsonFile;              // --geojson: the plan as GeoJSON
-    std::string kmlFile;                  // --kml: the plan as KML
-    std::string dxfFile;                  // --dxf: the plan as DXF drawing
-    std::string litchiFile;               // --litchi: the grid mission as Litchi CSV
-    bool help = false;                    // --help
-    bool version = false;                 // --version
+    std::string areaFile;    // the survey area: GeoJSON, KML or KMZ in WGS84
+    double focalMm = 8.38;   // --focal: focal length, mm
+    double pixelUm = 2.4;    // --pixel: pixel size, µm
+    double pixelsX = 5472;   // --xpix: sensor pixels across the flight direction
+    double pixelsY = 3078;   // --ypix: sensor pixels along the flight direction
+    double heightM = 40;     // --height: flight height above ground, m
+    double frontPct = 80;    // --front: forward overlap, %
+    double sidePct = 80;     // --side: side overlap, %
+    double speedKmh = 15;    // --speed: ground speed, km/h
+    double angleDeg = 0;     // --angle: flight direction, degrees from east
+    std::string geojsonFile; // --geojson: the plan as GeoJSON
+    std::string kmlFile;     // --kml: the plan as KML
+    std::string dxfFile;     // --dxf: the plan as DXF drawing
+    std::string litchiFile;  // --litchi: the grid mission as Litchi CSV
+    bool help = false;       // --help
+    bool version = false;    // --version
 };
 
 // Parses argv[1..]. Accepts "--name value" and "--name=value". Throws Error (Refused) with a
 // German message for an unknown option, a missing or non-numeric value, a value out of range,
 // or a missing or second area file.
 PlanOptions ParsePlanOptions(const std::vector<std::string>& args);
-
-// The text of --help: every option with its unit and default.
-std::string PlanHelpText();
 
 } // namespace korvale

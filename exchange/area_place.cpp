@@ -10,9 +10,9 @@
 
 namespace korvale {
 
-int ProjectCentralMeridian(const State&) {
-    // Every point of the project is computed in zone 32 (central meridian 9 E).
-    return 9;
+int ProjectCentralMeridian(const State& s) {
+    // The zone the first control point chose; geodata from files joins the project there.
+    return CentralMeridianOfZone(ZoneOf(s));
 }
 
 void PlaceArea(State& s, ParamPageModel& p, const AreaPolygon& area, int L0) {

@@ -1,27 +1,18 @@
-// The exported plan as the state holds it today. This walk repeats the order of the flight
-// path (planning/path.cpp) and is meant to give way to the one computed plan value.
+// The exported plan: the area of the state and the one computed flight plan, in WGS84.
 #include <cmath>
 
 #include "exchange/plan_export.h"
 #include "model/error.h"
 #include "model/geodesy.h"
+#include "planning/plan.h"
 
 namespace korvale {
 
-namespace {
-
-// Beyond this many pictures an export would be hundreds of megabytes; the planning refuses
-// such plans long before.
-constexpr double kMaxExportPictures = 2000000;
-
-GeoPos Geo(const Tpunkt& en) {
-    const GeoResult g = UTMToGeo(EllipsoidA, EllipsoidF, en[1], en[0]);
-    return {g.B, g.L};
-}
-
-} // namespace
-
 PlanGeo PlanGeoFromState(const State& s, const ParamPageModel& p) {
+    const auto geo = [&s](const PlanPt& at) {
+        const GeoResult g = ProjectUtmToGeo(s, at.N, at.E);
+        return GeoPos{g.B, g.L};
+    };
     PlanGeo plan;
     for (const TPt& pt : s.Points) {
         if (pt.Typ != KindBorder)
@@ -35,43 +26,21 @@ PlanGeo PlanGeoFromState(const State& s, const ParamPageModel& p) {
     if (plan.area.size() < 3)
         plan.area.clear();
 
-    struct Seg {
-        Tpunkt S, T;
-    };
-    std::vector<Seg> segs;
-    const auto n = s.CutPoints.size();
-    for (std::size_t k = 0; k < s.FlightSegs.size(); ++k) {
-        const TLine& fs = s.FlightSegs[k];
-        if (fs[0] < 0 || fs[1] < 0 || static_cast<std::size_t>(fs[0]) >= n ||
-            static_cast<std::size_t>(fs[1]) >= n)
-            continue;
-        const Tpunkt& a = s.CutPoints[static_cast<std::size_t>(fs[0])];
-        const Tpunkt& b = s.CutPoints[static_cast<std::size_t>(fs[1])];
-        segs.push_back(k % 2 == 0 ? Seg{a, b} : Seg{b, a});
-    }
-    if (!segs.empty()) {
-        const double A = p.NumberBoxA.Value();
-        if (!std::isfinite(A) || !(A > 0))
-            throw Error(ErrorKind::Refused,
-                        "Der Bildabstand muss größer als 0 m sein (Längsüberdeckung unter 100 %).");
-        double estimate = 0;
-        for (const Seg& g : segs)
-            estimate += Polar(g.T[0] - g.S[0], g.T[1] - g.S[1]).s / A + 1.0;
-        if (!(estimate <= kMaxExportPictures))
-            throw Error(ErrorKind::Limit, "Zu viele Bilder für die Ausgabe (mehr als 2000000).");
-    }
-    for (std::size_t k = 0; k < segs.size(); ++k) {
-        const Seg& g = segs[k];
-        plan.lines.push_back({Geo(g.S), Geo(g.T)});
-        if (k + 1 < segs.size())
-            plan.legs.push_back({Geo(g.T), Geo(segs[k + 1].S)});
-        // Pictures as the flight path lays them: the position summed up step by step.
-        const PolarResult pr = Polar(g.T[0] - g.S[0], g.T[1] - g.S[1]);
-        const double dirE = std::sin(pr.t);
-        const double dirN = std::cos(pr.t);
-        const double A = p.NumberBoxA.Value();
-        for (double at = 0; at <= pr.s; at += A)
-            plan.pictures.push_back(Geo({g.S[0] + dirE * at, g.S[1] + dirN * at}));
+    if (!s.FlightSegs.empty()) {
+        // The same plan the map, the boxes, the DXF and the mission show: lines in flight
+        // order, legs that bend around notches, pictures with the end-picture rule.
+        const FlightPlan fp = PlanOfState(s, p.NumberBoxA.Value(), p.NumberBoxV.Value());
+        for (std::size_t k = 0; k < fp.lines.size(); ++k) {
+            plan.lines.push_back({geo(fp.lines[k].start), geo(fp.lines[k].end)});
+            if (k < fp.legs.size()) {
+                std::vector<GeoPos> leg;
+                for (const PlanPt& at : fp.legs[k].points)
+                    leg.push_back(geo(at));
+                plan.legs.push_back(std::move(leg));
+            }
+        }
+        for (const Picture& pic : fp.pictures)
+            plan.pictures.push_back(geo(pic.at));
     }
     for (const TlitchRec& r : s.LitchiRecs)
         plan.waypoints.push_back({r.latitude, r.longitude});

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "georef/transform.h"
 #include "georef/project_ext.h"
+#include "georef/transform.h"
 #include "model/error.h"
 #include "model/fileio.h"
 

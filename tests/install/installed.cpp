@@ -218,7 +218,7 @@ TEST(Installed, OpensTheProjectNamedOnTheCommandLine) {
         EXPECT_EQ(rep.values.value("points"), "3");
         EXPECT_EQ(rep.values.value("map"), "64x48");
         EXPECT_EQ(rep.values.value("page"), "Kartenkopie");
-        EXPECT_EQ(rep.values.value("project"), args.back());
+        EXPECT_EQ(rep.values.value("project"), QDir(work.path()).filePath(args.back()));
         EXPECT_TRUE(rep.messages.isEmpty()) << rep.messages.join(" / ").toStdString();
     }
 }

@@ -130,7 +130,7 @@ TEST(PointEdits, EveryEditLeavesTheListsAsARebuildFromThePointsWould) {
         bool planStays; // the ring is unchanged, so the plan stays as it was
     } cases[] = {
         {"add border point",
-         [](State& s, ParamPageModel& p) { AddPoint(s, p, At(200, 60, KindBorder)); }, false},
+         [](State& s, ParamPageModel& p) { AddPoint(s, p, At(60, 200, KindBorder)); }, false},
         {"add plain point",
          [](State& s, ParamPageModel& p) { AddPoint(s, p, At(10, 10, KindPlain)); }, true},
         {"add free-line point",

@@ -1,0 +1,161 @@
+#include "cli/plan_command.h"
+
+#include <cmath>
+
+#include "cli/options.h"
+#include "exchange/area.h"
+#include "exchange/plan_export.h"
+#include "export/dxf.h"
+#include "litchi/csv.h"
+#include "litchi/editor.h"
+#include "litchi/missions.h"
+#include "model/error.h"
+#include "model/fileio.h"
+#include "model/format.h"
+#include "model/geodesy.h"
+#include "model/overlay.h"
+#include "planning/border.h"
+#include "planning/grid.h"
+#include "planning/params.h"
+#include "planning/plan.h"
+
+namespace korvale {
+namespace {
+
+// The page values the window would hold for these options; Rechnen derives the rest exactly
+// as the window does, so both plan the same.
+ParamPageModel PageOf(const PlanOptions& o) {
+    ParamPageModel p;
+    p.EditF = FormatGeneral(o.focalMm);
+    p.EditAufloesung = FormatGeneral(o.pixelUm);
+    p.EditXb = FormatGeneral(o.pixelsX);
+    p.EditYb = FormatGeneral(o.pixelsY);
+    p.NumberBoxH.SetValue(o.heightM);
+    p.NumberBoxP.SetValue(o.frontPct);
+    p.NumberBoxQ.SetValue(o.sidePct);
+    p.NumberBoxV.SetValue(o.speedKmh);
+    Rechnen(p);
+    // The window's direction box holds 0.01 .. 360; any angle maps to the same direction.
+    double ri = std::fmod(o.angleDeg, 360.0);
+    if (ri < 0)
+        ri += 360.0;
+    p.NumberBoxRi.SetValue(ri == 0 ? 0.01 : ri);
+    return p;
+}
+
+// The area as border points of a project in the UTM zone of the area's centre.
+State StateOf(const AreaPolygon& area) {
+    double latMin = 90, latMax = -90, lonMin = 180, lonMax = -180;
+    for (const GeoPos& g : area.ring) {
+        latMin = std::min(latMin, g.lat);
+        latMax = std::max(latMax, g.lat);
+        lonMin = std::min(lonMin, g.lon);
+        lonMax = std::max(lonMax, g.lon);
+    }
+    if (lonMax - lonMin > 180)
+        throw Error(ErrorKind::Refused,
+                    "Das Gebiet überspannt die Datumsgrenze; das kann Korvale nicht planen.");
+    State s;
+    s.UtmZone = UtmZoneForLongitude((lonMin + lonMax) / 2);
+    s.UtmSouth = (latMin + latMax) / 2 < 0;
+    for (const GeoPos& g : area.ring) {
+        const UtmResult u = GeoToProjectUtm(s, g.lat, g.lon);
+        TPt t;
+        t.B = g.lat;
+        t.L = g.lon;
+        t.E = u.Y;
+        t.N = u.X;
+        t.c = u.c;
+        t.Typ = KindBorder;
+        s.Points.push_back(t);
+    }
+    return s;
+}
+
+std::string TotalsJson(const PlanTotals& t, int zone) {
+    return Format("{\"strips\": %d, \"path_m\": %.2f, \"pictures\": %d, \"flight_min\": %.2f, "
+                  "\"area_ha\": %.4f, \"utm_zone\": %d}",
+                  {static_cast<long long>(t.strips), t.pathM,
+                   static_cast<long long>(t.pictures), t.flightMin, t.areaHa, zone});
+}
+
+} // namespace
+
+int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts& texts,
+                   std::ostream& out, std::ostream& err) {
+    try {
+        const PlanOptions o = ParsePlanOptions(args);
+        if (o.help) {
+            out << texts.help;
+            return 0;
+        }
+        if (o.version) {
+            out << texts.version << '\n';
+            return 0;
+        }
+
+        const std::vector<AreaPolygon> areas = ReadAreaFile(o.areaFile);
+        const AreaPolygon& area = areas.front();
+        State s = StateOf(area);
+        ParamPageModel p = PageOf(o);
+
+        // The planning run of "Calc Raster", without the drawing.
+        SetBorderPointer(s, p);
+        CalcBorderMinMax(s);
+        Schnitte(s, p.NumberBoxRi.Value(), p.NumberBoxB.Value());
+        const FlightPlan plan = PlanOfState(s, p.NumberBoxA.Value(), p.NumberBoxV.Value());
+        PlanTotals totals = plan.totals;
+        totals.areaHa = p.NumberBoxFlaeche.Value();
+
+        // Every file is made in memory first and then written as one set: either all of
+        // them are there afterwards, or none was touched.
+        std::vector<std::string> bytes;
+        std::vector<std::string> paths;
+        if (!o.litchiFile.empty()) {
+            LitchiPageModel m;
+            Overlay ov;
+            MakeLitchiLines(s, p, m, ov);
+            paths.push_back(LitchiCsvFileName(o.litchiFile));
+            bytes.push_back(FormatLitchiCsv(s.LitchiRecs));
+        }
+        if (!o.dxfFile.empty()) {
+            paths.push_back(o.dxfFile);
+            bytes.push_back(BuildDxf(s, p.NumberBoxA.Value()));
+        }
+        if (!o.geojsonFile.empty() || !o.kmlFile.empty()) {
+            const PlanGeo geo = PlanGeoFromState(s, p);
+            if (!o.geojsonFile.empty()) {
+                paths.push_back(o.geojsonFile);
+                bytes.push_back(PlanToGeoJson(geo));
+            }
+            if (!o.kmlFile.empty()) {
+                paths.push_back(o.kmlFile);
+                bytes.push_back(PlanToKml(geo));
+            }
+        }
+        std::vector<FileToWrite> files;
+        for (std::size_t i = 0; i < paths.size(); ++i)
+            files.push_back({paths[i], bytes[i]});
+        if (!files.empty())
+            WriteFilesAtomic(files);
+
+        if (area.holes > 0 || areas.size() > 1)
+            err << Format("Hinweis: geplant wurde das erste Polygon der Datei (%d insgesamt); "
+                          "seine %d Löcher werden nicht ausgespart.\n",
+                          {static_cast<long long>(areas.size()), area.holes});
+        for (const GeoPos& g : area.ring) {
+            // One note for the whole area, at its first corner far outside the zone.
+            if (const auto warning = ZoneWarning(s, g.lon)) {
+                err << "Hinweis: " << *warning << '\n';
+                break;
+            }
+        }
+        out << TotalsJson(totals, s.UtmZone) << '\n';
+        return 0;
+    } catch (const Error& e) {
+        err << "korvale-plan: " << e.what() << '\n';
+        return 1;
+    }
+}
+
+} // namespace korvale

@@ -1,0 +1,274 @@
+// The planning command end to end: areas it has never seen, concave ones included, the files
+// it writes as one set, the refusals, and its coordinates against PROJ in other UTM zones.
+#include "cli/plan_command.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "model/format.h"
+#include "model/geodesy.h"
+#include "model/state.h"
+
+namespace korvale {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Outcome Plan(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int status = RunPlanCommand(args, {"HILFE", "korvale-plan 1.01"}, out, err);
+    return {status, out.str(), err.str()};
+}
+
+std::string Slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class PlanCommand : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("korvale_plan_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // A GeoJSON polygon of the corners (lat, lon), ring written as given (and closed).
+    std::string Area(const std::string& name, const std::vector<std::pair<double, double>>& c) {
+        std::string coords;
+        for (std::size_t i = 0; i <= c.size(); ++i) {
+            const auto& [lat, lon] = c[i % c.size()];
+            coords += (i ? "," : "") + Format("[%.9f,%.9f]", {lon, lat});
+        }
+        const fs::path p = dir_ / name;
+        std::ofstream(p) << R"({"type":"Feature","properties":{},"geometry":{"type":"Polygon",)"
+                         << R"("coordinates":[[)" << coords << "]]}}";
+        return p.string();
+    }
+
+    fs::path dir_;
+};
+
+// A U-shaped field near 48 N, 11 E: 300 m wide, 240 m high, a notch 100 m wide and 160 m deep
+// opening north. Offsets in metres east/north of the south-west corner.
+std::vector<std::pair<double, double>> UField() {
+    const double m = 1.0 / 111200.0, me = m / std::cos(48.0 / Rho);
+    const std::vector<std::pair<double, double>> xy = {{0, 0},     {300, 0},   {300, 240},
+                                                       {200, 240}, {200, 80},  {100, 80},
+                                                       {100, 240}, {0, 240}};
+    std::vector<std::pair<double, double>> c;
+    for (const auto& [x, y] : xy)
+        c.push_back({48.0 + y * m, 11.0 + x * me});
+    return c;
+}
+
+struct Xy {
+    double x, y;
+};
+
+// Distance from p to the segment a-b.
+double SegDist(Xy p, Xy a, Xy b) {
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double l2 = dx * dx + dy * dy;
+    const double t = l2 > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / l2, 0.0, 1.0) : 0;
+    return std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy);
+}
+
+// Inside the ring, or on its border within 1 cm.
+bool InsideOrOn(Xy p, const std::vector<Xy>& ring) {
+    bool in = false;
+    double near = 1e300;
+    for (std::size_t i = 0, j = ring.size() - 1; i < ring.size(); j = i++) {
+        const Xy a = ring[i], b = ring[j];
+        if ((a.y > p.y) != (b.y > p.y) && p.x < (b.x - a.x) * (p.y - a.y) / (b.y - a.y) + a.x)
+            in = !in;
+        near = std::min(near, SegDist(p, a, b));
+    }
+    return in || near <= 0.01;
+}
+
+Xy Utm(double lat, double lon) {
+    const UtmResult u = GeoToUTM(CentralMeridianOfZone(32), EllipsoidA, EllipsoidF, lat, lon);
+    return {u.Y, u.X};
+}
+
+TEST_F(PlanCommand, ConcaveFieldFlownInsideWhateverCornerStartsTheRing) {
+    const auto corners = UField();
+    std::vector<Xy> ring;
+    for (const auto& [lat, lon] : corners)
+        ring.push_back(Utm(lat, lon));
+
+    std::string firstTotals;
+    std::string firstPath;
+    for (int start = 0; start < 8; ++start) {
+        for (bool reversed : {false, true}) {
+            SCOPED_TRACE(Format("start %d reversed %d", {start, reversed ? 1 : 0}));
+            auto c = corners;
+            std::rotate(c.begin(), c.begin() + start, c.end());
+            if (reversed)
+                std::reverse(c.begin(), c.end());
+            const std::string out = (dir_ / "plan.geojson").string();
+            const Outcome r = Plan({"--side", "60", "--geojson", out, Area("u.geojson", c)});
+            ASSERT_EQ(r.status, 0) << r.err;
+            const auto totals = nlohmann::json::parse(r.out);
+            EXPECT_EQ(totals["utm_zone"], 32);
+            EXPECT_GT(totals["strips"].get<int>(), 5);
+
+            // Every line and leg, sampled densely, stays inside the field.
+            const auto plan = nlohmann::json::parse(Slurp(out));
+            std::string path;
+            for (const auto& f : plan["features"]) {
+                const std::string kind = f["properties"]["kind"];
+                if (kind != "line" && kind != "leg")
+                    continue;
+                const auto& co = f["geometry"]["coordinates"];
+                for (std::size_t i = 0; i + 1 < co.size(); ++i) {
+                    const Xy a = Utm(co[i][1], co[i][0]), b = Utm(co[i + 1][1], co[i + 1][0]);
+                    for (int k = 0; k <= 50; ++k) {
+                        const Xy p{a.x + (b.x - a.x) * k / 50, a.y + (b.y - a.y) * k / 50};
+                        ASSERT_TRUE(InsideOrOn(p, ring)) << kind << " " << f["properties"]["index"];
+                    }
+                }
+                path += kind + f["geometry"]["coordinates"].dump() + "\n";
+            }
+            // The same flight for every start corner and either direction of the ring.
+            if (firstTotals.empty()) {
+                firstTotals = r.out;
+                firstPath = path;
+            }
+            EXPECT_EQ(r.out, firstTotals);
+            EXPECT_EQ(path, firstPath);
+        }
+    }
+}
+
+TEST_F(PlanCommand, WritesEveryAskedFileOrNone) {
+    const std::string area = Area("feld.geojson", UField());
+    const fs::path dxf = dir_ / "p.dxf", csv = dir_ / "mission", kml = dir_ / "p.kml";
+    Outcome r = Plan({"--dxf", dxf.string(), "--litchi", csv.string(), "--kml", kml.string(), area});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::exists(dxf));
+    EXPECT_TRUE(fs::exists(dir_ / "mission.CSV")); // the Litchi name rule of the window
+    EXPECT_TRUE(fs::exists(kml));
+    const std::string before = Slurp(dxf);
+
+    // A target that cannot be written (a folder) refuses the whole set: nothing changes.
+    fs::create_directories(dir_ / "ordner.kml");
+    r = Plan({"--front", "60", "--dxf", dxf.string(), "--kml", (dir_ / "ordner.kml").string(),
+              area});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("korvale-plan: "), std::string::npos) << r.err;
+    EXPECT_EQ(Slurp(dxf), before);
+}
+
+TEST_F(PlanCommand, BadInputGivesMessageAndStatusOne) {
+    std::ofstream(dir_ / "kaputt.geojson") << "{\"type\":";
+    const std::string good = Area("gut.geojson", UField());
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{(dir_ / "kaputt.geojson").string()}, "korvale-plan: "},
+        {{(dir_ / "fehlt.geojson").string()}, "Datei nicht gefunden"},
+        {{"--height", "abc", good}, "--height: 'abc' ist keine Zahl."},
+        {{"--front", "99", "--side", "99", "--height", "1", good}, "korvale-plan: "},
+        {{(dir_ / "gebiet.txt").string()}, "korvale-plan: "},
+    };
+    for (const auto& [args, text] : cases) {
+        const fs::path out = dir_ / "nie.geojson";
+        auto withOut = args;
+        withOut.insert(withOut.begin(), {"--geojson", out.string()});
+        const Outcome r = Plan(withOut);
+        EXPECT_EQ(r.status, 1) << text;
+        EXPECT_TRUE(r.out.empty());
+        EXPECT_NE(r.err.find(text), std::string::npos) << r.err;
+        EXPECT_FALSE(fs::exists(out)) << text;
+    }
+    EXPECT_EQ(Plan({"--help"}).out, "HILFE");
+    EXPECT_EQ(Plan({"--version"}).out, "korvale-plan 1.01\n");
+}
+
+// Reads the corners of the border ring from our DXF (layer "Umring", LINE start points).
+std::vector<Xy> DxfRing(const std::string& dxf) {
+    std::istringstream in(dxf);
+    std::string code, value;
+    std::vector<Xy> pts;
+    bool line = false, ring = false;
+    Xy p{};
+    while (std::getline(in, code) && std::getline(in, value)) {
+        if (!value.empty() && value.back() == '\r')
+            value.pop_back();
+        const int c = std::stoi(code);
+        if (c == 0) {
+            if (line && ring)
+                pts.push_back(p);
+            line = value == "LINE";
+            ring = false;
+        } else if (c == 8) {
+            ring = value == "Umring";
+        } else if (c == 10) {
+            p.x = std::stod(value);
+        } else if (c == 20) {
+            p.y = std::stod(value);
+        }
+    }
+    return pts;
+}
+
+// Easting and northing of PROJ's exact transverse Mercator in the given zone (GRS80).
+Xy Proj(double lat, double lon, int zone, bool south) {
+    const std::string cmd = Format("echo '%.12f %.12f' | cs2cs -f %%.6f +proj=longlat +ellps=GRS80 "
+                                   "+to +proj=utm +zone=%d %s +ellps=GRS80",
+                                   {lon, lat, zone, south ? "+south" : ""});
+    FILE* pipe = popen(cmd.c_str(), "r");
+    double e = NAN, n = NAN;
+    if (pipe) {
+        if (std::fscanf(pipe, "%lf %lf", &e, &n) != 2)
+            e = n = NAN;
+        pclose(pipe);
+    }
+    return {e, n};
+}
+
+TEST_F(PlanCommand, FieldsInOtherZonesAgreeWithProj) {
+    struct Field {
+        const char* name;
+        double lat, lon;
+        int zone;
+    };
+    for (const Field& f : {Field{"3 W", 40.4, -3.0, 30}, Field{"45 W south", -23.5, -45.0, 23},
+                           Field{"15.5 E", 52.2, 15.5, 33}}) {
+        SCOPED_TRACE(f.name);
+        const double d = 0.002;
+        const std::vector<std::pair<double, double>> c = {
+            {f.lat, f.lon}, {f.lat, f.lon + d}, {f.lat + d, f.lon + d}, {f.lat + d, f.lon}};
+        const fs::path dxf = dir_ / "z.dxf";
+        const Outcome r = Plan({"--dxf", dxf.string(), Area("z.geojson", c)});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(nlohmann::json::parse(r.out)["utm_zone"], f.zone);
+        const std::vector<Xy> ring = DxfRing(Slurp(dxf));
+        ASSERT_EQ(ring.size(), c.size());
+        for (std::size_t i = 0; i < c.size(); ++i) {
+            const Xy p = Proj(c[i].first, c[i].second, f.zone, f.lat < 0);
+            ASSERT_TRUE(std::isfinite(p.x)) << "cs2cs (proj-bin) is needed";
+            // Our eastings carry the zone in front; northings count from the equator.
+            EXPECT_NEAR(ring[i].x - f.zone * 1e6, p.x, 0.001);
+            EXPECT_NEAR(ring[i].y + (f.lat < 0 ? 1e7 : 0), p.y, 0.001);
+        }
+    }
+}
+
+} // namespace
+} // namespace korvale
