@@ -23,29 +23,11 @@ TEST(PlanOptions, DefaultsAreThoseOfTheWindow) {
 }
 
 TEST(PlanOptions, ValuesInBothSpellings) {
-    const auto o = ParsePlanOptions({"--focal",
-                                     "24",
-                                     "--pixel=3.3",
-                                     "--height",
-                                     "120",
-                                     "--front=70",
-                                     "--side",
-                                     "60",
-                                     "--speed",
-                                     "30",
-                                     "--angle",
-                                     "-37.5",
-                                     "--geojson",
-                                     "plan.geojson",
-                                     "--dxf=plan.dxf",
-                                     "--litchi",
-                                     "m.csv",
-                                     "--kml",
-                                     "p.kml",
-                                     "--battery-min",
-                                     "25",
-                                     "--max-waypoints=50",
-                                     "a.kml"});
+    const auto o =
+        ParsePlanOptions({"--focal",    "24",     "--pixel=3.3", "--height",     "120",
+                          "--front=70", "--side", "60",          "--speed",      "30",
+                          "--angle",    "-37.5",  "--geojson",   "plan.geojson", "--dxf=plan.dxf",
+                          "--litchi",   "m.csv",  "--kml",       "p.kml",        "a.kml"});
     EXPECT_EQ(o.focalMm, 24);
     EXPECT_DOUBLE_EQ(o.pixelUm, 3.3);
     EXPECT_EQ(o.heightM, 120);

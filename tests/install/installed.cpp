@@ -42,6 +42,10 @@ Outcome Start(const QString& command, const QStringList& args, const QString& wo
                QStringLiteral("--no-sandbox --disable-gpu"));
     if (!report.isEmpty())
         env.insert(QStringLiteral("KORVALE_STARTUP_REPORT"), report);
+    // Every start begins from the start values: settings of earlier starts (the user's, or
+    // those this test's starts save on closing) would change what the window shows.
+    QTemporaryDir config;
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
     QProcess p;
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(workDir);
