@@ -220,7 +220,9 @@ std::vector<Vec> InsidePaths::Way(Vec a, Vec b) {
     dist[0] = 0;
     pq.push({0, 0});
     while (!pq.empty()) {
-        const auto [d, u] = pq.top();
+        // Plain variables, not a structured binding: the lambda below captures them.
+        const double d = pq.top().first;
+        const std::size_t u = pq.top().second;
         pq.pop();
         if (d > dist[u] || u == r + 1)
             continue;
