@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     korvale::PlanCommandTexts texts;
     texts.help = kHelpText;
-    texts.version = std::string("korvale-plan ") + kKorvaleVersion + " (Build " + kKorvaleBuild + ")";
+    texts.version =
+        std::string("korvale-plan ") + kKorvaleVersion + " (Build " + kKorvaleBuild + ")";
     return korvale::RunPlanCommand(args, texts, std::cout, std::cerr);
 }

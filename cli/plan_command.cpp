@@ -75,8 +75,8 @@ State StateOf(const AreaPolygon& area) {
 std::string TotalsJson(const PlanTotals& t, int zone) {
     return Format("{\"strips\": %d, \"path_m\": %.2f, \"pictures\": %d, \"flight_min\": %.2f, "
                   "\"area_ha\": %.4f, \"utm_zone\": %d}",
-                  {static_cast<long long>(t.strips), t.pathM,
-                   static_cast<long long>(t.pictures), t.flightMin, t.areaHa, zone});
+                  {static_cast<long long>(t.strips), t.pathM, static_cast<long long>(t.pictures),
+                   t.flightMin, t.areaHa, zone});
 }
 
 } // namespace

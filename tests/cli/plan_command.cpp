@@ -40,9 +40,10 @@ std::string Slurp(const fs::path& p) {
 class PlanCommand : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("korvale_plan_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ =
+            fs::temp_directory_path() /
+            ("korvale_plan_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }
@@ -68,9 +69,8 @@ class PlanCommand : public ::testing::Test {
 // opening north. Offsets in metres east/north of the south-west corner.
 std::vector<std::pair<double, double>> UField() {
     const double m = 1.0 / 111200.0, me = m / std::cos(48.0 / Rho);
-    const std::vector<std::pair<double, double>> xy = {{0, 0},     {300, 0},   {300, 240},
-                                                       {200, 240}, {200, 80},  {100, 80},
-                                                       {100, 240}, {0, 240}};
+    const std::vector<std::pair<double, double>> xy = {{0, 0},    {300, 0},  {300, 240}, {200, 240},
+                                                       {200, 80}, {100, 80}, {100, 240}, {0, 240}};
     std::vector<std::pair<double, double>> c;
     for (const auto& [x, y] : xy)
         c.push_back({48.0 + y * m, 11.0 + x * me});
@@ -160,7 +160,8 @@ TEST_F(PlanCommand, ConcaveFieldFlownInsideWhateverCornerStartsTheRing) {
 TEST_F(PlanCommand, WritesEveryAskedFileOrNone) {
     const std::string area = Area("feld.geojson", UField());
     const fs::path dxf = dir_ / "p.dxf", csv = dir_ / "mission", kml = dir_ / "p.kml";
-    Outcome r = Plan({"--dxf", dxf.string(), "--litchi", csv.string(), "--kml", kml.string(), area});
+    Outcome r =
+        Plan({"--dxf", dxf.string(), "--litchi", csv.string(), "--kml", kml.string(), area});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(fs::exists(dxf));
     EXPECT_TRUE(fs::exists(dir_ / "mission.CSV")); // the Litchi name rule of the window
@@ -169,8 +170,8 @@ TEST_F(PlanCommand, WritesEveryAskedFileOrNone) {
 
     // A target that cannot be written (a folder) refuses the whole set: nothing changes.
     fs::create_directories(dir_ / "ordner.kml");
-    r = Plan({"--front", "60", "--dxf", dxf.string(), "--kml", (dir_ / "ordner.kml").string(),
-              area});
+    r = Plan(
+        {"--front", "60", "--dxf", dxf.string(), "--kml", (dir_ / "ordner.kml").string(), area});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("korvale-plan: "), std::string::npos) << r.err;
     EXPECT_EQ(Slurp(dxf), before);
