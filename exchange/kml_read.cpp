@@ -17,7 +17,7 @@ namespace korvale {
 namespace {
 
 // A zipped KML larger than this is no survey area; the cap keeps a zip bomb out of memory.
-constexpr zip_uint64_t kMaxKmlBytes = 256u * 1024u * 1024u;
+constexpr zip_uint64_t kMaxKmlBytes = zip_uint64_t{256} * 1024 * 1024;
 
 // Element names without their namespace prefix: files write "Polygon" as well as
 // "kml:Polygon", and the old Google namespace is as good as the OGC one.

@@ -55,12 +55,12 @@ class Collector {
             {FindingSeverity::Hard, wp, std::string(column), std::string(l.key), std::move(text)});
     }
 
-    void HardText(int wp, std::string_view column, std::string_view key, std::string text) {
+    void HardText(int wp, std::string_view column, std::string_view key, const std::string& text) {
         c_.hard.push_back({FindingSeverity::Hard, wp, std::string(column), std::string(key),
                            Where(wp, column) + text});
     }
 
-    void Soft(int wp, std::string_view column, std::string_view key, std::string text) {
+    void Soft(int wp, std::string_view column, std::string_view key, const std::string& text) {
         c_.soft.push_back({FindingSeverity::Soft, wp, std::string(column), std::string(key),
                            Where(wp, column) + text});
     }

@@ -257,7 +257,7 @@ std::string WriteTemporary(const Pending& p, std::string_view bytes) {
 // or, where the file system has no hard links, a copy.
 std::string MakeBackup(const Pending& p) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = TemporaryFileName(p.target, ::getpid(), RandomNumber());
+        std::string name = TemporaryFileName(p.target, ::getpid(), RandomNumber());
         if (Calls().link(p.target.c_str(), name.c_str()) == 0)
             return name;
         const int err = errno;
