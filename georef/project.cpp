@@ -21,20 +21,6 @@ constexpr std::size_t PointRecords = 8;
 constexpr std::size_t HeaderBytes = HeaderRecords * RecordSize;
 constexpr std::size_t PointBytes = PointRecords * RecordSize;
 
-void PutDouble(std::string& out, double v) {
-    const auto bits = std::bit_cast<std::uint64_t>(v);
-    for (int i = 0; i < 8; ++i)
-        out.push_back(static_cast<char>((bits >> (8 * i)) & 0xFFu));
-}
-
-double GetDouble(std::string_view bytes, std::size_t record) {
-    std::uint64_t bits = 0;
-    for (std::size_t i = 0; i < 8; ++i)
-        bits |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes[record * 8 + i]))
-                << (8 * i);
-    return std::bit_cast<double>(bits);
-}
-
 [[noreturn]] void Damaged(const char* what) {
     throw Error(ErrorKind::Damaged, std::string("Die Projektdatei ist beschädigt: ") + what);
 }
@@ -97,6 +83,20 @@ void CheckGroundCoordinates(const ProjectData& d) {
 }
 
 } // namespace
+
+void PutDouble(std::string& out, double v) {
+    const auto bits = std::bit_cast<std::uint64_t>(v);
+    for (int i = 0; i < 8; ++i)
+        out.push_back(static_cast<char>((bits >> (8 * i)) & 0xFFu));
+}
+
+double GetDouble(std::string_view bytes, std::size_t record) {
+    std::uint64_t bits = 0;
+    for (std::size_t i = 0; i < 8; ++i)
+        bits |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes[record * 8 + i]))
+                << (8 * i);
+    return std::bit_cast<double>(bits);
+}
 
 std::string EncodeProject(const State& s) {
     std::string out;

@@ -25,6 +25,11 @@ struct ProjectData {
     bool UtmSouth = false;
 };
 
+// One record of the data file: a double, 8 bytes little-endian. Get reads record `record`
+// (counted from 0) of `bytes`; the caller has checked that the bytes reach that far.
+void PutDouble(std::string& out, double v);
+double GetDouble(std::string_view bytes, std::size_t record);
+
 // The file's bytes: TrafO, TrafA, TrafYbs, TrafXbs, TrafYs, TrafXs, number of points - 1, then
 // per point B, L, E, N, c, xb, yb, Typ; every record an IEEE-754 double, little-endian on any
 // host. 8 * (7 + 8 * points) bytes, followed by the extension block only for a project outside

@@ -17,20 +17,6 @@ namespace {
 constexpr std::string_view kMarker{"KVEXT001", 8};
 constexpr int kDefaultZone = 32;
 
-void Put(std::string& out, double v) {
-    const auto bits = std::bit_cast<std::uint64_t>(v);
-    for (int i = 0; i < 8; ++i)
-        out.push_back(static_cast<char>((bits >> (8 * i)) & 0xFFu));
-}
-
-double Get(std::string_view bytes, std::size_t record) {
-    std::uint64_t bits = 0;
-    for (std::size_t i = 0; i < 8; ++i)
-        bits |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes[record * 8 + i]))
-                << (8 * i);
-    return std::bit_cast<double>(bits);
-}
-
 [[noreturn]] void Damaged() {
     throw Error(ErrorKind::Damaged,
                 "Die Projektdatei ist beschädigt: ungültiger Erweiterungsblock (UTM-Zone oder "
@@ -55,12 +41,12 @@ void AppendProjectExtension(std::string& out, const State& s) {
     if (zone == kDefaultZone && !s.UtmSouth && off.empty())
         return;
     out.append(kMarker);
-    Put(out, static_cast<double>(3 + off.size()));
-    Put(out, zone);
-    Put(out, s.UtmSouth ? 1.0 : 0.0);
-    Put(out, static_cast<double>(off.size()));
+    PutDouble(out, static_cast<double>(3 + off.size()));
+    PutDouble(out, zone);
+    PutDouble(out, s.UtmSouth ? 1.0 : 0.0);
+    PutDouble(out, static_cast<double>(off.size()));
     for (std::size_t i : off)
-        Put(out, static_cast<double>(i));
+        PutDouble(out, static_cast<double>(i));
 }
 
 void ReadProjectExtension(std::string_view rest, ProjectData& d) {
@@ -70,17 +56,18 @@ void ReadProjectExtension(std::string_view rest, ProjectData& d) {
     const std::size_t records = body.size() / 8;
     if (records < 1)
         Damaged();
-    const double r = Whole(Get(body, 0), 3, static_cast<double>(records - 1));
+    const double r = Whole(GetDouble(body, 0), 3, static_cast<double>(records - 1));
     const auto count = static_cast<std::size_t>(r);
-    const int zone = static_cast<int>(Whole(Get(body, 1), 1, 60));
-    const bool south = Whole(Get(body, 2), 0, 1) == 1;
-    const double k = Whole(Get(body, 3), 0, static_cast<double>(d.Points.size()));
+    const int zone = static_cast<int>(Whole(GetDouble(body, 1), 1, 60));
+    const bool south = Whole(GetDouble(body, 2), 0, 1) == 1;
+    const double k = Whole(GetDouble(body, 3), 0, static_cast<double>(d.Points.size()));
     if (static_cast<std::size_t>(k) + 3 != count)
         Damaged();
     std::vector<TPt> points = d.Points;
     double previous = -1;
     for (std::size_t j = 0; j < static_cast<std::size_t>(k); ++j) {
-        const double idx = Whole(Get(body, 4 + j), 0, static_cast<double>(d.Points.size()) - 1);
+        const double idx =
+            Whole(GetDouble(body, 4 + j), 0, static_cast<double>(d.Points.size()) - 1);
         // Ascending without repeats: what the writer produces, and a check on the rest.
         if (!(idx > previous))
             Damaged();

@@ -16,6 +16,7 @@
 #include "model/error.h"
 #include "tests/support/expect_error.h"
 #include "tests/support/file_faults.h"
+#include "tests/support/temp_dir.h"
 
 namespace korvale {
 namespace {
@@ -112,23 +113,7 @@ std::vector<Entity> OfLayer(const std::vector<Entity>& all, const std::string& l
     return out;
 }
 
-class TempDir {
-  public:
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "korvale_dxf_XXXXXX").string();
-        const char* made = mkdtemp(tmpl.data());
-        EXPECT_NE(made, nullptr);
-        path_ = tmpl;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    fs::path path_;
-};
+using korvale::testing::TempDir;
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -16,28 +16,14 @@
 #include "planning/grid.h"
 #include "planning/params.h"
 #include "planning/plan.h"
+#include "tests/support/temp_dir.h"
 
 namespace korvale {
 namespace {
 
 namespace fs = std::filesystem;
 
-class TempDir {
-  public:
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "korvale_dxfrb_XXXXXX").string();
-        EXPECT_NE(mkdtemp(tmpl.data()), nullptr);
-        path_ = tmpl;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    fs::path path_;
-};
+using korvale::testing::TempDir;
 
 // The expectation file for the checker is test data, not a file of the system: shortest
 // round-trip text of each double, independent of the formatter under test.
