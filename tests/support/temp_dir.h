@@ -13,8 +13,7 @@ namespace korvale::testing {
 class TempDir {
   public:
     explicit TempDir(const std::string& prefix = "korvale") {
-        std::string tmpl =
-            (std::filesystem::temp_directory_path() / (prefix + "_XXXXXX")).string();
+        std::string tmpl = (std::filesystem::temp_directory_path() / (prefix + "_XXXXXX")).string();
         EXPECT_NE(mkdtemp(tmpl.data()), nullptr);
         path_ = tmpl;
     }
