@@ -13,6 +13,41 @@ namespace korvale {
 const char* const kClipboardFormatHint =
     "In der Zwischenablage wird „Breite, Länge“ erwartet, z. B. 48.1234, 11.5678";
 
+void AddGeoControlPoint(State& s, double B, double L, float xb, float yb) {
+    // Out-of-range angles would give a control point far off any map and spoil the fit.
+    constexpr const char* badPosition =
+        "Die Zwischenablage enthält keine gültige Position: die Breite muss zwischen -90 und "
+        "90, die Länge zwischen -180 und 180 Grad liegen.";
+    if (!(std::fabs(B) <= 90.0 && std::fabs(L) <= 180.0))
+        throw Error(ErrorKind::Refused, badPosition);
+    // The first control point of a project without ground coordinates chooses the zone; the
+    // state changes only together with the point, after every check has passed.
+    int zone = ZoneOf(s);
+    bool south = s.UtmSouth;
+    const bool anyGround =
+        std::any_of(s.Points.begin(), s.Points.end(), [](const TPt& q) { return q.E != 0; });
+    if (!anyGround) {
+        zone = UtmZoneForLongitude(L);
+        south = B < 0;
+    }
+    const UtmResult u = GeoToUTM(CentralMeridianOfZone(zone), EllipsoidA, EllipsoidF, B, L);
+    if (!std::isfinite(u.X) || !std::isfinite(u.Y))
+        throw Error(ErrorKind::Refused, badPosition);
+
+    TPt p;
+    p.B = B;
+    p.L = L;
+    p.E = u.Y;
+    p.N = u.X;
+    p.c = 0;
+    p.xb = xb;
+    p.yb = yb;
+    p.Typ = KindControl;
+    s.Points.push_back(p);
+    s.UtmZone = zone;
+    s.UtmSouth = south;
+}
+
 bool ReadClipboardPoint(State& s, std::string_view text, float xb, float yb) {
     if (text.empty())
         return false;
@@ -47,38 +82,7 @@ bool ReadClipboardPoint(State& s, std::string_view text, float xb, float yb) {
         throw Error(ErrorKind::Conversion, std::string(e.what()) + "\n" + kClipboardFormatHint);
     }
 
-    // Out-of-range angles would give a control point far off any map and spoil the fit.
-    constexpr const char* badPosition =
-        "Die Zwischenablage enthält keine gültige Position: die Breite muss zwischen -90 und "
-        "90, die Länge zwischen -180 und 180 Grad liegen.";
-    if (!(std::fabs(B) <= 90.0 && std::fabs(L) <= 180.0))
-        throw Error(ErrorKind::Refused, badPosition);
-    // The first control point of a project without ground coordinates chooses the zone; the
-    // state changes only together with the point, after every check has passed.
-    int zone = ZoneOf(s);
-    bool south = s.UtmSouth;
-    const bool anyGround =
-        std::any_of(s.Points.begin(), s.Points.end(), [](const TPt& q) { return q.E != 0; });
-    if (!anyGround) {
-        zone = UtmZoneForLongitude(L);
-        south = B < 0;
-    }
-    const UtmResult u = GeoToUTM(CentralMeridianOfZone(zone), EllipsoidA, EllipsoidF, B, L);
-    if (!std::isfinite(u.X) || !std::isfinite(u.Y))
-        throw Error(ErrorKind::Refused, badPosition);
-
-    TPt p;
-    p.B = B;
-    p.L = L;
-    p.E = u.Y;
-    p.N = u.X;
-    p.c = 0;
-    p.xb = xb;
-    p.yb = yb;
-    p.Typ = KindControl;
-    s.Points.push_back(p);
-    s.UtmZone = zone;
-    s.UtmSouth = south;
+    AddGeoControlPoint(s, B, L, xb, yb);
     return true;
 }
 

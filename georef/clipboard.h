@@ -31,6 +31,11 @@ namespace korvale {
 // user can correct the copy and press again.
 bool ReadClipboardPoint(State& s, std::string_view text, float xb, float yb);
 
+// The step after the text was read: appends a control point at map position (xb, yb) with
+// latitude B and longitude L converted to the project's UTM zone, the zone chosen as above.
+// Throws Error (Refused) for angles out of range; then s.Points is unchanged.
+void AddGeoControlPoint(State& s, double B, double L, float xb, float yb);
+
 // What the clipboard must hold, with an example: the second line of a conversion message.
 extern const char* const kClipboardFormatHint;
 
