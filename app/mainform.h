@@ -2,10 +2,12 @@
 // Handlers are grouped by the file that implements them.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <vector>
 
 #include "litchi/editor.h"
 #include "model/overlay.h"
@@ -21,6 +23,8 @@ class QToolButton;
 class QWidget;
 class QMouseEvent;
 class QWebEngineView;
+class QWebEngineProfile;
+class QVariant;
 class QPushButton;
 class QLineEdit;
 class QCheckBox;
@@ -120,6 +124,32 @@ class TMainForm : public QMainWindow {
     bool ReplaceMapCopy(const QImage& image);
     // Creates WebBrowser1 on first use (showing its page, a double click, the copy button).
     void EnsureWebBrowser();
+    // The browser's rendering at the view's size in widget pixels.
+    QImage GrabWebMap() const;
+
+    // ---- Tile-map source of the web map page (tilepage.cpp) -------------------------------
+    struct TileSource {
+        QString name;
+        QString url; // template with {z}, {x}, {y}
+        QString attribution;
+        int maxZoom = 19;
+    };
+    // OpenStreetMap, then the sources added in the settings.
+    std::vector<TileSource> TileSources() const;
+    // Shows tile source i on the web map page; the tab caption is its name.
+    void ShowTileSource(int i);
+    // Back to the pages of the web services (Bing Maps, Google Maps).
+    void LeaveTileSource();
+    int tileSource() const { return tileSource_; } // -1: not a tile map
+    // Cp on a tile map: asks the page for its view; TileViewArrived makes the copy, its five
+    // control points and the fit.
+    void TileMapCopy();
+    void TileViewArrived(const QVariant& reply);
+    // Milliseconds from the last Cp on a tile map to its fitted transformation (-1: none yet).
+    double tileCopyMs() const { return tileCopyMs_; }
+    // The browser profile of the web map page: disk cache, the program's name for tile servers.
+    static QWebEngineProfile* WebProfile();
+
     // Zoom of the map copy page: fit the whole map copy, or one map pixel per screen pixel.
     void FitMapToWindow();
     void MapActualSize();
@@ -354,6 +384,9 @@ class TMainForm : public QMainWindow {
     korvale::UndoHistory history_;
     bool statusIsResult_ = false;
     bool webMapShown_ = false; // the web map page has been on the screen at least once
+    int tileSource_ = -1;      // the tile source shown on the web map page, -1: none
+    QElapsedTimer tileCopyClock_;
+    double tileCopyMs_ = -1;
     QString lastFolder_;
     bool settingsSaved_ = false;
 };

@@ -6,6 +6,9 @@
 #include <QLayout>
 #include <QMimeData>
 #include <QTabWidget>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 #include <algorithm>
 
@@ -25,14 +28,30 @@ void TMainForm::EnsureWebBrowser() {
         return;
     WebBrowser1 = new QWebEngineView(TabItemMaps);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    auto* page = new QWebEnginePage(WebProfile(), WebBrowser1);
+    // The tile-map page is a local file that shows Leaflet's installed files and web tiles.
+    page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+    WebBrowser1->setPage(page);
     TabItemMaps->layout()->addWidget(WebBrowser1);
     WebBrowser1->setUrl(QUrl(QString::fromLatin1(kBingUrl)));
 }
 
 void TMainForm::TabItemMapsDblClick() {
     EnsureWebBrowser();
+    // The sources in turn: Bing Maps, Google Maps, then the tile maps, then Bing Maps again.
+    if (tileSource_ >= 0 && tileSource_ + 1 < static_cast<int>(TileSources().size())) {
+        ShowTileSource(tileSource_ + 1);
+        return;
+    }
+    if (tileSource_ < 0 && WebBrowser1->url().toString().contains(QStringLiteral("google"))) {
+        ShowTileSource(0);
+        return;
+    }
+    const bool toBing = tileSource_ >= 0;
+    LeaveTileSource();
     const int index = Tabcontrol1->indexOf(TabItemMaps);
-    if (WebBrowser1->url().toString().contains(QStringLiteral("google"))) {
+    if (toBing) {
         WebBrowser1->setUrl(QUrl(QString::fromLatin1(kBingUrl)));
         Tabcontrol1->setTabText(index, QStringLiteral("Bing Maps"));
     } else {
@@ -51,16 +70,26 @@ void TMainForm::ButtonMapCopyClick() {
             "Bitte zuerst die Seite „" +
                 Tabcontrol1->tabText(Tabcontrol1->indexOf(TabItemMaps)).toStdString() +
                 "“ öffnen, den Ausschnitt wählen und dann „Cp“ drücken.");
-    // The capture at the view's own size: one map-copy pixel per pixel of the view, whatever
-    // the screen's pixel ratio.
-    QImage shot = WebBrowser1->grab().toImage();
-    if (shot.size() != WebBrowser1->size())
-        shot = shot.scaled(WebBrowser1->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // The tile map answers with its view first; the copy follows with its control points.
+    if (tileSource_ >= 0) {
+        TileMapCopy();
+        return;
+    }
+    const QImage shot = GrabWebMap();
     if (ReplaceMapCopy(shot))
         SetStatus(QStringLiteral("Webkarte in die Kartenkopie übernommen (%1 × %2 Pixel)")
                       .arg(shot.width())
                       .arg(shot.height()),
                   true);
+}
+
+QImage TMainForm::GrabWebMap() const {
+    // The capture at the view's own size: one map-copy pixel per pixel of the view, whatever
+    // the screen's pixel ratio.
+    QImage shot = WebBrowser1->grab().toImage();
+    if (shot.size() != WebBrowser1->size())
+        shot = shot.scaled(WebBrowser1->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return shot;
 }
 
 void TMainForm::SetMapCopy(const QImage& image) {

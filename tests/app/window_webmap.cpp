@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 #include "window_support.h"
@@ -20,17 +21,29 @@ TEST_F(WindowTest, DoubleClicksOnTheTabSwitchBetweenTheServices) {
     EXPECT_TRUE(w->WebBrowser1->url().toString().contains("bing.com/maps"));
 
     QTabBar* bar = w->Tabcontrol1->tabBar();
+    // The two web services as always, then the tile map (OpenStreetMap), then round again.
     const struct {
         const char* caption;
-        const char* host;
+        const char* host; // nullptr: the tile map
     } steps[] = {{"Google Maps", "www.google.com"},
+                 {"OpenStreetMap", nullptr},
                  {"Bing Maps", "www.bing.com"},
                  {"Google Maps", "www.google.com"}};
     for (const auto& step : steps) {
+        SCOPED_TRACE(step.caption);
         QTest::mouseDClick(bar, Qt::LeftButton, {}, bar->tabRect(0).center());
         EXPECT_EQ(w->Tabcontrol1->tabText(0), step.caption);
-        EXPECT_EQ(w->WebBrowser1->url().host(), step.host);
+        EXPECT_EQ(w->tileSource(), step.host ? -1 : 0);
+        if (step.host) {
+            EXPECT_EQ(w->WebBrowser1->url().host(), step.host);
+        }
     }
+    // The web services see the engine's own browser name; tile servers see the program's.
+    EXPECT_FALSE(TMainForm::WebProfile()->httpUserAgent().startsWith("Korvale/"));
+    QTest::mouseDClick(bar, Qt::LeftButton, {}, bar->tabRect(0).center());
+    EXPECT_TRUE(TMainForm::WebProfile()->httpUserAgent().startsWith("Korvale/"));
+    EXPECT_EQ(TMainForm::WebProfile()->httpCacheType(), QWebEngineProfile::DiskHttpCache);
+    EXPECT_FALSE(TMainForm::WebProfile()->isOffTheRecord());
     EXPECT_TRUE(messages.isEmpty());
 }
 

@@ -1,0 +1,138 @@
+// The tile-map source: Cp brings five control points and the fit; the go-to input; undo.
+#include "tiles_fixture.h"
+
+namespace windowtest {
+namespace {
+
+TEST_F(TileMapTest, CopyOfTheTileMapArrivesTiedToTheGround) {
+    ShowLocalTiles();
+    const korvale::WorldPixel origin = CentreOnTiles();
+    WaitForTiles(origin);
+    CopyWhenLoaded();
+    CheckCopy(origin, 1);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(TileMapTest, ExistingControlPointsAreReplacedOnlyAfterTheQuestionAndOneUndoRestoresAll) {
+    const QImage before = SyntheticMap(300, 200);
+    w->SetMapCopy(before);
+    korvale::TPt old;
+    old.Typ = korvale::KindControl;
+    old.xb = 10;
+    old.yb = 100;
+    old.E = 32690000;
+    old.N = 5334000;
+    korvale::TPt border = old;
+    border.Typ = korvale::KindBorder;
+    w->state().Points = {old, border};
+    ShowLocalTiles();
+    CentreOnTiles();
+
+    QStringList questions;
+    bool answer = false;
+    w->questionHook = [&](const QString& q) {
+        questions << q;
+        return answer;
+    };
+    // "No": the map copy and the points stay.
+    CopyWhenLoaded([&] { return !questions.isEmpty(); });
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_TRUE(questions[0].startsWith("Die Kartenkopie hat 1 Passpunkte."))
+        << questions[0].toStdString();
+    EXPECT_EQ(w->state().Points.size(), 2u);
+    EXPECT_EQ(w->ImageViewer1->image(), before);
+    EXPECT_FALSE(w->history().CanUndo());
+
+    // "Yes": the old control point goes, the border point stays, five new ones follow.
+    answer = true;
+    const double trafO = w->state().TrafO;
+    CopyWhenLoaded();
+    ASSERT_EQ(w->state().Points.size(), 6u);
+    EXPECT_EQ(w->state().Points[0].Typ, korvale::KindBorder);
+    for (std::size_t i = 1; i < 6; ++i)
+        EXPECT_EQ(w->state().Points[i].Typ, korvale::KindControl);
+    EXPECT_NE(w->ImageViewer1->image(), before);
+    const QImage copy = w->ImageViewer1->image();
+    const double fitted = w->state().TrafO;
+    EXPECT_NE(fitted, trafO);
+
+    // One undo brings back points, transformation and map copy; redo the copy again.
+    w->EditUndo();
+    EXPECT_EQ(w->state().Points.size(), 2u);
+    EXPECT_EQ(w->state().Points[0].Typ, korvale::KindControl);
+    EXPECT_EQ(w->state().TrafO, trafO);
+    EXPECT_EQ(w->ImageViewer1->image(), before);
+    EXPECT_FALSE(w->history().CanUndo());
+    w->EditRedo();
+    EXPECT_EQ(w->state().Points.size(), 6u);
+    EXPECT_EQ(w->state().TrafO, fitted);
+    EXPECT_EQ(w->ImageViewer1->image(), copy);
+}
+
+TEST_F(TileMapTest, GoToInputCentresTheMapOnATypedPosition) {
+    ShowLocalTiles();
+    CentreOnTiles();
+    struct Case {
+        const char* text;
+        bool ok;
+        double B, L;
+    };
+    const Case cases[] = {
+        {"48.1380, 11.5760", true, 48.1380, 11.5760},
+        {"48,1371, 11,5749", true, 48.1371, 11.5749},
+        {"48.1380 11.5760", false, 0, 0},
+        {"48.1, 11.5, 520", false, 0, 0},
+        {"91, 11", false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const QVariantList before =
+            Js("[korvaleMap.getCenter().lat, korvaleMap.getCenter().lng]").toList();
+        Js(QStringLiteral("(function(){var i=document.getElementById('korvale-goto');i.value='%1';"
+                          "i.dispatchEvent(new KeyboardEvent('keydown',{key:'Enter'}));})()")
+               .arg(QLatin1String(c.text)));
+        const QVariantList after = Js("[korvaleMap.getCenter().lat, korvaleMap.getCenter().lng, "
+                                      "document.getElementById('korvale-goto').className]")
+                                       .toList();
+        ASSERT_EQ(after.size(), 3);
+        EXPECT_EQ(after[2].toString() == "bad", !c.ok);
+        if (c.ok) {
+            // Centred to within a pixel of the map (about 0.6 m).
+            EXPECT_NEAR(after[0].toDouble(), c.B, 1e-5);
+            EXPECT_NEAR(after[1].toDouble(), c.L, 1e-5);
+        } else {
+            EXPECT_EQ(after[0].toDouble(), before[0].toDouble());
+            EXPECT_EQ(after[1].toDouble(), before[1].toDouble());
+        }
+    }
+}
+
+TEST_F(WindowTest, TileSourcesComeFromTheSettingsWithTheirAttribution) {
+    QSettings s;
+    s.beginWriteArray(QStringLiteral("tileSources"));
+    const struct {
+        const char* url;
+        const char* attribution;
+    } entries[] = {{"https://luftbild.example/{z}/{x}/{y}.jpg", "© Landesamt"},
+                   {"https://luftbild.example/{z}/{x}.jpg", "no {y}"},
+                   {"ftp://luftbild.example/{z}/{x}/{y}.jpg", "wrong scheme"},
+                   {"https://luftbild.example/{z}/{x}/{y}.jpg", ""}};
+    for (int i = 0; i < 4; ++i) {
+        s.setArrayIndex(i);
+        s.setValue("url", entries[i].url);
+        s.setValue("attribution", entries[i].attribution);
+        s.setValue("maxZoom", 40);
+    }
+    s.endArray();
+    const auto sources = w->TileSources();
+    ASSERT_EQ(sources.size(), 2u);
+    EXPECT_EQ(sources[0].url, "https://tile.openstreetmap.org/{z}/{x}/{y}.png");
+    EXPECT_EQ(sources[0].attribution, "© OpenStreetMap-Mitwirkende");
+    EXPECT_EQ(sources[0].maxZoom, 19);
+    EXPECT_EQ(sources[1].name, "Kachelkarte 2");
+    EXPECT_EQ(sources[1].attribution, "© Landesamt");
+    EXPECT_EQ(sources[1].maxZoom, 24);
+}
+
+} // namespace
+} // namespace windowtest
