@@ -240,4 +240,6 @@ void TMainForm::TileViewArrived(const QVariant& reply) {
     RefreshParameterPage();
     ShowQuality();
     Showgrafik();
+    // The copy comes to the front with its five control points.
+    ShowPoints();
 }

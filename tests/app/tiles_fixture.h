@@ -143,6 +143,13 @@ class TileMapTest : public WindowTest {
             60000));
     }
 
+    // With KORVALE_TILE_SHOT=<folder>: the window as it is now, for looking at.
+    void Screenshot(const char* name) {
+        const QString dir = qEnvironmentVariable("KORVALE_TILE_SHOT");
+        if (!dir.isEmpty())
+            w->grab().save(QDir(dir).filePath(QString::fromLatin1(name)));
+    }
+
     // Cp until the page has all its tiles (a copy refused while tiles load says so).
     // `answered` tells when the copy stopped at a question the test answered "no".
     void CopyWhenLoaded(const std::function<bool()>& answered = {}) {
@@ -207,8 +214,6 @@ class TileMapTest : public WindowTest {
             }
         EXPECT_LT(worst, 0.1);
 
-        if (!qEnvironmentVariableIsEmpty("KORVALE_TILE_SHOT"))
-            copy.save(qEnvironmentVariable("KORVALE_TILE_SHOT"));
         // Each tile's colour lies where the scheme puts that tile in the copy.
         int seen = 0;
         EXPECT_EQ(WrongTiles(copy, origin, sx, sy, &seen, true), 0);

@@ -8,8 +8,12 @@ TEST_F(TileMapTest, CopyOfTheTileMapArrivesTiedToTheGround) {
     ShowLocalTiles();
     const korvale::WorldPixel origin = CentreOnTiles();
     WaitForTiles(origin);
+    Screenshot("tilepage.png");
     CopyWhenLoaded();
     CheckCopy(origin, 1);
+    EXPECT_EQ(w->Tabcontrol1->currentWidget(), w->TabItemKarte);
+    QTest::qWait(100);
+    Screenshot("tilecopy.png");
     EXPECT_TRUE(messages.isEmpty());
 }
 
