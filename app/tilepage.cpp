@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLockFile>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QSettings>
@@ -42,7 +43,9 @@ QString Q(const std::string& s) {
 const char* const kLeafletDir = "/usr/share/javascript/leaflet/";
 
 // One profile for the whole run: the tile servers ask for a program that names itself and
-// keeps their tiles as long as they allow, so the HTTP cache lives on disk.
+// keeps their tiles as long as they allow, so the HTTP cache lives on disk. The engine cannot
+// share one disk profile between two running programs; a second Korvale gets a profile in
+// memory (same name towards the servers, cache for this run only).
 struct WebProfile {
     QWebEngineProfile* profile = nullptr;
     QString browserAgent; // the engine's own, for the pages of the web services
@@ -51,11 +54,17 @@ struct WebProfile {
 WebProfile& Profile() {
     static WebProfile p = [] {
         WebProfile w;
-        w.profile = new QWebEngineProfile(QStringLiteral("korvale"), qApp);
-        const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-        w.profile->setCachePath(QDir(cache).filePath(QStringLiteral("web")));
-        w.profile->setPersistentStoragePath(QDir(cache).filePath(QStringLiteral("web-storage")));
-        w.profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+        const QDir cache(QStandardPaths::writableLocation(QStandardPaths::CacheLocation));
+        static QLockFile lock(cache.filePath(QStringLiteral("web.lock")));
+        if (QDir().mkpath(cache.path()) && lock.tryLock(0)) {
+            w.profile = new QWebEngineProfile(QStringLiteral("korvale"), qApp);
+            w.profile->setCachePath(cache.filePath(QStringLiteral("web")));
+            w.profile->setPersistentStoragePath(cache.filePath(QStringLiteral("web-storage")));
+            w.profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+        } else {
+            w.profile = new QWebEngineProfile(qApp);
+            w.profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+        }
         w.browserAgent = w.profile->httpUserAgent();
         return w;
     }();

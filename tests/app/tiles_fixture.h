@@ -219,6 +219,10 @@ class TileMapTest : public WindowTest {
         EXPECT_EQ(WrongTiles(copy, origin, sx, sy, &seen, true), 0);
         EXPECT_GE(seen, 6);
 
+        // The attribution's light box stays in the copy's bottom-right corner.
+        const QRgb corner = copy.pixel(copy.width() - 3, copy.height() - 3);
+        EXPECT_GT(std::min({qRed(corner), qGreen(corner), qBlue(corner)}), 200);
+
         // The fit's protocol: the header and one line per control point; the quality table.
         const QStringList memo = w->Memo1->toPlainText().split('\n');
         const auto header = memo.indexOf("Passpunkttransformation");

@@ -73,6 +73,39 @@ TEST_F(TileMapTest, ExistingControlPointsAreReplacedOnlyAfterTheQuestionAndOneUn
     EXPECT_EQ(w->ImageViewer1->image(), copy);
 }
 
+TEST_F(TileMapTest, AnswersThatGiveNoCopyLeaveEverythingAsItWas) {
+    const QImage before = SyntheticMap(300, 200);
+    w->SetMapCopy(before);
+    ShowLocalTiles();
+    const auto view = [](double zoom, double top) {
+        return QVariantMap{{"zoom", zoom},    {"top", top},     {"left", 11.57},
+                           {"bottom", 48.13}, {"right", 11.58}, {"loading", 0}};
+    };
+    QVariantMap loading = view(18, 48.14);
+    loading["loading"] = 1;
+    const struct {
+        QVariant reply;
+        const char* message;
+    } cases[] = {
+        {QVariant(), "Die Kachelkarte ist noch nicht geladen"},
+        {loading, "Die Kachelkarte lädt noch Kacheln"},
+        {view(std::nan(""), 48.14), "keine gültige Position"},
+        {view(18, 48.12), "links oben und rechts unten"},
+        {view(18, 48.20), "verzerrt oder gedreht"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        messages.clear();
+        w->Guard([&] { w->TileViewArrived(c.reply); });
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages[0].contains(c.message)) << messages[0].toStdString();
+        EXPECT_TRUE(w->state().Points.empty());
+        EXPECT_EQ(w->ImageViewer1->image(), before);
+        EXPECT_FALSE(w->history().CanUndo());
+        EXPECT_LT(w->tileCopyMs(), 0);
+    }
+}
+
 TEST_F(TileMapTest, GoToInputCentresTheMapOnATypedPosition) {
     ShowLocalTiles();
     CentreOnTiles();
