@@ -1,0 +1,37 @@
+// "Alfa auto": the grid direction that flies an area with the fewest flight lines and, among
+// those, the shortest path.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "planning/plan.h"
+
+namespace korvale {
+
+struct GridAngleResult {
+    double Ri = 0;          // direction in degrees counterclockwise from east, 0.01 ... 180
+    std::size_t strips = 0; // flight lines of the plan at Ri
+    double pathM = 0;       // path of the plan at Ri (lines and legs), metres
+};
+
+// The direction for the direction box ("Alfa", degrees counterclockwise from east) at strip
+// spacing B. Samples 0.5, 1.0, ... 180 degrees (0 and 180 fly the same lines; 180 lies in the
+// box's range 0.01 ... 360, 0 does not) and takes the fewest lines of the plan; among those
+// the narrowest area across the lines (within a tenth of the spacing), then the shortest path,
+// then the smaller angle; then refines in steps of 0.1 and 0.01 degrees around that, taking a
+// direction only with fewer lines or, at as many lines and as narrow, a shorter path. The
+// result never has more lines than any sample. Counts and paths are those of the plan
+// (PlanGridLines, PlanLegs). Throws Error as PlanGridLines does, and Refused for a ring that
+// encloses nothing.
+GridAngleResult BestGridAngle(const std::vector<PlanPt>& ring, double B);
+
+// The number of lines PlanGridLines lays over the ring at direction Ri and spacing B, found
+// from the crossings alone where no corner lies within a millimetre of a grid line, else from
+// the lines themselves.
+std::size_t CountGridLines(const std::vector<PlanPt>& ring, double Ri, double B);
+
+// The path of lines over the ring in metres, summed exactly as the plan sums its totals.
+double PlanPathLength(const std::vector<PlanPt>& ring, const std::vector<PlannedLine>& lines);
+
+} // namespace korvale

@@ -1,0 +1,176 @@
+// "Alfa auto": the chosen direction of long narrow areas, the line count of the choice against
+// every sampled direction, the fast count against the planner's own, and refusals.
+#include "planning/angle.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "model/error.h"
+#include "model/state.h"
+
+using namespace korvale;
+
+namespace {
+
+constexpr double E0 = 32512345.678;
+constexpr double N0 = 5301234.567;
+constexpr double kB = 12.5373; // strip spacing of the start camera values
+
+using Ring = std::vector<PlanPt>;
+
+Ring At(const std::vector<std::array<double, 2>>& xy) {
+    Ring r;
+    for (const auto& p : xy)
+        r.push_back({E0 + p[0], N0 + p[1]});
+    return r;
+}
+
+Ring Rectangle(double length, double width, double rotDeg) {
+    const double a = rotDeg / Rho, c = std::cos(a), s = std::sin(a);
+    std::vector<std::array<double, 2>> xy;
+    for (const auto& p : std::vector<std::array<double, 2>>{{-length / 2, -width / 2},
+                                                            {length / 2, -width / 2},
+                                                            {length / 2, width / 2},
+                                                            {-length / 2, width / 2}})
+        xy.push_back({p[0] * c - p[1] * s, p[0] * s + p[1] * c});
+    return At(xy);
+}
+
+// Star-shaped around the centre, so always simple: random radii with deep notches and spikes.
+Ring RandomStar(std::mt19937& rng, int corners) {
+    std::uniform_real_distribution<double> radius(60, 220), u(0, 1);
+    std::vector<std::array<double, 2>> xy;
+    for (int i = 0; i < corners; ++i) {
+        const double t = 2 * M_PI * (i + 0.5 * u(rng)) / corners;
+        double r = radius(rng);
+        const double kind = u(rng);
+        if (kind < 0.15)
+            r = 15;
+        else if (kind < 0.25)
+            r = 320;
+        xy.push_back({r * std::cos(t), r * std::sin(t)});
+    }
+    return At(xy);
+}
+
+double AngleOff(double a, double b) {
+    const double d = std::fmod(std::fabs(a - b), 180.0);
+    return std::min(d, 180.0 - d);
+}
+
+TEST(BestGridAngle, LongNarrowRectangleIsFlownAlongItsLength) {
+    // Rotations where the grid lays four lines along both long edges (a tilt would shorten
+    // those two) and where three lines fit only within a few tenths of a degree of the length.
+    for (const double rot : {0.0, 7.3, 18.7, 20.4, 30.6, 44.2, 45.0, 71.4, 89.99, 90.0, 112.2,
+                             136.0, 159.8, 179.6, 200.0, 333.3}) {
+        SCOPED_TRACE(rot);
+        const Ring r = Rectangle(400, 40, rot);
+        const GridAngleResult g = BestGridAngle(r, kB);
+        EXPECT_LE(AngleOff(g.Ri, rot), 1.0) << g.Ri;
+        EXPECT_GT(g.Ri, 0.0);
+        EXPECT_LE(g.Ri, 180.0);
+        // What it reports is what "Calc Raster" plans at that direction.
+        const FlightPlan plan = PlanFlight(r, g.Ri, kB, 7, 15);
+        EXPECT_EQ(g.strips, plan.totals.strips);
+        EXPECT_EQ(g.pathM, plan.totals.pathM);
+        EXPECT_LE(g.strips, 4u);
+    }
+}
+
+TEST(BestGridAngle, NeverMoreLinesThanAnySampledDirection) {
+    std::mt19937 rng(20261210);
+    std::vector<Ring> rings = {
+        At({{-100, 0},
+            {-100, 150},
+            {-70, 150},
+            {-70, 30},
+            {-30, 30},
+            {-30, 150},
+            {0, 150},
+            {0, 30},
+            {60, 30},
+            {60, 150},
+            {100, 150},
+            {100, 0}}),                               // comb
+        At({{0, 0}, {0, 100}, {100, 100}, {100, 0}}), // square
+    };
+    for (int k = 0; k < 8; ++k)
+        rings.push_back(RandomStar(rng, 5 + 3 * k));
+    for (std::size_t k = 0; k < rings.size(); ++k) {
+        SCOPED_TRACE(k);
+        const Ring& r = rings[k];
+        const GridAngleResult g = BestGridAngle(r, kB);
+        for (int h = 50; h <= 18000; h += 50) {
+            const double ri = h / 100.0;
+            EXPECT_LE(g.strips, CountGridLines(r, ri, kB)) << ri;
+        }
+        const FlightPlan plan = PlanFlight(r, g.Ri, kB, 7, 15);
+        EXPECT_EQ(g.strips, plan.totals.strips);
+        EXPECT_EQ(g.pathM, plan.totals.pathM);
+        // Deterministic: the same ring gives the same direction.
+        EXPECT_EQ(BestGridAngle(r, kB).Ri, g.Ri);
+    }
+}
+
+TEST(CountGridLines, EqualsThePlannersCountAtEveryDirection) {
+    std::mt19937 rng(7);
+    // Random stars, and rings whose corners and edges lie on grid lines (spacing 10, lines at
+    // 0 and 90 degrees through the corners), where the count must come from the planner.
+    std::vector<std::pair<Ring, double>> cases = {
+        {At({{-100, -100},
+             {-100, 100},
+             {-40, 100},
+             {-40, -20},
+             {40, -20},
+             {40, 100},
+             {100, 100},
+             {100, -100}}),
+         10},
+        {At({{0, 0}, {0, 30}, {30, 30}, {30, 0}}), 10},
+    };
+    for (int k = 0; k < 6; ++k)
+        cases.push_back({RandomStar(rng, 6 + 4 * k), 7 + 3 * k});
+    for (std::size_t k = 0; k < cases.size(); ++k) {
+        const auto& [r, B] = cases[k];
+        double eMin = 1e300, eMax = -1e300, nMin = 1e300, nMax = -1e300;
+        for (const PlanPt& p : r)
+            eMin = std::min(eMin, p.E), eMax = std::max(eMax, p.E), nMin = std::min(nMin, p.N),
+            nMax = std::max(nMax, p.N);
+        for (int h = 1; h <= 18000; h += (k < 2 ? 1 : 7)) {
+            const double ri = h / 100.0;
+            const std::size_t planned = PlanGridLines(r, {eMin, eMax, nMin, nMax, ri, B}).size();
+            ASSERT_EQ(CountGridLines(r, ri, B), planned) << "case " << k << " at " << ri;
+        }
+    }
+}
+
+TEST(BestGridAngle, Refusals) {
+    struct Case {
+        Ring ring;
+        double B;
+        ErrorKind kind;
+        const char* text;
+    };
+    const std::vector<Case> cases = {
+        {At({{0, 0}, {100, 0}, {200, 0}}), kB, ErrorKind::Refused, "keine Fläche"},
+        {At({{0, 0}, {5, 5}}), kB, ErrorKind::Refused, "keine Fläche"},
+        {At({{0, 0}, {100, 100}, {100, 0}, {0, 100}}), kB, ErrorKind::Refused, "kreuzt sich"},
+        {At({{0, 0}, {0, 100}, {100, 100}, {100, 0}}), 0, ErrorKind::Refused, "Streifenabstand"},
+        {At({{0, 0}, {0, 100}, {100, 100}, {100, 0}}), 1e-4, ErrorKind::Limit, "zu viele"},
+    };
+    for (const Case& c : cases) {
+        try {
+            BestGridAngle(c.ring, c.B);
+            ADD_FAILURE() << c.text;
+        } catch (const Error& e) {
+            EXPECT_EQ(e.kind(), c.kind) << c.text;
+            EXPECT_NE(std::string(e.what()).find(c.text), std::string::npos) << e.what();
+        }
+    }
+}
+
+} // namespace
