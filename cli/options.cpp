@@ -113,7 +113,10 @@ PlanOptions ParsePlanOptions(const std::vector<std::string>& args) {
                 Refuse("--" + name + " braucht einen Dateinamen.");
             o.*f.field = *value;
         }
-        if (name == "angle") {
+        if (name == "angle" && *value == "auto") {
+            known = true;
+            o.angleAuto = true;
+        } else if (name == "angle") {
             known = true;
             const double v = Number("angle", *value);
             if (!(v >= -360 && v <= 360))

@@ -19,6 +19,7 @@ struct PlanOptions {
     double sidePct = 80;     // --side: side overlap, %
     double speedKmh = 15;    // --speed: ground speed, km/h
     double angleDeg = 0;     // --angle: flight direction, degrees from east
+    bool angleAuto = false;  // --angle auto: the direction of the fewest lines ("Alfa auto")
     std::string geojsonFile; // --geojson: the plan as GeoJSON
     std::string kmlFile;     // --kml: the plan as KML
     std::string dxfFile;     // --dxf: the plan as DXF drawing

@@ -14,6 +14,7 @@
 #include "model/format.h"
 #include "model/geodesy.h"
 #include "model/overlay.h"
+#include "planning/angle.h"
 #include "planning/border.h"
 #include "planning/grid.h"
 #include "planning/params.h"
@@ -102,6 +103,8 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         // The planning run of "Calc Raster", without the drawing.
         SetBorderPointer(s, p);
         CalcBorderMinMax(s);
+        if (o.angleAuto)
+            p.NumberBoxRi.SetValue(BestGridAngle(BorderRing(s), p.NumberBoxB.Value()).Ri);
         Schnitte(s, p.NumberBoxRi.Value(), p.NumberBoxB.Value());
         const FlightPlan plan = PlanOfState(s, p.NumberBoxA.Value(), p.NumberBoxV.Value());
         PlanTotals totals = plan.totals;
@@ -150,7 +153,10 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
                 break;
             }
         }
-        out << TotalsJson(totals, s.UtmZone) << '\n';
+        std::string json = TotalsJson(totals, s.UtmZone);
+        if (o.angleAuto) // the direction chosen, to be given again as --angle
+            json.insert(json.size() - 1, Format(", \"angle\": %.2f", {p.NumberBoxRi.Value()}));
+        out << json << '\n';
         return 0;
     } catch (const Error& e) {
         err << "korvale-plan: " << e.what() << '\n';

@@ -40,6 +40,9 @@ TEST(PlanOptions, ValuesInBothSpellings) {
     EXPECT_EQ(o.litchiFile, "m.csv");
     EXPECT_EQ(o.kmlFile, "p.kml");
     EXPECT_EQ(o.areaFile, "a.kml");
+    EXPECT_FALSE(o.angleAuto);
+    EXPECT_TRUE(ParsePlanOptions({"--angle=auto", "a.kml"}).angleAuto);
+    EXPECT_TRUE(ParsePlanOptions({"--angle", "auto", "a.kml"}).angleAuto);
     EXPECT_TRUE(ParsePlanOptions({"--help"}).help);
     EXPECT_TRUE(ParsePlanOptions({"--version"}).version);
 }
@@ -56,6 +59,7 @@ TEST(PlanOptions, BadInputIsRefusedNamingTheOption) {
         {{"--speed", "0", "a.kml"}, "--speed: 0 liegt außerhalb"},
         {{"--angle", "north", "a.kml"}, "--angle: 'north' ist keine Zahl."},
         {{"--angle", "400", "a.kml"}, "--angle: 400 liegt außerhalb von -360 bis 360"},
+        {{"--angle", "Auto", "a.kml"}, "--angle: 'Auto' ist keine Zahl."},
         {{"a.kml", "--dxf"}, "--dxf braucht einen Wert."},
         {{"--dxf=", "a.kml"}, "--dxf braucht einen Dateinamen."},
         {{"--hight", "40", "a.kml"}, "Unbekannte Option '--hight'."},

@@ -157,6 +157,30 @@ TEST_F(PlanCommand, ConcaveFieldFlownInsideWhateverCornerStartsTheRing) {
     }
 }
 
+TEST_F(PlanCommand, AngleAutoPlansTheFewestLinesAndNamesItsDirection) {
+    for (const char* name : {"spwoodcock__drone-testdata-agung-1__aoi.geojson",
+                             "rus4787__rus4787-dron_izshewsk_2024__field.geojson"}) {
+        SCOPED_TRACE(name);
+        const std::string area = std::string(KORVALE_FIXTURES_DIR) + "/geodata/" + name;
+        const Outcome a = Plan({"--angle", "auto", area});
+        ASSERT_EQ(a.status, 0) << a.err;
+        auto totals = nlohmann::json::parse(a.out);
+        const double angle = totals["angle"];
+        EXPECT_GT(angle, 0);
+        EXPECT_LE(angle, 180);
+        // The line is the plan at that direction, with the direction added.
+        totals.erase("angle");
+        const Outcome same = Plan({"--angle", Format("%.2f", {angle}), area});
+        EXPECT_EQ(totals, nlohmann::json::parse(same.out));
+        EXPECT_EQ(nlohmann::json::parse(same.out).count("angle"), 0u);
+        for (double ri = 0; ri < 180; ri += 7.5) {
+            const Outcome other = Plan({"--angle", Format("%.2f", {ri}), area});
+            EXPECT_LE(totals["strips"].get<int>(), nlohmann::json::parse(other.out)["strips"])
+                << ri;
+        }
+    }
+}
+
 TEST_F(PlanCommand, WritesEveryAskedFileOrNone) {
     const std::string area = Area("feld.geojson", UField());
     const fs::path dxf = dir_ / "p.dxf", csv = dir_ / "mission", kml = dir_ / "p.kml";
