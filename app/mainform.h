@@ -199,6 +199,8 @@ class TMainForm : public QMainWindow {
     void FlightLines();
     void CalcFlugWeg();
     void ButtonWayptsClick();
+    // "Alfa auto" (mainform_angle.cpp): the direction of the fewest lines, then planned.
+    void ButtonAlfaAutoClick();
 
     // ---- DXF and map project (mainform_files.cpp) -----------------------------------------
     void Button5Click();
@@ -262,6 +264,7 @@ class TMainForm : public QMainWindow {
     korvale::NumberBoxWidget* NumberBoxBilder = nullptr;
     korvale::NumberBoxWidget* NumberBoxRi = nullptr;
     QPushButton* ButtonWaypts = nullptr;
+    QPushButton* ButtonAlfaAuto = nullptr;
     QPushButton* Button5 = nullptr;
     QLineEdit* EditDXFFileName = nullptr;
     QLineEdit* EditKVName = nullptr;

@@ -68,6 +68,7 @@ void TMainForm::BuildParameterPage(QWidget* page) {
     NumberBoxBilder = box(p.NumberBoxBilder, "NumberBoxBilder", 56);
     NumberBoxRi = box(p.NumberBoxRi, "NumberBoxRi", 56);
     ButtonWaypts = Button("ButtonWaypts", "Calc Raster", page);
+    ButtonAlfaAuto = Button("ButtonAlfaAuto", "Alfa auto", page);
 
     EditDXFFileName = TextEdit("EditDXFFileName", p.EditDXFFileName, 280, page);
     Button5 = Button("Button5", "Schreib DXF", page);
@@ -102,7 +103,8 @@ void TMainForm::BuildParameterPage(QWidget* page) {
            MakeLabel("Bildabstand  ", page));
     col->addSpacing(6);
     AddRow(col, {Labelled("Bilder", {NumberBoxBilder}, page),
-                 Labelled("Alfa °", {NumberBoxRi}, page), Labelled("", {ButtonWaypts}, page)});
+                 Labelled("Alfa °", {NumberBoxRi, ButtonAlfaAuto}, page),
+                 Labelled("", {ButtonWaypts}, page)});
     col->addSpacing(10);
     AddRow(col, {Labelled("DXF Filename", {EditDXFFileName, Button5}, page)});
     AddRow(col, {ExchangeExportRow(page)});
@@ -142,6 +144,7 @@ void TMainForm::BuildParameterPage(QWidget* page) {
                 [this, handler] { Guard([this, handler] { (this->*handler)(); }); });
     };
     click(ButtonWaypts, &TMainForm::ButtonWayptsClick);
+    click(ButtonAlfaAuto, &TMainForm::ButtonAlfaAutoClick);
     click(Button5, &TMainForm::Button5Click);
     click(ButtonSaveKV, &TMainForm::ButtonSaveKVClick);
     click(ButtonLoadKV, &TMainForm::ButtonLoadKVClick);
