@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "planning/angle.h"
 #include "planning/border.h"
 #include "planning/grid.h"
 #include "planning/params.h"
@@ -140,6 +141,26 @@ void BM_PlanningMillionPictures(benchmark::State& st) {
     Report(st, p, o);
 }
 BENCHMARK(BM_PlanningMillionPictures)->Unit(benchmark::kMillisecond);
+
+// "Alfa auto" on the 1 km² areas through 200 border points: the rounded square (convex) and
+// the comb (concave, legs around the notches).
+void BM_AlfaAuto(benchmark::State& st, bool concave) {
+    State s = Area();
+    ParamPageModel p;
+    Rechnen(p);
+    SetBorderPointer(s, p);
+    const std::vector<PlanPt> ring = concave ? ConcaveRing() : BorderRing(s);
+    GridAngleResult g;
+    for (auto _ : st) {
+        g = BestGridAngle(ring, p.NumberBoxB.Value());
+        benchmark::DoNotOptimize(g);
+    }
+    st.counters["corners"] = static_cast<double>(ring.size());
+    st.counters["angle"] = g.Ri;
+    st.counters["strips"] = static_cast<double>(g.strips);
+}
+BENCHMARK_CAPTURE(BM_AlfaAuto, rounded_square_200, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_AlfaAuto, comb_200, true)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
