@@ -129,6 +129,10 @@ double PlanPathLength(const std::vector<PlanPt>& ring, const std::vector<Planned
 }
 
 GridAngleResult BestGridAngle(const std::vector<PlanPt>& ring, double B) {
+    for (const PlanPt& p : ring)
+        if (!std::isfinite(p.E) || !std::isfinite(p.N))
+            throw Error(ErrorKind::Refused, "Die Gebietsgrenze hat keine gültigen Koordinaten.\n"
+                                            "Bitte zuerst die Karte transformieren.");
     const Frame fr = FrameOf(ring, B);
     // The planner refuses a bad spacing, a self-intersecting ring or too many lines: once
     // here, before the sampling relies on the ring being sound.
@@ -152,10 +156,17 @@ GridAngleResult BestGridAngle(const std::vector<PlanPt>& ring, double B) {
     std::vector<Candidate> samples;
     samples.reserve(kHalfTurn / kSample);
     std::size_t fewest = std::numeric_limits<std::size_t>::max();
+    // A direction that lays no line over the area (one narrower than the spacing, between two
+    // lines) flies nothing: the fewest lines are the fewest that fly.
     for (int h = kSample; h <= kHalfTurn; h += kSample) {
         samples.push_back({h, Counted(ring, fr, h), 0});
-        fewest = std::min(fewest, samples.back().count.lines);
+        if (samples.back().count.lines > 0)
+            fewest = std::min(fewest, samples.back().count.lines);
     }
+    if (fewest == std::numeric_limits<std::size_t>::max())
+        throw Error(ErrorKind::Refused,
+                    "Das Gebiet ist schmaler als der Streifenabstand: in keiner Richtung liegt "
+                    "eine Fluglinie darin.");
     // Where the grid happens to lay its outer lines along both edges of an area, tilting the
     // lines shortens those two (they cut across the corners) at the same count: the shortest
     // path alone would turn the lines away from the area's length. The narrowest direction
@@ -182,7 +193,7 @@ GridAngleResult BestGridAngle(const std::vector<PlanPt>& ring, double B) {
                 continue;
             const int h = Wrap(centre + k * step);
             const Count c = Counted(ring, fr, h);
-            if (c.lines > best.count.lines)
+            if (c.lines == 0 || c.lines > best.count.lines)
                 continue;
             if (c.lines == best.count.lines && c.width > narrowest + tolerance)
                 continue;

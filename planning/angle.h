@@ -22,8 +22,9 @@ struct GridAngleResult {
 // then the smaller angle; then refines in steps of 0.1 and 0.01 degrees around that, taking a
 // direction only with fewer lines or, at as many lines and as narrow, a shorter path. The
 // result never has more lines than any sample. Counts and paths are those of the plan
-// (PlanGridLines, PlanLegs). Throws Error as PlanGridLines does, and Refused for a ring that
-// encloses nothing.
+// (PlanGridLines, PlanLegs); a direction that lays no line is never chosen. Throws Error as
+// PlanGridLines does, and Refused for a ring without coordinates, one that encloses nothing,
+// or one that no direction lays a line over.
 GridAngleResult BestGridAngle(const std::vector<PlanPt>& ring, double B);
 
 // The number of lines PlanGridLines lays over the ring at direction Ri and spacing B, found
