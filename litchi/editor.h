@@ -59,6 +59,9 @@ struct LitchiPageModel {
     std::string EditCVS = "LitchiLines.csv"; // mission file of "Lies CSV" / "Schreib CSV"
     // Record selector: index of the waypoint shown; Max = last index of the mission
     NumberBox NumberBoxActrec{K::Float, 0, 0, 1000, 0};
+    // "Kamera -90°": grid waypoints point the camera straight down; off, the file leaves the
+    // camera to the app as it always did
+    bool CheckBoxNadir = false;
 };
 
 // Shows waypoint i in the boxes and check boxes and makes it the current one (ActRec := i).

@@ -190,12 +190,18 @@ MissionCheck CheckMission(const std::vector<TlitchRec>& recs, const MissionCheck
 
     if (altitudeZero > 0)
         out.Soft(0, "altitude(m)", "altitude-zero",
-                 Format("%d Wegpunkte mit Höhe 0 m oder darunter.", {altitudeZero}));
+                 Format(altitudeZero == 1 ? "%d Wegpunkt mit Höhe 0 m oder darunter."
+                                          : "%d Wegpunkte mit Höhe 0 m oder darunter.",
+                        {altitudeZero}));
     if (speedZero > 0)
-        out.Soft(0, "speed(m/s)", "speed-zero",
-                 Format("%d Wegpunkte mit Geschwindigkeit 0 und keine Missionsgeschwindigkeit: "
-                        "die App fliegt dann ihre Voreinstellung.",
-                        {speedZero}));
+        out.Soft(
+            0, "speed(m/s)", "speed-zero",
+            Format(speedZero == 1
+                       ? "%d Wegpunkt mit Geschwindigkeit 0 und keine Missionsgeschwindigkeit: "
+                         "die App fliegt dann ihre Voreinstellung."
+                       : "%d Wegpunkte mit Geschwindigkeit 0 und keine Missionsgeschwindigkeit: "
+                         "die App fliegt dann ihre Voreinstellung.",
+                   {speedZero}));
     if (intervalZero > 0)
         out.Soft(0, "photo_timeinterval", "interval-zero",
                  "das Bildintervall wurde auf 0 s gekürzt: die Kamera löst nicht nach Zeit aus. "

@@ -67,6 +67,11 @@ void MakeLitchiLines(State& s, const ParamPageModel& p, LitchiPageModel& m, Over
         r.altitude = static_cast<float>(p.NumberBoxH.Value());
         r.speed = static_cast<float>(p.NumberBoxV.Value() / 3.6);
         r.photo_timeinterval = CutToInt(p.NumberBoxFrameS.Value());
+        if (m.CheckBoxNadir) {
+            // Interpolating between equal pitches holds the camera straight down all the way.
+            r.gimbalmode = 2;
+            r.gimbalpitchangle = -90;
+        }
         s.LitchiRecs.push_back(r);
     }
     SetActrecMax(s, m, static_cast<int>(s.LitchiRecs.size()) - 1);

@@ -11,9 +11,10 @@ namespace korvale {
 
 // Replaces LitchiRecs by the grid mission: for every flight segment, in the serpentine order of
 // the flight path, a waypoint at each end with height NumberBoxH (m), speed NumberBoxV / 3.6
-// (m/s) and picture interval NumberBoxFrameS (whole seconds). Then the selector gets its new
-// maximum and the mission is drawn. No segments give an empty mission. A segment whose ends are
-// not both in CutPoints (the points were deleted since the grid was computed) is left out.
+// (m/s) and picture interval NumberBoxFrameS (whole seconds), with CheckBoxNadir also gimbal
+// mode 2 and pitch -90. Then the selector gets its new maximum and the mission is drawn. No
+// segments give an empty mission. A segment whose ends are not both in CutPoints (the points were
+// deleted since the grid was computed) is left out.
 void MakeLitchiLines(State& s, const ParamPageModel& p, LitchiPageModel& m, Overlay& o);
 
 // Index into Points of the point of interest (kind 4) nearest to Points[n] in map pixels, the
