@@ -9,6 +9,7 @@
 #include "litchi/csv.h"
 #include "litchi/editor.h"
 #include "litchi/missions.h"
+#include "litchi/write_check.h"
 #include "model/error.h"
 #include "model/fileio.h"
 #include "model/format.h"
@@ -114,10 +115,15 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         // them are there afterwards, or none was touched.
         std::vector<std::string> bytes;
         std::vector<std::string> paths;
+        std::vector<MissionFinding> warnings;
         if (!o.litchiFile.empty()) {
             LitchiPageModel m;
             Overlay ov;
             MakeLitchiLines(s, p, m, ov);
+            // A mission the drone cannot fly refuses the whole set before anything is written.
+            MissionCheckOptions check;
+            check.gridMission = true;
+            warnings = CheckMissionForWrite({s.LitchiRecs}, check).warnings;
             paths.push_back(LitchiCsvFileName(o.litchiFile));
             bytes.push_back(FormatLitchiCsv(s.LitchiRecs));
         }
@@ -153,9 +159,13 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
                 break;
             }
         }
+        for (const MissionFinding& f : warnings)
+            err << "Warnung: " << f.text << '\n';
         std::string json = TotalsJson(totals, s.UtmZone);
         if (o.angleAuto) // the direction chosen, to be given again as --angle
             json.insert(json.size() - 1, Format(", \"angle\": %.2f", {p.NumberBoxRi.Value()}));
+        if (!warnings.empty())
+            json.insert(json.size() - 1, Format(", \"warnings\": %d", {warnings.size()}));
         out << json << '\n';
         return 0;
     } catch (const Error& e) {

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "litchi/csv.h"
 #include "model/format.h"
 #include "model/geodesy.h"
 #include "model/state.h"
@@ -199,6 +200,51 @@ TEST_F(PlanCommand, WritesEveryAskedFileOrNone) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("korvale-plan: "), std::string::npos) << r.err;
     EXPECT_EQ(Slurp(dxf), before);
+}
+
+// A rectangle near 48 N, 11 E, `east` metres long east-west and `north` metres high.
+std::vector<std::pair<double, double>> Rect(double east, double north) {
+    const double m = 1.0 / 111200.0, me = m / std::cos(48.0 / Rho);
+    return {{48.0, 11.0},
+            {48.0, 11.0 + east * me},
+            {48.0 + north * m, 11.0 + east * me},
+            {48.0 + north * m, 11.0}};
+}
+
+TEST_F(PlanCommand, MissionLimitsRefuseTheWholeSetOrWarn) {
+    const fs::path dxf = dir_ / "p.dxf", csv = dir_ / "m.csv";
+    // Lines of 2100 m (and 33 km in all): the drone flies neither, so no file is written.
+    Outcome r = Plan(
+        {"--dxf", dxf.string(), "--litchi", csv.string(), Area("lang.geojson", Rect(2100, 200))});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_NE(r.err.find("korvale-plan: Die Mission überschreitet Grenzen der Drohne"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find(": Abstand zweier Wegpunkte 2"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("außerhalb von 0.5 bis 2000 m"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(dxf));
+    EXPECT_FALSE(fs::exists(csv));
+
+    // At 5 m the picture interval rounds to 0 s: written, with the warning on stderr and its
+    // count in the totals; without warnings the totals keep their fields.
+    const std::string square = Area("klein.geojson", Rect(40, 40));
+    r = Plan({"--height", "5", "--litchi", csv.string(), square});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("Warnung: Mission: das Bildintervall wurde auf 0 s gekürzt"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.out.find(", \"warnings\": 1}"), std::string::npos) << r.out;
+    const std::vector<TlitchRec> back = ReadLitchiFile(csv.string());
+    ASSERT_GE(back.size(), 2u);
+    for (const TlitchRec& w : back) {
+        EXPECT_EQ(w.altitude, 5.0f);
+        EXPECT_EQ(w.photo_timeinterval, 0);
+    }
+    r = Plan({"--litchi", csv.string(), square});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out.find("warnings"), std::string::npos) << r.out;
 }
 
 TEST_F(PlanCommand, BadInputGivesMessageAndStatusOne) {
