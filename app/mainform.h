@@ -298,6 +298,7 @@ class TMainForm : public QMainWindow {
     QCheckBox* CheckBoxPhoto = nullptr;
     QCheckBox* CheckBoxStartRec = nullptr;
     QCheckBox* CheckBoxStopRec = nullptr;
+    QCheckBox* CheckBoxNadir = nullptr; // grid missions with the camera straight down
     QLabel* Label15 = nullptr;
     QLineEdit* EditCVS = nullptr;
     QPushButton* Button7 = nullptr;
@@ -308,6 +309,7 @@ class TMainForm : public QMainWindow {
     QPushButton* Button8 = nullptr;
     korvale::LitchiPageModel litchi_;
     korvale::LitchiPageModel& litchi() { return litchi_; }
+    bool litchiGrid_ = false; // the mission was made from the grid (its interval is checked)
 
     void NumberBoxActrecChange();
     // Shows the page models in their controls again after the core changed them; fires no

@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -9,7 +10,9 @@
 #include "litchi/editor.h"
 #include "litchi/missions.h"
 #include "litchi/orbit.h"
+#include "litchi/write_check.h"
 #include "mainform.h"
+#include "model/error.h"
 #include "numberboxwidget.h"
 #include "pagelayout.h"
 
@@ -42,6 +45,19 @@ QCheckBox* ShowOnlyCheck(const QString& name, const QString& caption, QWidget* p
     c->setToolTip(QStringLiteral("Zeigt nur die Aktion des Wegpunkts aus der Litchi-Datei; "
                                  "ändern lässt sie sich in der Litchi-App."));
     return c;
+}
+
+// The protocol of a mission file: what was done, the warnings, then what the pilot must set.
+void ProtocolMission(QPlainTextEdit* memo, const QString& title,
+                     const std::vector<korvale::MissionFinding>& warnings,
+                     const std::vector<std::string>& manual) {
+    memo->appendPlainText(title);
+    if (!warnings.empty())
+        memo->appendPlainText(QStringLiteral("Warnungen:"));
+    for (const auto& f : warnings)
+        memo->appendPlainText(QStringLiteral("  ") + QString::fromStdString(f.text));
+    for (const auto& line : manual)
+        memo->appendPlainText(QString::fromStdString(line));
 }
 
 } // namespace
@@ -94,6 +110,10 @@ void TMainForm::BuildLitchiPage(QWidget* page) {
         Button("Button9", "Litchi RasterL", "Berechnetes Raster Linien  in Litchi Linien", page);
     Button1 = Button("Button1", "Litchi FreeL", "Freie Linine in Litchi Lininen", page);
     Button8 = Button("Button8", "Display Lines", "Zeigt Litchi Lininen", page);
+    CheckBoxNadir = Check("CheckBoxNadir", "Kamera -90°", page);
+    CheckBoxNadir->setToolTip(QStringLiteral("Litchi RasterL schreibt in jeden Wegpunkt "
+                                             "Gimbalmodus 2 und Neigung -90° (Kamera senkrecht "
+                                             "nach unten)"));
 
     auto* col = new QVBoxLayout(page);
     col->setContentsMargins(6, 6, 6, 4);
@@ -118,7 +138,7 @@ void TMainForm::BuildLitchiPage(QWidget* page) {
     col->addSpacing(6);
     AddRow(col, {Labelled(Label15, {EditCVS, Button7, Button6}, page)});
     col->addSpacing(10);
-    AddRow(col, {Labelled("", {NumberBoxActrec, Button9, Button1, Button8}, page)});
+    AddRow(col, {Labelled("", {NumberBoxActrec, Button9, Button1, Button8, CheckBoxNadir}, page)});
     col->addStretch(1);
 
     // Edits of the file name and the "all" switch go straight into the model.
@@ -126,6 +146,8 @@ void TMainForm::BuildLitchiPage(QWidget* page) {
             [this](const QString& t) { litchi_.EditCVS = t.toStdString(); });
     connect(CheckBoxAlle, &QCheckBox::toggled, this,
             [this](bool on) { litchi_.CheckBoxAlle = on; });
+    connect(CheckBoxNadir, &QCheckBox::toggled, this,
+            [this](bool on) { litchi_.CheckBoxNadir = on; });
     // The action check boxes show the waypoint's actions; a click puts back what they show.
     for (auto [c, field] :
          {std::pair{CheckBoxPhoto, &korvale::LitchiPageModel::CheckBoxPhoto},
@@ -179,6 +201,7 @@ void TMainForm::RefreshLitchiPage() {
         w->Refresh();
     Label14->setText(QString::fromStdString(m.Label14));
     CheckBoxAlle->setChecked(m.CheckBoxAlle);
+    CheckBoxNadir->setChecked(m.CheckBoxNadir);
     CheckBoxPhoto->setChecked(m.CheckBoxPhoto);
     CheckBoxStartRec->setChecked(m.CheckBoxStartRec);
     CheckBoxStopRec->setChecked(m.CheckBoxStopRec);
@@ -225,14 +248,24 @@ void TMainForm::WriteLitchiCVS() {
     EditCVS->setText(QString::fromStdString(name));
     // A bare name goes to the last folder the user chose, not to the working directory.
     std::string path = FilePath(QString::fromStdString(name)).toStdString();
+    korvale::MissionCheckOptions opt;
+    opt.gridMission = litchiGrid_;
+    // A mission the drone cannot fly is refused before the file is touched; the findings also
+    // go to the protocol, where the pilot can read them next to the mission.
+    korvale::MissionWriteCheck check;
+    try {
+        check = korvale::CheckMissionForWrite({state_.LitchiRecs}, opt);
+    } catch (const korvale::Error& e) {
+        Memo1->appendPlainText(QString::fromStdString(e.what()));
+        throw;
+    }
     korvale::WriteLitchiCVS(state_.LitchiRecs, path);
-    // The file is written either way; a waypoint at 0 m or below is worth a word, since the
-    // aircraft would fly it at the height of its start point or lower.
-    const std::string warning = korvale::AltitudeWarning(state_.LitchiRecs);
-    SetStatus(warning.empty()
-                  ? QStringLiteral("Litchi CSV geschrieben: ") + QString::fromStdString(path)
-                  : QString::fromStdString(warning),
-              true);
+    const QString done = QStringLiteral("Litchi CSV geschrieben: ") + QString::fromStdString(path);
+    ProtocolMission(Memo1, done, check.warnings,
+                    korvale::ManualSettingsLines(state_.LitchiRecs, opt));
+    // Soft findings do not stop the file, but the status line says so.
+    const std::string warning = korvale::WarningsStatus(check.warnings);
+    SetStatus(warning.empty() ? done : QString::fromStdString(warning), true);
 }
 
 void TMainForm::Button6Click() {
@@ -249,14 +282,20 @@ bool TMainForm::ReadLitchiCVS() {
     // were.
     std::vector<korvale::TlitchRec> recs = korvale::ReadLitchiFile(chosen.toStdString());
     state_.LitchiRecs = std::move(recs);
+    litchiGrid_ = false;
     korvale::SetActrecMax(state_, litchi_, static_cast<int>(state_.LitchiRecs.size()) - 1);
     litchi_.NumberBoxActrec.SetValue(0);
     korvale::NumberBoxActrecChange(state_, litchi_);
     ShowLitchiCVS(0);
-    SetStatus(QStringLiteral("Litchi CSV gelesen: %1 (%2 Wegpunkte)")
-                  .arg(chosen)
-                  .arg(state_.LitchiRecs.size()),
-              true);
+    const QString done = QStringLiteral("Litchi CSV gelesen: %1 (%2 Wegpunkte)")
+                             .arg(chosen)
+                             .arg(state_.LitchiRecs.size());
+    // Another tool's file is checked as ours are before writing, but only to warn: the pilot
+    // decides, and the mission may be meant to be changed here.
+    const auto warnings = korvale::CheckMissionAfterRead(state_.LitchiRecs);
+    ProtocolMission(Memo1, done, warnings, {});
+    const std::string warning = korvale::WarningsStatus(warnings);
+    SetStatus(warning.empty() ? done : QString::fromStdString(warning), true);
     return true;
 }
 
@@ -268,6 +307,7 @@ void TMainForm::Button7Click() {
 void TMainForm::MakeLitchiLines() {
     const double before = litchi_.NumberBoxActrec.Value();
     korvale::MakeLitchiLines(state_, param_, litchi_, overlay_);
+    litchiGrid_ = true;
     AfterDraw();
     SelectorSettled(before);
 }
@@ -275,6 +315,7 @@ void TMainForm::MakeLitchiLines() {
 void TMainForm::MakeFreeLitchiLines() {
     const double before = litchi_.NumberBoxActrec.Value();
     korvale::MakeFreeLitchiLines(state_, litchi_);
+    litchiGrid_ = false;
     SelectorSettled(before);
 }
 
@@ -289,6 +330,7 @@ void TMainForm::Button1Click() {
 
 void TMainForm::OrbitRelease(float xb, float yb) {
     korvale::OrbitRelease(state_, state_.DownPt.xb, state_.DownPt.yb, xb, yb, overlay_);
+    litchiGrid_ = false;
     AfterDraw();
 }
 

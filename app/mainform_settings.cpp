@@ -103,6 +103,7 @@ void TMainForm::LoadSettings() {
         param_.EditYb = yb;
     }
     litchi_.CheckBoxAlle = s.value(QStringLiteral("values/CheckBoxAlle"), false).toBool();
+    litchi_.CheckBoxNadir = s.value(QStringLiteral("values/CheckBoxNadir"), false).toBool();
     // The derived boxes follow the stored inputs; values that cannot be computed show as
     // stored and are reported when the user computes.
     try {
@@ -127,6 +128,7 @@ void TMainForm::SaveSettings() const {
             s.setValue(QStringLiteral("values/") + QLatin1String(name), w->box()->Raw());
     s.setValue(QStringLiteral("values/CheckBoxFormat"), param_.CheckBoxFormat);
     s.setValue(QStringLiteral("values/CheckBoxAlle"), litchi_.CheckBoxAlle);
+    s.setValue(QStringLiteral("values/CheckBoxNadir"), litchi_.CheckBoxNadir);
 }
 
 void TMainForm::FitMapToWindow() {

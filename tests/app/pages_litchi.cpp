@@ -2,6 +2,7 @@
 // writing and reading mission files through the dialog seam.
 #include <QCheckBox>
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QToolButton>
 
 #include "imageviewer.h"
@@ -110,6 +111,12 @@ TEST_F(LitchiPage, GridMissionIsWrittenAndReadBack) {
     EXPECT_NE(lines[1].find(",  4.2,"), std::string::npos) << lines[1];
     EXPECT_EQ(lines[1].substr(lines[1].size() - 11), ",    2,   0");
     EXPECT_EQ(lines[1].rfind(" 48.", 0), 0u) << lines[1]; // N 5 400 000 lies near 48.7 deg
+    // No warning; the protocol lists what the pilot sets in the app, with this plan's values.
+    EXPECT_EQ(w->LabelStatus->text(), "Litchi CSV geschrieben: " + file);
+    const QString protocol = w->Memo1->toPlainText();
+    for (const char* want : {"Heading Mode): Auto", "4.2 m/s (15.0 km/h)", "Return to Home",
+                             "40.0 m über dem Startpunkt", "Neigung -90°", "alle 2 s"})
+        EXPECT_TRUE(protocol.contains(QString::fromUtf8(want))) << want;
 
     // Read back through the open dialog: the same mission at the written precision.
     const std::vector<korvale::TlitchRec> written = recs;
@@ -124,6 +131,52 @@ TEST_F(LitchiPage, GridMissionIsWrittenAndReadBack) {
     EXPECT_EQ(w->litchi().NumberBoxActrec.Value(), 0);
     EXPECT_EQ(w->NumberBoxAlt->text(), "40.0");
     EXPECT_EQ(w->NumberBoxLat->text().left(3), "48.");
+}
+
+TEST_F(LitchiPage, LimitsRefuseTheWriteAndWarnAfterReading) {
+    PlanSquare();
+    w->Button9->click();
+    ASSERT_GT(w->state().LitchiRecs.size(), 1u);
+    TypeInto(w->NumberBoxAlt, "600"); // waypoint 1 (index 0) above the 500 m the drone flies
+    const QString file = Path("hoch.csv");
+    w->EditCVS->setText(file);
+    w->Button6->click();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].contains("nichts geschrieben")) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].contains("Wegpunkt 1, Spalte altitude(m): Höhe über dem Start 600 m"))
+        << messages[0].toStdString();
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_TRUE(w->Memo1->toPlainText().contains("Wegpunkt 1, Spalte altitude(m)"));
+
+    // The same mission as another tool's file reads, with the finding as a warning.
+    messages.clear();
+    WriteAll(file, korvale::FormatLitchiCsv(w->state().LitchiRecs));
+    answers.push_back(file);
+    w->Button7->click();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_FLOAT_EQ(w->state().LitchiRecs[0].altitude, 600);
+    EXPECT_TRUE(w->LabelStatus->text().startsWith("Achtung, 1 Warnung (siehe Protokoll): "
+                                                  "Wegpunkt 1, Spalte altitude(m)"))
+        << w->LabelStatus->text().toStdString();
+    EXPECT_TRUE(w->Memo1->toPlainText().contains("Litchi CSV gelesen: " + file));
+}
+
+TEST_F(LitchiPage, CameraOptionPointsTheGridStraightDown) {
+    PlanSquare();
+    EXPECT_FALSE(w->CheckBoxNadir->isChecked()); // off: files as they always were
+    w->CheckBoxNadir->click();
+    ASSERT_TRUE(w->litchi().CheckBoxNadir);
+    w->Button9->click();
+    for (const korvale::TlitchRec& r : w->state().LitchiRecs) {
+        EXPECT_EQ(r.gimbalmode, 2);
+        EXPECT_EQ(r.gimbalpitchangle, -90.0f);
+    }
+    const QString file = Path("senkrecht.csv");
+    w->EditCVS->setText(file);
+    w->Button6->click();
+    ASSERT_TRUE(messages.empty()) << messages[0].toStdString();
+    EXPECT_NE(ReadAll(file).find(", 2,-90.0,"), std::string::npos);
+    EXPECT_TRUE(w->Memo1->toPlainText().contains("steht in der Datei"));
 }
 
 TEST_F(LitchiPage, BadOrCancelledReadKeepsTheMission) {
@@ -177,9 +230,10 @@ TEST_F(LitchiPage, OrbitMissionWarnsAboutAltitudeUntilItIsSetForAll) {
     w->EditCVS->setText(typed);
     w->Button6->click();
     EXPECT_EQ(w->EditCVS->text(), file);
-    EXPECT_EQ(w->LabelStatus->text(),
-              QString::fromStdString(korvale::AltitudeWarning(w->state().LitchiRecs)));
-    EXPECT_TRUE(w->LabelStatus->text().startsWith("Achtung"));
+    EXPECT_TRUE(w->LabelStatus->text().startsWith("Achtung"))
+        << w->LabelStatus->text().toStdString();
+    EXPECT_TRUE(w->LabelStatus->text().contains("11 Wegpunkte mit Höhe 0 m"))
+        << w->LabelStatus->text().toStdString();
     EXPECT_EQ(ReadAll(file), korvale::FormatLitchiCsv(w->state().LitchiRecs)); // written anyway
 
     w->CheckBoxAlle->click();
@@ -188,7 +242,7 @@ TEST_F(LitchiPage, OrbitMissionWarnsAboutAltitudeUntilItIsSetForAll) {
     for (const korvale::TlitchRec& r : w->state().LitchiRecs)
         EXPECT_FLOAT_EQ(r.altitude, 40);
     w->Button6->click();
-    EXPECT_FALSE(w->LabelStatus->text().startsWith("Achtung"));
+    EXPECT_FALSE(w->LabelStatus->text().contains("Höhe 0 m"));
     EXPECT_TRUE(messages.empty());
 }
 

@@ -189,6 +189,7 @@ TEST_F(WindowTest, ValuesFileNamesAndFolderSurviveARestart) {
     w->EditKVName->setText("Acker.dat");
     w->EditCVS->setText("Acker.csv");
     w->NumberBoxSpeed->CommitText("7.5");
+    w->CheckBoxNadir->click();
     w->RememberFolder(dir.filePath("irgendwas.dat"));
     const std::string xb = w->param().EditXb;
     w->Rechnen();
@@ -206,6 +207,8 @@ TEST_F(WindowTest, ValuesFileNamesAndFolderSurviveARestart) {
     EXPECT_EQ(w->EditKVName->text(), "Acker.dat");
     EXPECT_EQ(w->EditCVS->text(), "Acker.csv");
     EXPECT_EQ(w->NumberBoxSpeed->text(), "7.5");
+    EXPECT_TRUE(w->CheckBoxNadir->isChecked());
+    EXPECT_TRUE(w->litchi().CheckBoxNadir);
     EXPECT_EQ(w->lastFolder(), dir.path());
     // A bare file name now means that folder.
     EXPECT_EQ(w->FilePath("Acker.dat"), dir.filePath("Acker.dat"));
