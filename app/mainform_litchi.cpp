@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "litchi/csv.h"
@@ -51,6 +52,9 @@ QCheckBox* ShowOnlyCheck(const QString& name, const QString& caption, QWidget* p
 void ProtocolMission(QPlainTextEdit* memo, const QString& title,
                      const std::vector<korvale::MissionFinding>& warnings,
                      const std::vector<std::string>& manual) {
+    // A blank line keeps one file's block apart from what the protocol held before.
+    if (!memo->document()->isEmpty())
+        memo->appendPlainText(QString());
     memo->appendPlainText(title);
     if (!warnings.empty())
         memo->appendPlainText(QStringLiteral("Warnungen:"));
