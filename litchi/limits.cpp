@@ -168,7 +168,9 @@ MissionCheck CheckMission(const std::vector<TlitchRec>& recs, const MissionCheck
         const double d = WaypointDistance(a.latitude, a.longitude, b.latitude, b.longitude);
         c.lengthM += d;
         const int wp = i + 2;
-        if (d > lLeg.max)
+        // Written so that a position that is no number (a float column overflowing to
+        // infinity in another tool's file) fails the leg instead of passing every test.
+        if (!(d <= lLeg.max))
             out.Hard(wp, "", lLeg, d, lLeg.max);
         else if (d < 0.6)
             out.Soft(wp, "", "leg-short",
@@ -185,7 +187,7 @@ MissionCheck CheckMission(const std::vector<TlitchRec>& recs, const MissionCheck
                              " m langen Abschnitt vom vorigen Wegpunkt (" +
                              std::string(lCurve.source) + ").");
     }
-    if (c.lengthM > lLength.max)
+    if (!(c.lengthM <= lLength.max))
         out.Hard(0, "", lLength, c.lengthM, lLength.max);
 
     if (altitudeZero > 0)

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <functional>
+#include <limits>
 
 #include <gtest/gtest.h>
 
@@ -71,6 +72,7 @@ TEST(MissionLimits, EachFieldAtInsideAndOutsideItsRange) {
         {"altitude -200", [](TlitchRec& r) { r.altitude = -200; }, "altitude", false},
         {"altitude -200.1", [](TlitchRec& r) { r.altitude = -200.1f; }, "altitude", true},
         {"altitude NaN", [](TlitchRec& r) { r.altitude = std::nanf(""); }, "altitude", true},
+        {"speed 0", [](TlitchRec& r) { r.speed = 0; }, "speed", false},
         {"speed 15", [](TlitchRec& r) { r.speed = 15; }, "speed", false},
         {"speed 15.1", [](TlitchRec& r) { r.speed = 15.1f; }, "speed", true},
         {"speed -0.1", [](TlitchRec& r) { r.speed = -0.1f; }, "speed", true},
@@ -130,6 +132,13 @@ TEST(MissionLimits, LegLengthsAroundTheirLimits) {
         }
         EXPECT_EQ(HasSoft(c, "leg-short"), l.softKey != nullptr) << l.metres;
     }
+    // A position beyond any number (a float column that overflowed) is no leg to fly.
+    std::vector<TlitchRec> lost = {Wp(48.0, 11.0), Wp(48.0, 11.0), Wp(48.0, 11.0)};
+    lost[1].latitude = lost[2].latitude = std::numeric_limits<float>::infinity();
+    const auto c = CheckMission(lost, {});
+    EXPECT_TRUE(HasHard(c, "leg", 2)) << FindingsText(c.hard);
+    EXPECT_TRUE(HasHard(c, "leg", 3)) << FindingsText(c.hard);
+    EXPECT_TRUE(HasHard(c, "length", 0)) << FindingsText(c.hard);
 }
 
 TEST(MissionLimits, CurveSizesMustFitTheirLeg) {
@@ -148,6 +157,10 @@ TEST(MissionLimits, WaypointCountAndLengthOfTheMission) {
     EXPECT_FALSE(HasHard(CheckMission(Mission(5), opt), "waypoints", 0));
     EXPECT_TRUE(HasHard(CheckMission(Mission(6), opt), "waypoints", 0));
     EXPECT_TRUE(HasSoft(CheckMission(Mission(1), opt), "waypoints"));
+    EXPECT_FALSE(HasSoft(CheckMission(Mission(2), opt), "waypoints"));
+    // The table's own maximum when the page sets none.
+    EXPECT_TRUE(CheckMission(Mission(99), {}).hard.empty());
+    EXPECT_TRUE(HasHard(CheckMission(Mission(100), {}), "waypoints", 0));
 
     // Sixteen legs of 1900 m: each leg fits, the 30.4 km of the whole do not.
     std::vector<TlitchRec> zigzag;
