@@ -141,6 +141,27 @@ TEST(MissionWriteCheck, FindingsAfterReadingAreAllWarningsHardOnesFirst) {
     EXPECT_EQ(WarningsStatus({}), "");
 }
 
+TEST(MissionWriteCheck, OtherToolsFilesReadWithOnlyTheWarningsTheyDeserve) {
+    // Files of other tools leave the speed to the app's cruising speed; nothing else in them
+    // is out of the drone's limits.
+    const struct {
+        const char* file;
+        std::vector<std::string> keys;
+    } cases[] = {
+        {"JoeKae__litchi_wp__waypoints.csv", {}},
+        {"carllx__Litchi_Toolbox__clipboard_OUT.csv", {"speed-zero"}},
+        {"pdfinn__flightplan2litchimission__FinalTest.csv", {"speed-zero"}},
+    };
+    for (const auto& c : cases) {
+        const auto found = CheckMissionAfterRead(
+            ReadLitchiFile(std::string(KORVALE_FIXTURES_DIR) + "/litchi/" + c.file));
+        std::vector<std::string> keys;
+        for (const auto& f : found)
+            keys.push_back(f.limitKey);
+        EXPECT_EQ(keys, c.keys) << c.file << "\n" << FindingsText(found);
+    }
+}
+
 TEST(MissionWriteCheck, ManualSettingsNameTheValuesThePlanAssumes) {
     const ParamPageModel p = Computed(40);
     struct Case {
