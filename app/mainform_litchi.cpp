@@ -260,7 +260,7 @@ void TMainForm::WriteLitchiCVS() {
     try {
         check = korvale::CheckMissionForWrite({state_.LitchiRecs}, opt);
     } catch (const korvale::Error& e) {
-        Memo1->appendPlainText(QString::fromStdString(e.what()));
+        ProtocolMission(Memo1, QString::fromStdString(e.what()), {}, {});
         throw;
     }
     korvale::WriteLitchiCVS(state_.LitchiRecs, path);
