@@ -3,6 +3,7 @@
 //
 // - All or nothing: a complete mission, or korvale::Error (a showable message of bounded size)
 //   with the session's mission, editor and every other part of the state as they were.
+// - The limit check of a mission read only warns, and before writing passes or refuses.
 // - The writer's file of a mission read reads back without error, to the written precision of
 //   each column, and from then on write -> read -> write is the same file; ";" as separator
 //   and LF line ends read the same.
@@ -12,6 +13,7 @@
 #include "fuzz_support.h"
 #include "litchi/csv.h"
 #include "litchi/editor.h"
+#include "litchi/write_check.h"
 #include "model/overlay.h"
 
 namespace {
@@ -114,6 +116,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         korvale::ShowLitchiCVS(now.s, now.m, 0);
         korvale::DisplayLitchiRecs(now.s, now.m, now.o);
         FUZZ_CHECK(SameRecs(now.s.LitchiRecs, recs)); // showing and drawing change no waypoint
+
+        // The check after reading only warns, whatever the file holds; before writing it either
+        // passes or refuses with the limit kind. Every finding names a waypoint of the mission.
+        const auto warnings = korvale::CheckMissionAfterRead(recs);
+        for (const auto& f : warnings) {
+            FUZZ_CHECK(f.waypoint >= 0 && static_cast<std::size_t>(f.waypoint) <= recs.size());
+            FUZZ_CHECK(!f.text.empty() && korvale::fuzz::ShowableText(f.text));
+        }
+        try {
+            const auto check = korvale::CheckMissionForWrite({recs}, {});
+            FUZZ_CHECK(check.warnings.size() <= warnings.size());
+        } catch (const korvale::Error& e) {
+            FUZZ_CHECK(e.kind() == korvale::ErrorKind::Limit);
+        }
 
         // Written, the mission reads back: one line per waypoint, 46 values each.
         const std::string written = korvale::FormatLitchiCsv(recs);
