@@ -65,7 +65,9 @@ MissionWriteCheck CheckMissionForWrite(const std::vector<std::vector<TlitchRec>>
     if (!hard.empty())
         throw Error(ErrorKind::Limit,
                     "Die Mission überschreitet Grenzen der Drohne; es wurde nichts geschrieben.\n" +
-                        FindingsText(hard));
+                        FindingsText(hard) +
+                        "\nAbhilfe: die genannten Werte ändern (im Editor, mit \"Alle ändern\" "
+                        "für jeden Wegpunkt) oder das Gebiet kleiner planen.");
     return out;
 }
 

@@ -70,6 +70,7 @@ TEST(MissionWriteCheck, HardFindingsRefuseTheWholeSetNamingPartWaypointAndColumn
               std::string::npos)
         << one;
     EXPECT_EQ(one.find("Teil"), std::string::npos) << one;
+    EXPECT_NE(one.find("\nAbhilfe: "), std::string::npos) << one;
 
     // Several parts: every hard finding of every part, each with its part.
     auto fast = good;
