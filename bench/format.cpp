@@ -74,17 +74,29 @@ void BM_Fixed_4_Reference(benchmark::State& state) {
 }
 BENCHMARK(BM_Fixed_4_Reference);
 
-void BM_Integer_5d(benchmark::State& state) {
+template <bool Reference> void Integers(benchmark::State& state) {
     std::string out;
     for (auto _ : state) {
         out.clear();
         for (int i = 0; i < 4096; ++i)
-            FormatAppend(out, "%5d,", {i - 2048});
+            if constexpr (Reference)
+                out += reference::Format("%5d,", {i - 2048});
+            else
+                FormatAppend(out, "%5d,", {i - 2048});
         benchmark::DoNotOptimize(out.data());
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * 4096));
 }
+
+void BM_Integer_5d(benchmark::State& state) {
+    Integers<false>(state);
+}
 BENCHMARK(BM_Integer_5d);
+
+void BM_Integer_5d_Reference(benchmark::State& state) {
+    Integers<true>(state);
+}
+BENCHMARK(BM_Integer_5d_Reference);
 
 template <bool Reference> void DxfReals(benchmark::State& state) {
     const std::vector<double> values = Values();
@@ -111,17 +123,29 @@ void BM_DxfReal_Reference(benchmark::State& state) {
 }
 BENCHMARK(BM_DxfReal_Reference);
 
-void BM_General(benchmark::State& state) {
+template <bool Reference> void General(benchmark::State& state) {
     const std::vector<double> values = Values();
     std::size_t n = 0;
     for (auto _ : state) {
         for (const double v : values)
-            n += FormatGeneral(v).size();
+            if constexpr (Reference)
+                n += reference::FormatGeneral(v).size();
+            else
+                n += FormatGeneral(v).size();
         benchmark::DoNotOptimize(n);
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * values.size()));
 }
+
+void BM_General(benchmark::State& state) {
+    General<false>(state);
+}
 BENCHMARK(BM_General);
+
+void BM_General_Reference(benchmark::State& state) {
+    General<true>(state);
+}
+BENCHMARK(BM_General_Reference);
 
 } // namespace
 

@@ -11,88 +11,12 @@
 
 #include "model/error.h"
 #include "model/format_digits.h"
+#include "model/format_put.h"
 
 namespace korvale {
 namespace {
 
 using namespace format_digits;
-
-// The first path, for the values files carry (coordinates, heights, angles, speeds): exact
-// integer arithmetic. With |v| = m * 2^-q (m < 2^53), |v| * 10^d is (m * 10^d) / 2^q; its whole
-// part and the remainder decide the rounding exactly, unless the value lies so close to a half
-// that its 18-digit text could land on that half; then, and outside the range of 128 bits,
-// another path decides.
-__extension__ typedef unsigned __int128 U128;
-
-constexpr int kMaxScale = 22; // 10^22 * 2^53 < 2^127
-
-constexpr U128 Pow10(int n) {
-    U128 p = 1;
-    for (int i = 0; i < n; ++i)
-        p *= 10;
-    return p;
-}
-
-constexpr std::uint64_t kPow10_17 = 100'000'000'000'000'000ULL;
-
-// |v| * 10^d rounded to a whole number by the rule of this file, for 0 <= d <= kMaxScale and a
-// normal |v|; false when integers cannot decide it (the result would need more than 17 digits,
-// or the value is within reach of a half).
-bool ScaledRound(double a, int d, std::uint64_t& result) {
-    static constexpr auto pow10 = [] {
-        std::array<U128, kMaxScale + 1> t{};
-        for (int i = 0; i <= kMaxScale; ++i)
-            t[static_cast<std::size_t>(i)] = Pow10(i);
-        return t;
-    }();
-    const auto bits = std::bit_cast<std::uint64_t>(a);
-    const int biased = static_cast<int>(bits >> 52) & 0x7FF;
-    if (biased == 0 || d < 0 || d > kMaxScale)
-        return false;
-    const std::uint64_t m = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
-    const int e2 = biased - 1075; // |v| = m * 2^e2
-    const U128 n = static_cast<U128>(m) * pow10[static_cast<std::size_t>(d)];
-    if (e2 >= 0) {
-        // A whole number: exact, no rounding; it must fit 17 digits.
-        if (e2 > 60 || (n >> (127 - e2)) != 0)
-            return false;
-        const U128 whole = n << e2;
-        if (whole >= kPow10_17)
-            return false;
-        result = static_cast<std::uint64_t>(whole);
-        return true;
-    }
-    const int q = -e2;
-    if (q > 126)
-        return false;
-    const U128 whole = n >> q;
-    if (whole >= kPow10_17)
-        return false;
-    const U128 twice = (n & ((U128{1} << q) - 1)) << 1; // twice the remainder, below 2^(q+1)
-    const U128 one = U128{1} << q;
-    result = static_cast<std::uint64_t>(whole);
-    if (twice >= one) {
-        ++result; // at or above the half: its 18-digit text is too
-        return true;
-    }
-    // Most values are far below the half: a quarter of the last place decides at once (the
-    // bound below is at most a fifth of it while the whole part has up to 16 digits).
-    if (one - twice > (one >> 1) && whole < kPow10_17 / 10)
-        return true;
-    // Below the half by (one - twice) / 2^(q+1) of the last place. The 18-digit text is within
-    // 10^(L-18) of that place of the value (L the digits of the whole part); twenty times that
-    // keeps clear of every rounding of the comparison itself.
-    static constexpr double kTenth[18] = {1e-17, 1e-16, 1e-15, 1e-14, 1e-13, 1e-12,
-                                          1e-11, 1e-10, 1e-9,  1e-8,  1e-7,  1e-6,
-                                          1e-5,  1e-4,  1e-3,  1e-2,  1e-1,  1};
-    int L = 0;
-    for (std::uint64_t p = 1; L < 17 && static_cast<std::uint64_t>(whole) >= p; p *= 10)
-        ++L;
-    // gap / 2^(q+1) with the power of two built directly (q + 1 <= 127)
-    const double scale = std::bit_cast<double>(static_cast<std::uint64_t>(1023 - (q + 1)) << 52);
-    const double gap = static_cast<double>(one - twice) * scale;
-    return gap > kTenth[L] * 1.01;
-}
 
 // 10^-22 .. 10^22, exact as doubles up to 10^22 and correctly rounded below 1.
 constexpr double kTenPowers[45] = {1e-22, 1e-21, 1e-20, 1e-19, 1e-18, 1e-17, 1e-16, 1e-15, 1e-14,
@@ -121,8 +45,7 @@ int Significant15(double v, char* d) {
                 r = kLow;
                 ++e;
             }
-            for (int i = 14; i >= 0; --i, r /= 10)
-                d[i] = static_cast<char>('0' + r % 10);
+            PutExact(d, r, 15); // 7 + 8 digits: nothing written behind d[14]
             return e;
         }
         const Shortest s = ToShortest(a);
@@ -150,30 +73,6 @@ const char* NonFinite(double v) {
     return v < 0 ? "-INF" : "INF";
 }
 
-// Decimal digits of u at the end of buf (which ends at `end`); returns their start.
-char* IntDigits(unsigned long long u, char* end) {
-    static constexpr char kPairs[] =
-        "00010203040506070809101112131415161718192021222324252627282930"
-        "31323334353637383940414243444546474849505152535455565758596061"
-        "6263646566676869707172737475767778798081828384858687888990919293"
-        "949596979899";
-    char* p = end;
-    while (u >= 100) {
-        const auto pair = static_cast<std::size_t>(u % 100) * 2;
-        u /= 100;
-        *--p = kPairs[pair + 1];
-        *--p = kPairs[pair];
-    }
-    if (u >= 10) {
-        const auto pair = static_cast<std::size_t>(u) * 2;
-        *--p = kPairs[pair + 1];
-        *--p = kPairs[pair];
-    } else {
-        *--p = static_cast<char>('0' + u);
-    }
-    return p;
-}
-
 std::string HexDigits(unsigned long long u, bool upper) {
     const char* set = upper ? "0123456789ABCDEF" : "0123456789abcdef";
     std::string s;
@@ -184,14 +83,22 @@ std::string HexDigits(unsigned long long u, bool upper) {
     return s;
 }
 
-// Collects the text of one Format call in a small buffer and hands it to the output string in
-// large pieces: appending a few characters at a time to a string costs more than the
-// conversion of the number itself.
+// Collects the text of one Format call in a buffer on the stack and hands it to the output
+// string in one piece at the end: appending a few characters at a time to a string costs more
+// than converting the number itself.
 class Sink {
   public:
     explicit Sink(std::string& out) : out_(out) {}
     Sink(const Sink&) = delete;
     Sink& operator=(const Sink&) = delete;
+
+    // Room for kFastRoom characters written directly; Close(end) takes what was written.
+    char* Open() {
+        if (n_ + kFastRoom > kSize)
+            Flush();
+        return buf_ + n_;
+    }
+    void Close(const char* end) { n_ = static_cast<std::size_t>(end - buf_); }
 
     void Put(char c) {
         if (n_ == kSize)
@@ -236,7 +143,7 @@ class Sink {
     }
 
   private:
-    static constexpr std::size_t kSize = 256;
+    static constexpr std::size_t kSize = 512;
     std::string& out_;
     char buf_[kSize];
     std::size_t n_ = 0;
@@ -248,13 +155,13 @@ void AppendPadded(Sink& out, std::string_view text, int width) {
     out.Append(text);
 }
 
-void AppendInt(Sink& out, long long v, int minDigits, int width) {
+[[gnu::noinline]] void AppendIntSlow(Sink& out, long long v, int minDigits, int width) {
     char buf[24];
     char* const end = buf + sizeof buf;
     const bool neg = v < 0;
     const unsigned long long u =
         neg ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
-    const char* p = IntDigits(u, end);
+    const char* p = PutDigitsBack(u, end);
     const int digits = static_cast<int>(end - p);
     const int zeros = minDigits > digits ? minDigits - digits : 0;
     const int len = digits + zeros + (neg ? 1 : 0);
@@ -308,6 +215,15 @@ void AppendFixedText(Sink& out, std::string_view kept, int decimals, bool neg, i
     }
 }
 
+// Most numbers are written in place; the rest, rare, take the general paths.
+void AppendInt(Sink& out, long long v, int minDigits, int width) {
+    if (const char* end = PutInt(out.Open(), v, minDigits, width)) {
+        out.Close(end);
+        return;
+    }
+    AppendIntSlow(out, v, minDigits, width);
+}
+
 // The kept digits by the exact 18-digit text, for the values the fast path leaves.
 std::string FixedDigitsExact(double v, int decimals) {
     std::string kept;
@@ -326,7 +242,8 @@ std::string FixedDigitsExact(double v, int decimals) {
     return kept;
 }
 
-void AppendFixed(Sink& out, double v, int decimals, int width) {
+// A wide field, many decimals or a value the integers cannot decide.
+[[gnu::noinline]] void AppendFixedSlow(Sink& out, double v, int decimals, int width) {
     if (!std::isfinite(v)) {
         AppendPadded(out, NonFinite(v), width);
         return;
@@ -343,7 +260,7 @@ void AppendFixed(Sink& out, double v, int decimals, int width) {
     if (ScaledRound(a, decimals, r)) {
         char buf[20];
         char* const end = buf + sizeof buf;
-        const char* p = r == 0 ? end : IntDigits(r, end);
+        const char* p = r == 0 ? end : PutDigitsBack(r, end);
         AppendFixedText(out, std::string_view(p, static_cast<std::size_t>(end - p)), decimals, neg,
                         width);
         return;
@@ -373,6 +290,14 @@ void AppendFixed(Sink& out, double v, int decimals, int width) {
         }
     }
     AppendFixedText(out, FixedDigitsExact(v, decimals), decimals, neg, width);
+}
+
+void AppendFixed(Sink& out, double v, int decimals, int width) {
+    if (const char* end = PutFixed(out.Open(), v, decimals < 0 ? 0 : decimals, width)) {
+        out.Close(end);
+        return;
+    }
+    AppendFixedSlow(out, v, decimals, width);
 }
 
 std::string GeneralText(double v) {
@@ -448,24 +373,24 @@ void AppendDxfReal(std::string& out, double v) {
         return;
     }
     // sign, digit, '.', 14 digits, 'E', exponent sign, 4 exponent digits
-    char d[15];
-    int e = 0;
-    if (v != 0)
-        e = Significant15(v, d);
-    else
-        std::fill(d, d + 15, '0');
     const std::size_t at = out.size();
     out.resize(at + 23);
-    char* p = out.data() + at;
+    char* const p = out.data() + at;
+    // The 15 digits go to p[2..16] and the first moves in front of the point: written in place,
+    // not copied from a buffer of their own.
+    int e = 0;
+    if (v != 0)
+        e = Significant15(v, p + 2);
+    else
+        std::memset(p + 2, '0', 15);
     p[0] = std::signbit(v) && v != 0 ? '-' : ' ';
-    p[1] = d[0];
+    p[1] = p[2];
     p[2] = '.';
-    std::memcpy(p + 3, d + 1, 14);
     p[17] = 'E';
     p[18] = e < 0 ? '-' : '+';
-    int x = e < 0 ? -e : e;
-    for (int i = 22; i >= 19; --i, x /= 10)
-        p[i] = static_cast<char>('0' + x % 10);
+    const int x = e < 0 ? -e : e;
+    PutPair(p + 21, static_cast<std::uint64_t>(x % 100));
+    PutPair(p + 19, static_cast<std::uint64_t>(x / 100));
 }
 
 void FormatAppend(std::string& out, std::string_view fmt, std::initializer_list<FmtArg> args) {
@@ -478,7 +403,10 @@ void FormatAppend(std::string& out, std::string_view fmt, std::initializer_list<
             std::size_t stop = i + 1;
             while (stop < fmt.size() && fmt[stop] != '%')
                 ++stop;
-            sink.Append(fmt.data() + i, stop - i);
+            if (stop - i == 1)
+                sink.Put(fmt[i]); // the separator between two numbers, most often
+            else
+                sink.Append(fmt.data() + i, stop - i);
             i = stop;
             continue;
         }
