@@ -39,7 +39,8 @@ int Significant15(double v, char* d) {
         // A misjudged place shows as a result of 14 or 16 digits, which the next path takes.
         constexpr std::uint64_t kLow = 100'000'000'000'000ULL; // 10^14
         std::uint64_t r = 0;
-        if (ScaledRound(a, 14 - e, r) && r >= kLow && r <= kLow * 10) {
+        if ((QuickRound(a, 14 - e, r) || ScaledRound(a, 14 - e, r)) && r >= kLow &&
+            r <= kLow * 10) {
             if (r == kLow * 10) {
                 // 999...9.5 rounded up into the next place
                 r = kLow;
@@ -393,107 +394,104 @@ void AppendDxfReal(std::string& out, double v) {
     PutPair(p + 19, static_cast<std::uint64_t>(x / 100));
 }
 
+namespace {
+
+[[noreturn]] void TooFewArguments(std::string_view fmt) {
+    throw Error(ErrorKind::Internal,
+                "Zu wenige Argumente für das Format '" + std::string(fmt) + "'");
+}
+
+// %x, %X and %s: rare in the files, kept out of the loop below so that it stays small.
+[[gnu::noinline]] void AppendOther(Sink& sink, std::string_view fmt, char conv, const FmtArg& a,
+                                   int width, int prec) {
+    std::string text;
+    if (conv == 'x' || conv == 'X') {
+        if (a.kind != FmtArg::Kind::Int)
+            BadFormat(fmt);
+        text = HexDigits(static_cast<unsigned long long>(a.i), conv == 'X');
+        if (prec > 0 && static_cast<int>(text.size()) < prec)
+            text.insert(0, static_cast<std::size_t>(prec) - text.size(), '0');
+    } else if (conv == 's' || conv == 'S') {
+        if (a.kind == FmtArg::Kind::Str) {
+            text = std::string(a.s);
+        } else if (a.kind == FmtArg::Kind::Int) {
+            Sink digits(text);
+            AppendInt(digits, a.i, 0, 0);
+            digits.Flush();
+        } else {
+            text = GeneralText(a.d);
+        }
+        if (prec >= 0 && static_cast<int>(text.size()) > prec)
+            text.resize(static_cast<std::size_t>(prec));
+    } else {
+        BadFormat(fmt);
+    }
+    AppendPadded(sink, text, width);
+}
+
+} // namespace
+
 void FormatAppend(std::string& out, std::string_view fmt, std::initializer_list<FmtArg> args) {
     Sink sink(out);
-    auto next = args.begin();
-    std::size_t i = 0;
-    while (i < fmt.size()) {
-        // Plain text up to the next '%' in one piece.
-        if (fmt[i] != '%') {
-            std::size_t stop = i + 1;
-            while (stop < fmt.size() && fmt[stop] != '%')
+    const FmtArg* next = args.begin();
+    const char* f = fmt.data();
+    const char* const end = f + fmt.size();
+    while (f != end) {
+        // Plain text up to the next '%' in one piece; mostly the separator between two numbers.
+        if (*f != '%') {
+            const char* stop = f + 1;
+            while (stop != end && *stop != '%')
                 ++stop;
-            if (stop - i == 1)
-                sink.Put(fmt[i]); // the separator between two numbers, most often
+            if (stop - f == 1)
+                sink.Put(*f);
             else
-                sink.Append(fmt.data() + i, stop - i);
-            i = stop;
+                sink.Append(f, static_cast<std::size_t>(stop - f));
+            f = stop;
             continue;
         }
-        ++i;
-        if (i >= fmt.size())
+        if (++f == end)
             BadFormat(fmt);
-        if (fmt[i] == '%') {
+        if (*f == '%') {
             sink.Put('%');
-            ++i;
+            ++f;
             continue;
         }
+        // [width][.precision]conversion; a width or precision above 10000 is refused.
         int width = -1;
         int prec = -1;
-        auto readNumber = [&](int& target) {
-            if (i < fmt.size() && fmt[i] >= '0' && fmt[i] <= '9') {
-                target = 0;
-                while (i < fmt.size() && fmt[i] >= '0' && fmt[i] <= '9') {
-                    target = target * 10 + (fmt[i] - '0');
-                    if (target > 10000)
-                        BadFormat(fmt);
-                    ++i;
-                }
-            }
-        };
-        readNumber(width);
-        if (i < fmt.size() && fmt[i] == '.') {
-            ++i;
+        if (static_cast<unsigned char>(*f - '0') <= 9) {
+            width = 0;
+            do {
+                width = width * 10 + (*f++ - '0');
+                if (width > 10000)
+                    BadFormat(fmt);
+            } while (f != end && static_cast<unsigned char>(*f - '0') <= 9);
+        }
+        if (f != end && *f == '.') {
             prec = 0;
-            readNumber(prec);
-        }
-        if (i >= fmt.size())
-            BadFormat(fmt);
-        const char conv = fmt[i++];
-        if (next == args.end())
-            throw Error(ErrorKind::Internal,
-                        "Zu wenige Argumente für das Format '" + std::string(fmt) + "'");
-        const FmtArg& a = *next++;
-        switch (conv) {
-        case 'd':
-        case 'D':
-            if (a.kind == FmtArg::Kind::Int)
-                AppendInt(sink, a.i, prec, width);
-            else if (a.kind == FmtArg::Kind::Float)
-                AppendFixed(sink, a.d, 0, width);
-            else
-                BadFormat(fmt);
-            break;
-        case 'f':
-        case 'F': {
-            const int dec = prec < 0 ? 2 : prec;
-            if (a.kind == FmtArg::Kind::Int)
-                AppendFixed(sink, static_cast<double>(a.i), dec, width);
-            else if (a.kind == FmtArg::Kind::Float)
-                AppendFixed(sink, a.d, dec, width);
-            else
-                BadFormat(fmt);
-            break;
-        }
-        case 'x':
-        case 'X': {
-            if (a.kind != FmtArg::Kind::Int)
-                BadFormat(fmt);
-            std::string text = HexDigits(static_cast<unsigned long long>(a.i), conv == 'X');
-            if (prec > 0 && static_cast<int>(text.size()) < prec)
-                text.insert(0, static_cast<std::size_t>(prec) - text.size(), '0');
-            AppendPadded(sink, text, width);
-            break;
-        }
-        case 's':
-        case 'S': {
-            std::string text;
-            if (a.kind == FmtArg::Kind::Str) {
-                text = std::string(a.s);
-            } else if (a.kind == FmtArg::Kind::Int) {
-                Sink digits(text);
-                AppendInt(digits, a.i, 0, 0);
-                digits.Flush();
-            } else {
-                text = GeneralText(a.d);
+            while (++f != end && static_cast<unsigned char>(*f - '0') <= 9) {
+                prec = prec * 10 + (*f - '0');
+                if (prec > 10000)
+                    BadFormat(fmt);
             }
-            if (prec >= 0 && static_cast<int>(text.size()) > prec)
-                text.resize(static_cast<std::size_t>(prec));
-            AppendPadded(sink, text, width);
-            break;
         }
-        default:
+        if (f == end)
             BadFormat(fmt);
+        const char conv = *f++;
+        if (next == args.end())
+            TooFewArguments(fmt);
+        const FmtArg& a = *next++;
+        if (conv == 'f' || conv == 'F' || conv == 'd' || conv == 'D') {
+            const bool fixed = conv == 'f' || conv == 'F';
+            if (a.kind == FmtArg::Kind::Int && !fixed)
+                AppendInt(sink, a.i, prec, width);
+            else if (a.kind == FmtArg::Kind::Str)
+                BadFormat(fmt);
+            else
+                AppendFixed(sink, a.kind == FmtArg::Kind::Int ? static_cast<double>(a.i) : a.d,
+                            fixed ? (prec < 0 ? 2 : prec) : 0, width);
+        } else {
+            AppendOther(sink, fmt, conv, a, width, prec);
         }
     }
     sink.Flush();
