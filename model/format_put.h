@@ -12,11 +12,11 @@
 
 namespace korvale::format_digits {
 
-// The first path, for the values files carry (coordinates, heights, angles, speeds): exact
-// integer arithmetic. With |v| = m * 2^-q (m < 2^53), |v| * 10^d is (m * 10^d) / 2^q; its whole
-// part and the remainder decide the rounding exactly, unless the value lies so close to a half
-// that its 18-digit text could land on that half; then, and outside the range of 128 bits,
-// another path decides.
+// The exact path, for what the quick one (QuickRound below) leaves of the values files carry
+// (coordinates, heights, angles, speeds): integer arithmetic. With |v| = m * 2^-q (m < 2^53), |v| *
+// 10^d is (m * 10^d) / 2^q; its whole part and the remainder decide the rounding exactly, unless
+// the value lies so close to a half that its 18-digit text could land on that half; then, and
+// outside the range of 128 bits, another path decides.
 __extension__ typedef unsigned __int128 U128;
 
 constexpr int kMaxScale = 22; // 10^22 * 2^53 < 2^127

@@ -5,6 +5,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <random>
 #include <string>
@@ -46,6 +47,33 @@ void Compare(double v, std::vector<Mismatch>& bad) {
     check(FormatFixed(v, 6), reference::FormatFixed(v, 6), "fixed 6");
 }
 
+// One decimal count only, for the sweeps that aim at the half of one place.
+void CompareFixed(double v, int decimals, std::vector<Mismatch>& bad) {
+    const std::string got = FormatFixed(v, decimals);
+    const std::string want = reference::FormatFixed(v, decimals);
+    const std::string fmt = "%12." + std::to_string(decimals) + "f";
+    if ((got != want || Format(fmt, {v}) != reference::Format(fmt, {v})) && bad.size() < 20)
+        bad.push_back({"fixed " + std::to_string(decimals) + " of " + reference::FormatGeneral(v) +
+                       ": '" + got + "' instead of '" + want + "'"});
+}
+
+// How many values a sweep takes. By default a small share, which keeps the test quick in the
+// sanitizer build too; with KORVALE_FORMAT_SWEEP=<factor> the full count times that factor, for
+// a long run by hand (a factor of 20 compares some millions of values).
+int SweepFactor() {
+    const char* text = std::getenv("KORVALE_FORMAT_SWEEP");
+    return text != nullptr ? std::atoi(text) : 0;
+}
+
+int Sweep(int quick, int full) {
+    return SweepFactor() > 0 ? full * SweepFactor() : quick;
+}
+
+// Every exponent in a long run, every 16th otherwise.
+int ExponentStep() {
+    return SweepFactor() > 0 ? 1 : 16;
+}
+
 void ExpectNoMismatch(const std::vector<Mismatch>& bad) {
     for (const Mismatch& m : bad)
         ADD_FAILURE() << m.what;
@@ -56,7 +84,7 @@ void ExpectNoMismatch(const std::vector<Mismatch>& bad) {
 TEST(FormatIdentity, RandomBitPatterns) {
     std::mt19937_64 rng(20261210);
     std::vector<Mismatch> bad;
-    for (int i = 0; i < 50000; ++i)
+    for (int i = 0; i < Sweep(1000, 50000); ++i)
         Compare(std::bit_cast<double>(rng()), bad);
     ExpectNoMismatch(bad);
 }
@@ -68,7 +96,7 @@ TEST(FormatIdentity, DecimalsNearRoundingTies) {
     std::uniform_int_distribution<long long> digits(0, 99999999);
     std::uniform_int_distribution<int> places(0, 8);
     std::vector<Mismatch> bad;
-    for (int i = 0; i < 25000; ++i) {
+    for (int i = 0; i < Sweep(300, 25000); ++i) {
         const double scale = std::pow(10.0, places(rng));
         const double half = (static_cast<double>(digits(rng)) + 0.5) / scale;
         for (double v : {half, std::nextafter(half, 0.0), std::nextafter(half, 1e300), -half,
@@ -77,7 +105,7 @@ TEST(FormatIdentity, DecimalsNearRoundingTies) {
     }
     // Coordinates as the files carry them: latitudes, longitudes, UTM eastings with the zone.
     std::uniform_real_distribution<double> lat(-90, 90), east(32'300'000, 32'700'000);
-    for (int i = 0; i < 10000; ++i) {
+    for (int i = 0; i < Sweep(100, 10000); ++i) {
         Compare(lat(rng), bad);
         Compare(static_cast<double>(static_cast<float>(lat(rng))), bad);
         Compare(east(rng), bad);
@@ -121,14 +149,14 @@ TEST(FormatIdentity, ExtremesPowersAndSpecialValues) {
                               9007199254740993.0};
     for (double v : special)
         Compare(v, bad);
-    // Every power of ten and of two, their neighbours, and nines just below a power of ten.
-    for (int e = -324; e <= 308; ++e) {
+    // Powers of ten and of two, their neighbours, and nines just below a power of ten.
+    for (int e = -324; e <= 308; e += ExponentStep()) {
         const double p = std::pow(10.0, e);
         for (double v : {p, std::nextafter(p, 0.0), std::nextafter(p, 1e308), -p, 9.5 * p, 0.95 * p,
                          0.995 * p, 0.9999995 * p})
             Compare(v, bad);
     }
-    for (int e = -1074; e <= 1023; ++e) {
+    for (int e = -1067; e <= 1023; e += ExponentStep()) {
         const double p = std::ldexp(1.0, e);
         for (double v : {p, std::nextafter(p, 0.0), std::nextafter(p, 1e308), 1.5 * p})
             Compare(v, bad);
@@ -162,4 +190,44 @@ TEST(FormatIdentity, IntegersTextsAndMixedLinesAsBefore) {
     std::string appended = "x";
     FormatAppend(appended, "%d,%4f,", {-1, 1500.0});
     EXPECT_EQ(appended, "x-1,1500.00,");
+}
+
+TEST(FormatIdentity, FileValuesAndHalvesAtEveryScale) {
+    std::mt19937_64 rng(20261211);
+    std::vector<Mismatch> bad;
+    // The values the files carry, widened from single precision where the waypoints are.
+    std::uniform_real_distribution<double> lat(-90, 90), lon(-180, 180), height(-50, 500),
+        east(32'300'000, 32'700'000), north(5'000'000, 6'000'000);
+    std::uniform_int_distribution<long long> whole(-1'000'000, 1'000'000);
+    for (int i = 0; i < Sweep(300, 2000); ++i) {
+        for (const double v : {static_cast<double>(static_cast<float>(lat(rng))),
+                               static_cast<double>(static_cast<float>(lon(rng))),
+                               static_cast<double>(static_cast<float>(height(rng))), east(rng),
+                               north(rng), east(rng) - 32'000'000, static_cast<double>(whole(rng)),
+                               static_cast<double>(whole(rng)) / 8}) {
+            for (const int d : {0, 1, 2, 3, 4, 6})
+                CompareFixed(v, d, bad);
+        }
+    }
+    // Halves of the last written place and the doubles next to them, for every decimal count the
+    // integers take and whole parts up to 2^50 and beyond: the quick rounding keeps a margin to
+    // the half that grows with the value.
+    std::uniform_int_distribution<int> bits(1, 56);
+    for (int i = 0; i < Sweep(500, 1500); ++i) {
+        const int d = static_cast<int>(rng() % 23);
+        const auto n = static_cast<double>(rng() >> (64 - bits(rng)));
+        const double half = (n + 0.5) / std::pow(10.0, d);
+        double below = half, above = half;
+        for (int k = 0; k < 3; ++k) {
+            CompareFixed(below, d, bad);
+            CompareFixed(-above, d, bad);
+            below = std::nextafter(below, 0.0);
+            above = std::nextafter(above, 1e300);
+        }
+    }
+    // Tiny and huge magnitudes through every notation.
+    std::uniform_real_distribution<double> exponent(-320, 308);
+    for (int i = 0; i < Sweep(20, 300); ++i)
+        Compare(std::pow(10.0, exponent(rng)) * (rng() % 2 ? 1 : -1), bad);
+    ExpectNoMismatch(bad);
 }
