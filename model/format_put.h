@@ -166,9 +166,9 @@ inline char* PutDigitsBack(std::uint64_t u, char* end) {
         x = Encode8(u);
     } else if (u != 0) {
         // the two digits in the last two bytes, before the shift below
-        std::uint64_t pair = 0;
+        std::uint16_t pair = 0;
         std::memcpy(&pair, kDigitPairs + 2 * u, 2);
-        x = (x & 0x0000FFFFFFFFFFFFULL) | (pair << 48);
+        x = (x & 0x0000FFFFFFFFFFFFULL) | (std::uint64_t{pair} << 48);
     }
     x >>= 64 - 8 * k;
     std::memcpy(p, &x, 8);
