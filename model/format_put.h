@@ -254,7 +254,7 @@ inline char* Align(char* p, int len, int width) {
 // p, which has kFastRoom bytes of room. Returns the end of the text, or nullptr for what the
 // general path has to write: a value that is not finite or subnormal, needs more than 17
 // digits or lies within reach of a half; more than kMaxScale decimals; a wider field.
-inline char* PutFixed(char* p, double v, int dec, int width) {
+[[gnu::always_inline]] inline char* PutFixed(char* p, double v, int dec, int width) {
     if (dec < 0 || dec > kMaxScale || width > kMaxFastWidth)
         return nullptr;
     std::uint64_t r = 0;
