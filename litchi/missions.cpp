@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "litchi/split.h"
 #include "model/geodesy.h"
 #include "planning/plan.h"
 
@@ -48,20 +49,9 @@ void MakeLitchiLines(State& s, const ParamPageModel& p, LitchiPageModel& m, Over
     // The mission flies the plan: both ends of every line in flight order, and between them
     // the corners of a leg that bends around a notch, so the drone stays inside the area.
     // The pictures are taken by the interval, so the photo base does not matter here.
-    const std::vector<PlannedLine> lines = StateLines(s);
-    const std::vector<FlightLeg> legs = PlanLegs(BorderRing(s), lines);
-    std::vector<PlanPt> way;
-    for (std::size_t k = 0; k < lines.size(); ++k) {
-        way.push_back(lines[k].start);
-        way.push_back(lines[k].end);
-        if (k < legs.size()) {
-            for (std::size_t i = 1; i + 1 < legs[k].points.size(); ++i) {
-                way.push_back(legs[k].points[i]);
-            }
-        }
-    }
+    GridWay way = GridMissionWay(s);
     s.LitchiRecs.clear();
-    for (const PlanPt& at : way) {
+    for (const PlanPt& at : way.points) {
         TlitchRec r{};
         SetPosition(r, s, at.N, at.E);
         r.altitude = static_cast<float>(p.NumberBoxH.Value());
@@ -74,6 +64,7 @@ void MakeLitchiLines(State& s, const ParamPageModel& p, LitchiPageModel& m, Over
         }
         s.LitchiRecs.push_back(r);
     }
+    s.LitchiLineOf = std::move(way.lineOf);
     SetActrecMax(s, m, static_cast<int>(s.LitchiRecs.size()) - 1);
     DisplayLitchiRecs(s, m, o);
 }
@@ -128,6 +119,7 @@ void MakeFreeLitchiLines(State& s, LitchiPageModel& m) {
         return;
     }
     s.LitchiRecs = std::move(recs);
+    s.LitchiLineOf.clear();
     SetActrecMax(s, m, static_cast<int>(s.LitchiRecs.size()) - 1);
 }
 

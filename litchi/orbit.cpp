@@ -88,6 +88,7 @@ void Show(const Torbit& o, Overlay& ov) {
 
 void Makelitchi(const Torbit& o, State& s) {
     s.LitchiRecs.clear();
+    s.LitchiLineOf.clear();
     if (o.P.empty()) {
         return;
     }

@@ -52,6 +52,9 @@ struct State {
     std::string DxfFileName;
 
     std::vector<TlitchRec> LitchiRecs;
+    // The flight line of every waypoint of LitchiRecs while it is the grid mission (a long
+    // mission is cut only between lines); empty for any other mission.
+    std::vector<int> LitchiLineOf;
     int ActRec = 0;
 
     std::optional<Torbit> Orbit;

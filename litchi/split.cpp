@@ -1,0 +1,290 @@
+#include "litchi/split.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+#include "georef/transform.h"
+#include "litchi/csv.h"
+#include "litchi/limits.h"
+#include "model/error.h"
+#include "model/fileio.h"
+#include "model/format.h"
+#include "model/geodesy.h"
+
+namespace korvale {
+
+namespace {
+
+double MinutesOf(double lengthM, double speedMps) {
+    return lengthM / speedMps / 60.0 * (1.0 + BatteryReserve);
+}
+
+void CheckOptions(const SplitOptions& o, bool needTime) {
+    if (o.maxWaypoints < 2) {
+        throw Error(ErrorKind::Refused,
+                    Format("Eine Datei muss mindestens 2 Wegpunkte fassen dürfen (eingestellt: "
+                           "%d).\nMax. Wegpunkte auf der Seite Litchi CSV erhöhen.",
+                           {o.maxWaypoints}));
+    }
+    if (!needTime) {
+        return;
+    }
+    if (!(o.batteryMin > 0) || !std::isfinite(o.batteryMin)) {
+        throw Error(ErrorKind::Refused,
+                    Format("Die Flugzeit je Akku muss größer als 0 min sein (eingestellt: %s).\n"
+                           "Akku (min) auf der Seite Litchi CSV setzen.",
+                           {o.batteryMin}));
+    }
+    if (!(o.speedMps > 0) || !std::isfinite(o.speedMps)) {
+        throw Error(ErrorKind::Refused,
+                    Format("Ohne Geschwindigkeit lässt sich die Flugzeit je Akku nicht prüfen "
+                           "(eingestellt: %s m/s).\nv km/h auf der Seite Korvale setzen.",
+                           {o.speedMps}));
+    }
+}
+
+// The points of one flight line within a way: [begin, end), the line's own two points first,
+// the bends of its leg after them.
+struct LineSpan {
+    std::size_t begin;
+    std::size_t end;
+    int line;
+    // The line's last point of its own: a part that ends with this line ends here.
+    std::size_t Last() const { return std::min(begin + 1, end - 1); }
+};
+
+std::vector<LineSpan> SpansOf(const std::vector<int>& lineOf) {
+    std::vector<LineSpan> spans;
+    for (std::size_t i = 0; i < lineOf.size(); ++i) {
+        if (i > 0 && lineOf[i] < lineOf[i - 1]) {
+            throw Error(ErrorKind::Internal,
+                        "Die Flugstreifen der Mission stehen nicht in Flugreihenfolge.");
+        }
+        if (spans.empty() || spans.back().line != lineOf[i]) {
+            spans.push_back({i, i + 1, lineOf[i]});
+        } else {
+            spans.back().end = i + 1;
+        }
+    }
+    return spans;
+}
+
+double StepsBetween(const std::vector<double>& stepM, std::size_t from, std::size_t to) {
+    double sum = 0;
+    for (std::size_t i = from; i < to; ++i) {
+        sum += stepM[i];
+    }
+    return sum;
+}
+
+std::vector<double> StepsOf(const std::vector<TlitchRec>& recs) {
+    std::vector<double> steps;
+    for (std::size_t i = 0; i + 1 < recs.size(); ++i) {
+        steps.push_back(WaypointDistance(recs[i].latitude, recs[i].longitude, recs[i + 1].latitude,
+                                         recs[i + 1].longitude));
+    }
+    return steps;
+}
+
+MissionPart PartOf(const std::vector<TlitchRec>& recs, const WayRange& r,
+                   const std::vector<double>& steps, double speedMps) {
+    MissionPart p;
+    const auto from = recs.begin() + static_cast<std::ptrdiff_t>(r.first);
+    p.recs.assign(from, from + static_cast<std::ptrdiff_t>(r.count));
+    p.firstWaypoint = r.first;
+    p.firstLine = r.firstLine;
+    p.lastLine = r.lastLine;
+    p.lengthM = r.count > 0 ? StepsBetween(steps, r.first, r.first + r.count - 1) : 0;
+    p.timeMin = speedMps > 0 && std::isfinite(speedMps) ? MinutesOf(p.lengthM, speedMps) : 0;
+    return p;
+}
+
+} // namespace
+
+GridWay GridMissionWay(const State& s) {
+    const std::vector<PlannedLine> lines = StateLines(s);
+    const std::vector<FlightLeg> legs = PlanLegs(BorderRing(s), lines);
+    GridWay way;
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        const int line = static_cast<int>(k);
+        way.points.push_back(lines[k].start);
+        way.points.push_back(lines[k].end);
+        way.lineOf.insert(way.lineOf.end(), 2, line);
+        if (k < legs.size()) {
+            for (std::size_t i = 1; i + 1 < legs[k].points.size(); ++i) {
+                way.points.push_back(legs[k].points[i]);
+                way.lineOf.push_back(line);
+            }
+        }
+    }
+    return way;
+}
+
+std::vector<WayRange> SplitWay(const std::vector<int>& lineOf, const std::vector<double>& stepM,
+                               const SplitOptions& o) {
+    if (lineOf.empty()) {
+        return {};
+    }
+    if (stepM.size() + 1 != lineOf.size()) {
+        throw Error(ErrorKind::Internal, "Wegpunkte und Abstände der Mission passen nicht.");
+    }
+    CheckOptions(o, true);
+    const std::vector<LineSpan> spans = SpansOf(lineOf);
+    const auto maxCount = static_cast<std::size_t>(o.maxWaypoints);
+    auto fits = [&](std::size_t count, double lengthM) {
+        return count <= maxCount && MinutesOf(lengthM, o.speedMps) <= o.batteryMin;
+    };
+
+    std::vector<WayRange> ranges;
+    std::size_t k = 0;
+    while (k < spans.size()) {
+        const LineSpan& first = spans[k];
+        // A line on its own holds at most its two points, so only its time can be too much.
+        double length = StepsBetween(stepM, first.begin, first.Last());
+        if (!fits(first.Last() - first.begin + 1, length)) {
+            throw Error(
+                ErrorKind::Limit,
+                Format("Flugstreifen %d braucht allein %.1f min (mit %d %% Reserve), "
+                       "mehr als ein Akku hält (%s min).\nAkku (min) auf der Seite "
+                       "Litchi CSV erhöhen, schneller fliegen oder das Gebiet teilen; "
+                       "ein Flugstreifen wird nicht zerschnitten.",
+                       {first.line + 1, MinutesOf(length, o.speedMps),
+                        static_cast<int>(std::lround(BatteryReserve * 100)), o.batteryMin}));
+        }
+        std::size_t last = k;
+        while (last + 1 < spans.size()) {
+            const LineSpan& next = spans[last + 1];
+            const double longer = length + StepsBetween(stepM, spans[last].Last(), next.Last());
+            if (!fits(next.Last() - first.begin + 1, longer)) {
+                break;
+            }
+            length = longer;
+            ++last;
+        }
+        ranges.push_back({first.begin, spans[last].Last() - first.begin + 1, first.line,
+                          spans[last].line, length});
+        k = last + 1;
+    }
+    return ranges;
+}
+
+std::vector<MissionPart> SplitMission(const std::vector<TlitchRec>& recs,
+                                      const std::vector<int>& lineOf, const SplitOptions& o) {
+    const std::vector<double> steps = StepsOf(recs);
+    std::vector<MissionPart> parts;
+    if (!lineOf.empty()) {
+        if (lineOf.size() != recs.size()) {
+            throw Error(ErrorKind::Internal, "Jeder Wegpunkt braucht seinen Flugstreifen.");
+        }
+        for (const WayRange& r : SplitWay(lineOf, steps, o)) {
+            parts.push_back(PartOf(recs, r, steps, o.speedMps));
+        }
+        return parts;
+    }
+    CheckOptions(o, false);
+    // Consecutive parts share a waypoint: the last of one is the first of the next, so the
+    // leg between them is flown as well.
+    const auto maxCount = static_cast<std::size_t>(o.maxWaypoints);
+    std::size_t first = 0;
+    while (true) {
+        const std::size_t end = std::min(first + maxCount, recs.size());
+        parts.push_back(PartOf(recs, {first, end - first, -1, -1, 0}, steps, o.speedMps));
+        if (end >= recs.size()) {
+            break;
+        }
+        first = end - 1;
+    }
+    return parts;
+}
+
+std::vector<int> MissionLinesOf(const State& s) {
+    const std::vector<int>& lines = s.LitchiLineOf;
+    if (lines.empty() || lines.size() != s.LitchiRecs.size() ||
+        !std::is_sorted(lines.begin(), lines.end()) || lines.front() < 0) {
+        return {};
+    }
+    return lines;
+}
+
+int BatteriesOfState(const State& s, const SplitOptions& o) {
+    const GridWay way = GridMissionWay(s);
+    std::vector<double> steps;
+    for (std::size_t i = 0; i + 1 < way.points.size(); ++i) {
+        steps.push_back(std::hypot(way.points[i + 1].E - way.points[i].E,
+                                   way.points[i + 1].N - way.points[i].N));
+    }
+    return static_cast<int>(SplitWay(way.lineOf, steps, o).size());
+}
+
+std::string MissionPartName(const std::string& path, std::size_t k) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = path.find_last_of('.');
+    const std::string suffix = Format("_%d", {k});
+    // A "." that starts the name (a hidden file) is no extension.
+    if (dot == std::string::npos || dot <= nameStart) {
+        return path + suffix;
+    }
+    return path.substr(0, dot) + suffix + path.substr(dot);
+}
+
+std::vector<std::string> WriteMissionParts(const std::string& path,
+                                           const std::vector<MissionPart>& parts) {
+    std::vector<std::string> names;
+    std::vector<std::string> texts;
+    if (parts.size() <= 1) {
+        names.push_back(path);
+        texts.push_back(FormatLitchiCsv(parts.empty() ? std::vector<TlitchRec>{} : parts[0].recs));
+    } else {
+        for (std::size_t k = 0; k < parts.size(); ++k) {
+            names.push_back(MissionPartName(path, k + 1));
+            texts.push_back(FormatLitchiCsv(parts[k].recs));
+        }
+    }
+    std::vector<FileToWrite> files;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        files.push_back({names[k], texts[k]});
+    }
+    WriteFilesAtomic(files);
+    return names;
+}
+
+Argb PartColour(std::size_t k) {
+    // Clear of the mission's yellow, the POI's cyan and the orbit's blue.
+    static constexpr Argb kColours[] = {0xFFFF8C00, 0xFF32CD32, 0xFFFF4040,
+                                        0xFFB060FF, 0xFF00BFFF, 0xFFFFFFFF};
+    return kColours[k % std::size(kColours)];
+}
+
+void DrawMissionParts(const State& s, const std::vector<MissionPart>& parts, Overlay& o) {
+    if (parts.size() < 2) {
+        return;
+    }
+    auto imageOf = [&s](const TlitchRec& r) {
+        const UtmResult u = GeoToProjectUtm(s, r.latitude, r.longitude);
+        return Trafback(s, u.X, u.Y);
+    };
+    for (std::size_t k = 0; k < parts.size(); ++k) {
+        const std::vector<TlitchRec>& recs = parts[k].recs;
+        if (recs.empty()) {
+            continue;
+        }
+        const Argb c = PartColour(k);
+        ImagePos a = imageOf(recs[0]);
+        const ImagePos start = a;
+        o.Disc(c, a.xb, a.yb, 5);
+        for (std::size_t i = 1; i < recs.size(); ++i) {
+            const ImagePos b = imageOf(recs[i]);
+            o.Line(c, a.xb, a.yb, b.xb, b.yb);
+            o.Disc(c, b.xb, b.yb, 5);
+            a = b;
+        }
+        // The part's start: a ring and its number, so the pilot sees where each battery
+        // begins.
+        o.Circle(c, start.xb, start.yb, 10);
+        o.Label(c, start.xb, start.yb - 10, start.xb + 30, start.yb + 10, Format("%d", {k + 1}));
+    }
+}
+
+} // namespace korvale

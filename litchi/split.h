@@ -1,0 +1,101 @@
+// Long missions cut into parts that each fit one battery and one file of the flight app: the
+// grid mission only between flight lines, other missions by waypoint count; the names of the
+// part files and their all-or-nothing write; the parts drawn on the map copy.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "model/overlay.h"
+#include "model/state.h"
+#include "planning/plan.h"
+
+namespace korvale {
+
+// Share of a battery's flight time kept for the way from the pilot to the first waypoint and
+// back from the last one: a part may use at most 1 / 1.10 of the battery for its own way.
+inline constexpr double BatteryReserve = 0.10;
+
+struct SplitOptions {
+    double batteryMin = 20; // flight time of one battery, minutes ("Akku (min)")
+    int maxWaypoints = 99;  // the most waypoints one file may hold ("Max. Wegpunkte")
+    double speedMps = 0;    // the mission speed, m/s; used for grid missions only
+};
+
+// One part of a mission: a complete mission of its own.
+struct MissionPart {
+    std::vector<TlitchRec> recs;
+    std::size_t firstWaypoint = 0; // index of recs[0] in the whole mission
+    // Its flight lines [firstLine, lastLine] (0-based, in flight order); -1 for both when the
+    // mission was not made from the grid.
+    int firstLine = -1;
+    int lastLine = -1;
+    double lengthM = 0; // from its first to its last waypoint, metres
+    double timeMin = 0; // lengthM at the mission speed plus the reserve (grid missions only)
+};
+
+// The grid mission's way as MakeLitchiLines flies it: the start and end of every flight line in
+// flight order, each followed by the bends of the leg to the next line; lineOf[i] is the line
+// of points[i] (a leg's bends count to the line before it).
+struct GridWay {
+    std::vector<PlanPt> points;
+    std::vector<int> lineOf;
+};
+GridWay GridMissionWay(const State& s);
+
+// A part as a range of a way: points [first, first + count), lines [firstLine, lastLine].
+struct WayRange {
+    std::size_t first = 0;
+    std::size_t count = 0;
+    int firstLine = -1;
+    int lastLine = -1;
+    double lengthM = 0;
+};
+
+// Cuts a way between flight lines. stepM[i] is the distance from point i to point i + 1
+// (stepM has one entry fewer than lineOf, which must not decrease). Each range starts with the
+// first point of its first line and ends with the end of its last line (the bends of the leg
+// to the next part are not flown: the aircraft returns to the pilot instead). Lines are added
+// to a range while its points stay within maxWaypoints and its time within the battery, so
+// the fewest ranges result. Throws Error (Limit) naming the line when one line alone does not
+// fit, Error (Refused) for a speed or battery time that is not positive.
+std::vector<WayRange> SplitWay(const std::vector<int>& lineOf, const std::vector<double>& stepM,
+                               const SplitOptions& o);
+
+// Splits a mission. With lineOf (one flight line per waypoint, as MakeLitchiLines records it
+// in LitchiLineOf) the grid rule of SplitWay applies, with leg lengths measured between the
+// waypoints on the ellipsoid. Without (empty lineOf: free line, orbit, a read file) only the
+// waypoint count splits: every part holds at most maxWaypoints and starts at the last waypoint
+// of the part before, so no leg is left out; each part keeps at least 2 waypoints. A mission
+// that fits gives one part holding all of it (an empty mission one empty part).
+std::vector<MissionPart> SplitMission(const std::vector<TlitchRec>& recs,
+                                      const std::vector<int>& lineOf, const SplitOptions& o);
+
+// The flight lines of the state's mission when it is still the grid mission MakeLitchiLines
+// made (one line per waypoint, not decreasing), else empty.
+std::vector<int> MissionLinesOf(const State& s);
+
+// The number of batteries the state's plan needs as grid mission (0 without flight lines).
+// Throws like SplitWay.
+int BatteriesOfState(const State& s, const SplitOptions& o);
+
+// The file name of part k (1-based) of a mission written to `path`: "_k" in front of the
+// extension of the file's own name ("mission.csv" -> "mission_2.csv"; a name without "." gets
+// "_k" at its end).
+std::string MissionPartName(const std::string& path, std::size_t k);
+
+// Writes the parts as one all-or-nothing set: one part under `path` itself, several under
+// MissionPartName(path, 1..n). Returns the names written; throws Error (File) with every
+// previous file unchanged.
+std::vector<std::string> WriteMissionParts(const std::string& path,
+                                           const std::vector<MissionPart>& parts);
+
+// Colour of part k (0-based), repeating after a handful of well distinguishable colours.
+Argb PartColour(std::size_t k);
+
+// Draws every part of several in its own colour, its number (1-based) beside its first
+// waypoint. One part draws nothing: the mission's own drawing shows it.
+void DrawMissionParts(const State& s, const std::vector<MissionPart>& parts, Overlay& o);
+
+} // namespace korvale
