@@ -32,6 +32,8 @@ const NumOpt kNum[] = {
     {"front", "%", "Längsüberdeckung", 0, 99, true, &PlanOptions::frontPct},
     {"side", "%", "Querüberdeckung", 0, 99, true, &PlanOptions::sidePct},
     {"speed", "km/h", "Geschwindigkeit", 1, 59, true, &PlanOptions::speedKmh},
+    {"battery-min", "min", "Flugzeit je Akku", 1, 120, true, &PlanOptions::batteryMin},
+    {"max-waypoints", "Wegpunkte", "Wegpunkte je Datei", 2, 99, true, &PlanOptions::maxWaypoints},
 };
 
 struct FileOpt {

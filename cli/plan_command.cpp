@@ -9,6 +9,7 @@
 #include "litchi/csv.h"
 #include "litchi/editor.h"
 #include "litchi/missions.h"
+#include "litchi/split.h"
 #include "litchi/write_check.h"
 #include "model/error.h"
 #include "model/fileio.h"
@@ -74,11 +75,11 @@ State StateOf(const AreaPolygon& area) {
     return s;
 }
 
-std::string TotalsJson(const PlanTotals& t, int zone) {
+std::string TotalsJson(const PlanTotals& t, int zone, int batteries) {
     return Format("{\"strips\": %d, \"path_m\": %.2f, \"pictures\": %d, \"flight_min\": %.2f, "
-                  "\"area_ha\": %.4f, \"utm_zone\": %d}",
+                  "\"area_ha\": %.4f, \"utm_zone\": %d, \"batteries\": %d}",
                   {static_cast<long long>(t.strips), t.pathM, static_cast<long long>(t.pictures),
-                   t.flightMin, t.areaHa, zone});
+                   t.flightMin, t.areaHa, zone, batteries});
 }
 
 } // namespace
@@ -116,16 +117,37 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         std::vector<std::string> bytes;
         std::vector<std::string> paths;
         std::vector<MissionFinding> warnings;
+        // The grid mission, cut into parts that each fit one battery and one file.
+        LitchiPageModel m;
+        Overlay ov;
+        MakeLitchiLines(s, p, m, ov);
+        const SplitOptions split{o.batteryMin, static_cast<int>(o.maxWaypoints),
+                                 p.NumberBoxV.Value() / 3.6};
+        std::vector<MissionPart> parts;
+        std::string batteryNote;
+        try {
+            parts = SplitMission(s.LitchiRecs, MissionLinesOf(s), split);
+        } catch (const Error& e) {
+            // Only the mission needs the parts: the other files are written all the same.
+            if (!o.litchiFile.empty() || e.kind() != ErrorKind::Limit)
+                throw;
+            const std::string text = e.what();
+            batteryNote = text.substr(0, text.find('\n'));
+        }
+        const int batteries = s.LitchiRecs.empty() ? 0 : static_cast<int>(parts.size());
         if (!o.litchiFile.empty()) {
-            LitchiPageModel m;
-            Overlay ov;
-            MakeLitchiLines(s, p, m, ov);
-            // A mission the drone cannot fly refuses the whole set before anything is written.
+            // A mission the drone cannot fly refuses the whole set before anything is written;
+            // every part is checked as the file it becomes.
             MissionCheckOptions check;
             check.gridMission = true;
-            warnings = CheckMissionForWrite({s.LitchiRecs}, check).warnings;
-            paths.push_back(LitchiCsvFileName(o.litchiFile));
-            bytes.push_back(FormatLitchiCsv(s.LitchiRecs));
+            check.maxWaypoints = static_cast<int>(o.maxWaypoints);
+            std::vector<std::vector<TlitchRec>> partRecs;
+            for (const MissionPart& part : parts)
+                partRecs.push_back(part.recs);
+            warnings = CheckMissionForWrite(partRecs, check).warnings;
+            PartFiles f = MissionPartFiles(LitchiCsvFileName(o.litchiFile), parts);
+            paths.insert(paths.end(), f.names.begin(), f.names.end());
+            bytes.insert(bytes.end(), f.texts.begin(), f.texts.end());
         }
         if (!o.dxfFile.empty()) {
             paths.push_back(o.dxfFile);
@@ -148,6 +170,8 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         if (!files.empty())
             WriteFilesAtomic(files);
 
+        if (!batteryNote.empty())
+            err << "Hinweis: " << batteryNote << '\n';
         if (area.holes > 0 || areas.size() > 1)
             err << Format("Hinweis: geplant wurde das erste Polygon der Datei (%d insgesamt); "
                           "seine %d Löcher werden nicht ausgespart.\n",
@@ -161,7 +185,7 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         }
         for (const MissionFinding& f : warnings)
             err << "Warnung: " << f.text << '\n';
-        std::string json = TotalsJson(totals, s.UtmZone);
+        std::string json = TotalsJson(totals, s.UtmZone, batteries);
         if (o.angleAuto) // the direction chosen, to be given again as --angle
             json.insert(json.size() - 1, Format(", \"angle\": %.2f", {p.NumberBoxRi.Value()}));
         if (!warnings.empty())

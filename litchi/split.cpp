@@ -229,25 +229,30 @@ std::string MissionPartName(const std::string& path, std::size_t k) {
     return path.substr(0, dot) + suffix + path.substr(dot);
 }
 
+PartFiles MissionPartFiles(const std::string& path, const std::vector<MissionPart>& parts) {
+    PartFiles f;
+    if (parts.size() <= 1) {
+        f.names.push_back(path);
+        f.texts.push_back(
+            FormatLitchiCsv(parts.empty() ? std::vector<TlitchRec>{} : parts[0].recs));
+        return f;
+    }
+    for (std::size_t k = 0; k < parts.size(); ++k) {
+        f.names.push_back(MissionPartName(path, k + 1));
+        f.texts.push_back(FormatLitchiCsv(parts[k].recs));
+    }
+    return f;
+}
+
 std::vector<std::string> WriteMissionParts(const std::string& path,
                                            const std::vector<MissionPart>& parts) {
-    std::vector<std::string> names;
-    std::vector<std::string> texts;
-    if (parts.size() <= 1) {
-        names.push_back(path);
-        texts.push_back(FormatLitchiCsv(parts.empty() ? std::vector<TlitchRec>{} : parts[0].recs));
-    } else {
-        for (std::size_t k = 0; k < parts.size(); ++k) {
-            names.push_back(MissionPartName(path, k + 1));
-            texts.push_back(FormatLitchiCsv(parts[k].recs));
-        }
-    }
+    const PartFiles f = MissionPartFiles(path, parts);
     std::vector<FileToWrite> files;
-    for (std::size_t k = 0; k < names.size(); ++k) {
-        files.push_back({names[k], texts[k]});
+    for (std::size_t k = 0; k < f.names.size(); ++k) {
+        files.push_back({f.names[k], f.texts[k]});
     }
     WriteFilesAtomic(files);
-    return names;
+    return f.names;
 }
 
 Argb PartColour(std::size_t k) {

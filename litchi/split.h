@@ -85,6 +85,14 @@ int BatteriesOfState(const State& s, const SplitOptions& o);
 // "_k" at its end).
 std::string MissionPartName(const std::string& path, std::size_t k);
 
+// The files of the parts: one part under `path` itself, several under MissionPartName(path,
+// 1..n), each with its CSV text; for writing together with other files.
+struct PartFiles {
+    std::vector<std::string> names;
+    std::vector<std::string> texts;
+};
+PartFiles MissionPartFiles(const std::string& path, const std::vector<MissionPart>& parts);
+
 // Writes the parts as one all-or-nothing set: one part under `path` itself, several under
 // MissionPartName(path, 1..n). Returns the names written; throws Error (File) with every
 // previous file unchanged.

@@ -20,14 +20,34 @@ TEST(PlanOptions, DefaultsAreThoseOfTheWindow) {
     EXPECT_EQ(o.sidePct, 80);
     EXPECT_EQ(o.speedKmh, 15);
     EXPECT_EQ(o.angleDeg, 0);
+    EXPECT_EQ(o.batteryMin, 20);
+    EXPECT_EQ(o.maxWaypoints, 99);
 }
 
 TEST(PlanOptions, ValuesInBothSpellings) {
-    const auto o =
-        ParsePlanOptions({"--focal",    "24",     "--pixel=3.3", "--height",     "120",
-                          "--front=70", "--side", "60",          "--speed",      "30",
-                          "--angle",    "-37.5",  "--geojson",   "plan.geojson", "--dxf=plan.dxf",
-                          "--litchi",   "m.csv",  "--kml",       "p.kml",        "a.kml"});
+    const auto o = ParsePlanOptions({"--focal",
+                                     "24",
+                                     "--pixel=3.3",
+                                     "--height",
+                                     "120",
+                                     "--front=70",
+                                     "--side",
+                                     "60",
+                                     "--speed",
+                                     "30",
+                                     "--angle",
+                                     "-37.5",
+                                     "--geojson",
+                                     "plan.geojson",
+                                     "--dxf=plan.dxf",
+                                     "--litchi",
+                                     "m.csv",
+                                     "--kml",
+                                     "p.kml",
+                                     "a.kml",
+                                     "--battery-min=25",
+                                     "--max-waypoints",
+                                     "40"});
     EXPECT_EQ(o.focalMm, 24);
     EXPECT_DOUBLE_EQ(o.pixelUm, 3.3);
     EXPECT_EQ(o.heightM, 120);
@@ -43,6 +63,8 @@ TEST(PlanOptions, ValuesInBothSpellings) {
     EXPECT_FALSE(o.angleAuto);
     EXPECT_TRUE(ParsePlanOptions({"--angle=auto", "a.kml"}).angleAuto);
     EXPECT_TRUE(ParsePlanOptions({"--angle", "auto", "a.kml"}).angleAuto);
+    EXPECT_EQ(o.batteryMin, 25);
+    EXPECT_EQ(o.maxWaypoints, 40);
     EXPECT_TRUE(ParsePlanOptions({"--help"}).help);
     EXPECT_TRUE(ParsePlanOptions({"--version"}).version);
 }
@@ -60,6 +82,10 @@ TEST(PlanOptions, BadInputIsRefusedNamingTheOption) {
         {{"--angle", "north", "a.kml"}, "--angle: 'north' ist keine Zahl."},
         {{"--angle", "400", "a.kml"}, "--angle: 400 liegt außerhalb von -360 bis 360"},
         {{"--angle", "Auto", "a.kml"}, "--angle: 'Auto' ist keine Zahl."},
+        {{"--battery-min", "0", "a.kml"}, "--battery-min: 0 liegt außerhalb von 1 bis 120 min."},
+        {{"--max-waypoints", "1", "a.kml"}, "--max-waypoints: 1 liegt außerhalb von 2 bis 99"},
+        {{"--max-waypoints", "100", "a.kml"}, "--max-waypoints: 100 liegt außerhalb"},
+        {{"--max-waypoints", "9.5", "a.kml"}, "--max-waypoints: 9.5 ist keine ganze Zahl."},
         {{"a.kml", "--dxf"}, "--dxf braucht einen Wert."},
         {{"--dxf=", "a.kml"}, "--dxf braucht einen Dateinamen."},
         {{"--hight", "40", "a.kml"}, "Unbekannte Option '--hight'."},

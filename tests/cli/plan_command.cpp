@@ -185,8 +185,9 @@ TEST_F(PlanCommand, AngleAutoPlansTheFewestLinesAndNamesItsDirection) {
 TEST_F(PlanCommand, WritesEveryAskedFileOrNone) {
     const std::string area = Area("feld.geojson", UField());
     const fs::path dxf = dir_ / "p.dxf", csv = dir_ / "mission", kml = dir_ / "p.kml";
-    Outcome r =
-        Plan({"--dxf", dxf.string(), "--litchi", csv.string(), "--kml", kml.string(), area});
+    // A battery long enough for the whole field, so the mission stays one file.
+    Outcome r = Plan({"--battery-min", "120", "--dxf", dxf.string(), "--litchi", csv.string(),
+                      "--kml", kml.string(), area});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(fs::exists(dxf));
     EXPECT_TRUE(fs::exists(dir_ / "mission.CSV")); // the Litchi name rule of the window
@@ -245,6 +246,49 @@ TEST_F(PlanCommand, MissionLimitsRefuseTheWholeSetOrWarn) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out.find("warnings"), std::string::npos) << r.out;
+}
+
+TEST_F(PlanCommand, LongMissionsAreWrittenInPartsPerBatteryAndFile) {
+    const std::string area = Area("feld.geojson", UField());
+    const fs::path csv = dir_ / "mission.csv";
+    // About 5 km of lines at 15 km/h: two batteries of 20 min, one of 40 min.
+    Outcome r = Plan({"--litchi", csv.string(), area});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(nlohmann::json::parse(r.out)["batteries"], 2);
+    EXPECT_TRUE(fs::exists(dir_ / "mission_2.csv"));
+    r = Plan({"--battery-min", "40", "--litchi", csv.string(), area});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(nlohmann::json::parse(r.out)["batteries"], 1);
+    EXPECT_TRUE(fs::exists(csv)); // a mission that fits keeps its own name
+    const std::string whole = Slurp(csv);
+
+    r = Plan({"--battery-min", "40", "--max-waypoints", "4", "--litchi", csv.string(), area});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const int parts = nlohmann::json::parse(r.out)["batteries"];
+    ASSERT_GE(parts, 3);
+    EXPECT_EQ(Slurp(csv), whole); // left alone: the parts have names of their own
+    std::size_t lines = 0;
+    for (int k = 1; k <= parts; ++k) {
+        const fs::path part = dir_ / Format("mission_%d.csv", {k});
+        const std::string text = Slurp(part);
+        const auto n = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+        EXPECT_GE(n, 3u) << part; // the header and at least one line's two waypoints
+        EXPECT_LE(n, 5u) << part;
+        lines += n - 1;
+    }
+    EXPECT_FALSE(fs::exists(dir_ / Format("mission_%d.csv", {parts + 1})));
+    EXPECT_LE(lines, static_cast<std::size_t>(std::count(whole.begin(), whole.end(), '\n') - 1));
+
+    // A flight line longer than a battery: refused for the mission, only noted otherwise.
+    const fs::path other = dir_ / "kurz.csv";
+    r = Plan({"--battery-min", "1", "--litchi", other.string(), area});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("braucht allein"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(other));
+    r = Plan({"--battery-min", "1", "--geojson", (dir_ / "p.geojson").string(), area});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(nlohmann::json::parse(r.out)["batteries"], 0);
+    EXPECT_NE(r.err.find("Hinweis: Flugstreifen "), std::string::npos) << r.err;
 }
 
 TEST_F(PlanCommand, BadInputGivesMessageAndStatusOne) {
