@@ -239,6 +239,9 @@ class TMainForm : public QMainWindow {
     void Button1Click();
     void OrbitRelease(float xb, float yb); // orbit steps of the mouse release
     void ShowOrbit();                      // Torbit Show, if an orbit exists
+    // Battery split (mainform_split.cpp): the "Akkus" box after planning, the parts on the map.
+    void ShowBatteries();
+    void DrawMissionParts();
 
     // ---- Pages (parameter and Litchi) ----
     // "Korvale" page: camera, flight, results, planning, files. param_ holds what they show.
@@ -262,6 +265,7 @@ class TMainForm : public QMainWindow {
     korvale::NumberBoxWidget* NumberBoxWeg = nullptr;
     korvale::NumberBoxWidget* NumberBoxFlaeche = nullptr;
     korvale::NumberBoxWidget* NumberBoxBilder = nullptr;
+    korvale::NumberBoxWidget* NumberBoxAkkus = nullptr;
     korvale::NumberBoxWidget* NumberBoxRi = nullptr;
     QPushButton* ButtonWaypts = nullptr;
     QPushButton* ButtonAlfaAuto = nullptr;
@@ -304,6 +308,8 @@ class TMainForm : public QMainWindow {
     QPushButton* Button7 = nullptr;
     QPushButton* Button6 = nullptr;
     korvale::NumberBoxWidget* NumberBoxActrec = nullptr;
+    korvale::NumberBoxWidget* NumberBoxAkku = nullptr;
+    korvale::NumberBoxWidget* NumberBoxMaxWP = nullptr;
     QPushButton* Button9 = nullptr;
     QPushButton* Button1 = nullptr;
     QPushButton* Button8 = nullptr;

@@ -11,6 +11,7 @@
 #include "litchi/editor.h"
 #include "litchi/missions.h"
 #include "litchi/orbit.h"
+#include "litchi/split.h"
 #include "litchi/write_check.h"
 #include "mainform.h"
 #include "model/error.h"
@@ -110,6 +111,9 @@ void TMainForm::BuildLitchiPage(QWidget* page) {
     Button7 = Button("Button7", "Lies CSV", "Liest Litchi CSV Datei", page);
     Button6 = Button("Button6", "Schreib CSV", "Schreibt Litchi CSV Datei", page);
     NumberBoxActrec = box(m.NumberBoxActrec, "NumberBoxActrec", 36);
+    NumberBoxAkku = box(m.NumberBoxAkku, "NumberBoxAkku", 44,
+                        "Flugzeit je Akku; längere Missionen werden in Teilen geschrieben");
+    NumberBoxMaxWP = box(m.NumberBoxMaxWP, "NumberBoxMaxWP", 44, "Höchstzahl Wegpunkte je Datei");
     Button9 =
         Button("Button9", "Litchi RasterL", "Berechnetes Raster Linien  in Litchi Linien", page);
     Button1 = Button("Button1", "Litchi FreeL", "Freie Linine in Litchi Lininen", page);
@@ -141,6 +145,8 @@ void TMainForm::BuildLitchiPage(QWidget* page) {
     AddRow(col, {Labelled("", {CheckBoxPhoto, CheckBoxStartRec, CheckBoxStopRec}, page)});
     col->addSpacing(6);
     AddRow(col, {Labelled(Label15, {EditCVS, Button7, Button6}, page)});
+    AddRow(col, {Labelled("Akku (min)", {NumberBoxAkku}, page),
+                 Labelled("Max. Wegpunkte", {NumberBoxMaxWP}, page)});
     col->addSpacing(10);
     AddRow(col, {Labelled("", {NumberBoxActrec, Button9, Button1, Button8, CheckBoxNadir}, page)});
     col->addStretch(1);
@@ -183,6 +189,9 @@ void TMainForm::BuildLitchiPage(QWidget* page) {
     rule(NumberBoxPoiLon, &korvale::NumberBoxPoiLonChange);
     connect(NumberBoxActrec, &NumberBoxWidget::userChanged, this,
             [this] { Guard([this] { NumberBoxActrecChange(); }); });
+    for (NumberBoxWidget* w : {NumberBoxAkku, NumberBoxMaxWP})
+        connect(w, &NumberBoxWidget::userChanged, this,
+                [this] { Guard([this] { ShowBatteries(); }); });
 
     auto click = [this](QPushButton* b, void (TMainForm::*handler)()) {
         connect(b, &QPushButton::clicked, this,
@@ -201,7 +210,8 @@ void TMainForm::RefreshLitchiPage() {
          {NumberBoxLat,    NumberBoxLon,    NumberBoxAlt,     NumberBoxAltMode,    NumberBoxHead,
           NumberBoxCuSz,   NumberBoxRotDir, NumberBoxGimM,    NumberBoxGimP,       NumberBoxSpeed,
           NumberBoxPictS,  NumberBoxPictM,  NumberBoxTiltCam, NumberBoxWait,       NumberBoxRotate,
-          NumberBoxPoiLat, NumberBoxPoiLon, NumberBoxPoiAlt,  NumberBoxPoiAltMode, NumberBoxActrec})
+          NumberBoxPoiLat, NumberBoxPoiLon, NumberBoxPoiAlt,  NumberBoxPoiAltMode, NumberBoxActrec,
+          NumberBoxAkku,   NumberBoxMaxWP})
         w->Refresh();
     Label14->setText(QString::fromStdString(m.Label14));
     CheckBoxAlle->setChecked(m.CheckBoxAlle);
@@ -236,6 +246,7 @@ void TMainForm::ShowLitchiCVS(int i) {
 void TMainForm::DisplayLitchiRecs() {
     const double before = litchi_.NumberBoxActrec.Value();
     korvale::DisplayLitchiRecs(state_, litchi_, overlay_);
+    DrawMissionParts();
     AfterDraw();
     SelectorSettled(before);
 }
@@ -252,19 +263,31 @@ void TMainForm::WriteLitchiCVS() {
     EditCVS->setText(QString::fromStdString(name));
     // A bare name goes to the last folder the user chose, not to the working directory.
     std::string path = FilePath(QString::fromStdString(name)).toStdString();
+    // A mission longer than a battery or a file is written in parts, all of them or none.
+    const std::vector<korvale::MissionPart> parts =
+        korvale::MissionPartsOf(state_, korvale::SplitOptionsOf(param_, litchi_));
     korvale::MissionCheckOptions opt;
     opt.gridMission = litchiGrid_;
+    opt.maxWaypoints = static_cast<int>(litchi_.NumberBoxMaxWP.Value());
+    std::vector<std::vector<korvale::TlitchRec>> partRecs;
+    for (const korvale::MissionPart& part : parts)
+        partRecs.push_back(part.recs);
     // A mission the drone cannot fly is refused before the file is touched; the findings also
     // go to the protocol, where the pilot can read them next to the mission.
     korvale::MissionWriteCheck check;
     try {
-        check = korvale::CheckMissionForWrite({state_.LitchiRecs}, opt);
+        check = korvale::CheckMissionForWrite(partRecs, opt);
     } catch (const korvale::Error& e) {
         ProtocolMission(Memo1, QString::fromStdString(e.what()), {}, {});
         throw;
     }
-    korvale::WriteLitchiCVS(state_.LitchiRecs, path);
-    const QString done = QStringLiteral("Litchi CSV geschrieben: ") + QString::fromStdString(path);
+    const std::vector<std::string> names = korvale::WriteMissionParts(path, parts);
+    const QString done =
+        names.size() == 1
+            ? QStringLiteral("Litchi CSV geschrieben: ") + QString::fromStdString(path)
+            : QStringLiteral("Litchi CSV in %1 Teilen (ein Teil je Akku) geschrieben: %2 … %3")
+                  .arg(names.size())
+                  .arg(QString::fromStdString(names.front()), QString::fromStdString(names.back()));
     ProtocolMission(Memo1, done, check.warnings,
                     korvale::ManualSettingsLines(state_.LitchiRecs, opt));
     // Soft findings do not stop the file, but the status line says so.
@@ -287,6 +310,7 @@ bool TMainForm::ReadLitchiCVS() {
     std::vector<korvale::TlitchRec> recs = korvale::ReadLitchiFile(chosen.toStdString());
     state_.LitchiRecs = std::move(recs);
     litchiGrid_ = false;
+    state_.LitchiLineOf.clear();
     korvale::SetActrecMax(state_, litchi_, static_cast<int>(state_.LitchiRecs.size()) - 1);
     litchi_.NumberBoxActrec.SetValue(0);
     korvale::NumberBoxActrecChange(state_, litchi_);

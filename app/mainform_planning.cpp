@@ -66,6 +66,9 @@ void TMainForm::BuildParameterPage(QWidget* page) {
     NumberBoxFlaeche = box(p.NumberBoxFlaeche, "NumberBoxFlaeche", 80);
 
     NumberBoxBilder = box(p.NumberBoxBilder, "NumberBoxBilder", 56);
+    NumberBoxAkkus = box(p.NumberBoxAkkus, "NumberBoxAkkus", 36);
+    NumberBoxAkkus->setToolTip(QStringLiteral(
+        "Akkus der Litchi-Mission (Akku (min) und Max. Wegpunkte: Seite Litchi CSV)"));
     NumberBoxRi = box(p.NumberBoxRi, "NumberBoxRi", 56);
     ButtonWaypts = Button("ButtonWaypts", "Calc Raster", page);
     ButtonAlfaAuto = Button("ButtonAlfaAuto", "Alfa auto", page);
@@ -102,9 +105,10 @@ void TMainForm::BuildParameterPage(QWidget* page) {
             Labelled("Fläche ha", {NumberBoxFlaeche}, page)},
            MakeLabel("Bildabstand  ", page));
     col->addSpacing(6);
-    AddRow(col, {Labelled("Bilder", {NumberBoxBilder}, page),
-                 Labelled("Alfa °", {NumberBoxRi, ButtonAlfaAuto}, page),
-                 Labelled("", {ButtonWaypts}, page)});
+    AddRow(col,
+           {Labelled("Bilder", {NumberBoxBilder}, page), Labelled("Akkus", {NumberBoxAkkus}, page),
+            Labelled("Alfa °", {NumberBoxRi, ButtonAlfaAuto}, page),
+            Labelled("", {ButtonWaypts}, page)});
     col->addSpacing(10);
     AddRow(col, {Labelled("DXF Filename", {EditDXFFileName, Button5}, page)});
     AddRow(col, {ExchangeExportRow(page)});
@@ -169,7 +173,7 @@ void TMainForm::RefreshParameterPage() {
     for (NumberBoxWidget* w :
          {NumberBoxLG, NumberBoxBG, NumberBoxP, NumberBoxQ, NumberBoxH, NumberBoxBA, NumberBoxV,
           NumberBoxFlugzeit, NumberBoxA, NumberBoxB, NumberBoxFrameS, NumberBoxStreifen,
-          NumberBoxWeg, NumberBoxFlaeche, NumberBoxBilder, NumberBoxRi})
+          NumberBoxWeg, NumberBoxFlaeche, NumberBoxBilder, NumberBoxAkkus, NumberBoxRi})
         w->Refresh();
 }
 
@@ -230,11 +234,17 @@ void TMainForm::RunPlanningStep(const std::function<void()>& step) {
 }
 
 void TMainForm::FlightLines() {
-    RunPlanningStep([this] { korvale::FlightLines(state_, param_, overlay_); });
+    RunPlanningStep([this] {
+        korvale::FlightLines(state_, param_, overlay_);
+        ShowBatteries();
+    });
 }
 
 void TMainForm::CalcFlugWeg() {
-    RunPlanningStep([this] { korvale::CalcFlugWeg(state_, param_, overlay_); });
+    RunPlanningStep([this] {
+        korvale::CalcFlugWeg(state_, param_, overlay_);
+        ShowBatteries();
+    });
 }
 
 void TMainForm::ButtonWayptsClick() {

@@ -23,7 +23,8 @@ constexpr const char* kRememberedBoxes[] = {
     "NumberBoxRi",    "NumberBoxAlt",    "NumberBoxAltMode", "NumberBoxHead",
     "NumberBoxCuSz",  "NumberBoxRotDir", "NumberBoxGimM",    "NumberBoxGimP",
     "NumberBoxSpeed", "NumberBoxPictS",  "NumberBoxPictM",   "NumberBoxTiltCam",
-    "NumberBoxWait",  "NumberBoxRotate", "NumberBoxPoiAlt",  "NumberBoxPoiAltMode"};
+    "NumberBoxWait",  "NumberBoxRotate", "NumberBoxPoiAlt",  "NumberBoxPoiAltMode",
+    "NumberBoxAkku",  "NumberBoxMaxWP"};
 
 // Text fields remembered as typed: camera values and file names.
 constexpr const char* kRememberedEdits[] = {"EditF",           "EditAufloesung", "EditXb", "EditYb",
@@ -45,6 +46,9 @@ constexpr const char* kFieldLabels[][2] = {{"EditF", "c mm"},
                                            {"NumberBoxHead", "Heading °"},
                                            {"NumberBoxSpeed", "v m/s"},
                                            {"NumberBoxCuSz", "Curv m"},
+                                           {"NumberBoxAkku", "Akku (min)"},
+                                           {"NumberBoxMaxWP", "Max. Wegpunkte"},
+                                           {"NumberBoxAkkus", "Akkus"},
                                            {"EditDXFFileName", "DXF Filename"},
                                            {"EditKVName", "Korvale Filename"},
                                            {"EditCVS", "Litchi CSV Filename"}};

@@ -62,6 +62,10 @@ struct LitchiPageModel {
     // "Kamera -90°": grid waypoints point the camera straight down; off, the file leaves the
     // camera to the app as it always did
     bool CheckBoxNadir = false;
+    // Flight time of one battery ("Akku (min)"), minutes: a longer mission is written in parts
+    NumberBox NumberBoxAkku{K::Integer, 20, 1, 120};
+    // The most waypoints of one mission file ("Max. Wegpunkte")
+    NumberBox NumberBoxMaxWP{K::Integer, 99, 2, 99};
 };
 
 // Shows waypoint i in the boxes and check boxes and makes it the current one (ActRec := i).

@@ -217,6 +217,26 @@ int BatteriesOfState(const State& s, const SplitOptions& o) {
     return static_cast<int>(SplitWay(way.lineOf, steps, o).size());
 }
 
+SplitOptions SplitOptionsOf(const ParamPageModel& p, const LitchiPageModel& m) {
+    return {m.NumberBoxAkku.Value(), static_cast<int>(m.NumberBoxMaxWP.Value()),
+            p.NumberBoxV.Value() / 3.6};
+}
+
+std::vector<MissionPart> MissionPartsOf(const State& s, const SplitOptions& o) {
+    return SplitMission(s.LitchiRecs, MissionLinesOf(s), o);
+}
+
+std::string ShowBatteries(const State& s, ParamPageModel& p, const LitchiPageModel& m) {
+    try {
+        p.NumberBoxAkkus.SetValue(BatteriesOfState(s, SplitOptionsOf(p, m)));
+        return {};
+    } catch (const Error& e) {
+        p.NumberBoxAkkus.SetValue(0);
+        const std::string text = e.what();
+        return "Akkus: " + text.substr(0, text.find('\n'));
+    }
+}
+
 std::string MissionPartName(const std::string& path, std::size_t k) {
     const std::size_t slash = path.find_last_of('/');
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;

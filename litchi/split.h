@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "litchi/editor.h"
 #include "model/overlay.h"
 #include "model/state.h"
+#include "planning/params.h"
 #include "planning/plan.h"
 
 namespace korvale {
@@ -79,6 +81,19 @@ std::vector<int> MissionLinesOf(const State& s);
 // The number of batteries the state's plan needs as grid mission (0 without flight lines).
 // Throws like SplitWay.
 int BatteriesOfState(const State& s, const SplitOptions& o);
+
+// The options the pages hold: battery and waypoints of the Litchi page, the speed v km/h of
+// the parameter page (the grid mission flies at it).
+SplitOptions SplitOptionsOf(const ParamPageModel& p, const LitchiPageModel& m);
+
+// The state's mission cut by the options: between flight lines while it is the grid mission,
+// else by waypoint count. Throws like SplitMission.
+std::vector<MissionPart> MissionPartsOf(const State& s, const SplitOptions& o);
+
+// Sets NumberBoxAkkus to the batteries of the state's plan. Returns "" or, when the count
+// cannot be made (a line longer than a battery, no speed), the reason for the status line,
+// with the box at 0.
+std::string ShowBatteries(const State& s, ParamPageModel& p, const LitchiPageModel& m);
 
 // The file name of part k (1-based) of a mission written to `path`: "_k" in front of the
 // extension of the file's own name ("mission.csv" -> "mission_2.csv"; a name without "." gets

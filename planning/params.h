@@ -46,6 +46,8 @@ struct ParamPageModel {
     NumberBox NumberBoxFlaeche{K::Float, 0, 0, 10000000, 3, true};
     // Number of pictures ("Bilder") of the plan
     NumberBox NumberBoxBilder{K::Integer, 0, 0, 1e9, 0, true};
+    // Number of batteries ("Akkus") the grid mission of the plan needs
+    NumberBox NumberBoxAkkus{K::Integer, 0, 0, 1e9, 0, true};
     // Direction of the flight lines ("Alfa"), degrees counterclockwise from east
     NumberBox NumberBoxRi{K::Float, 0.01, 0.01, 360, 1};
     // Files
