@@ -336,6 +336,7 @@ void TMainForm::MakeLitchiLines() {
     const double before = litchi_.NumberBoxActrec.Value();
     korvale::MakeLitchiLines(state_, param_, litchi_, overlay_);
     litchiGrid_ = true;
+    DrawMissionParts();
     AfterDraw();
     SelectorSettled(before);
 }
