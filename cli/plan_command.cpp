@@ -169,6 +169,11 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
             files.push_back({paths[i], bytes[i]});
         if (!files.empty())
             WriteFilesAtomic(files);
+        if (!o.litchiFile.empty()) {
+            const std::string name = LitchiCsvFileName(o.litchiFile);
+            for (const std::string& left : LeftoverPartNames(name, parts.size()))
+                err << "Hinweis: ältere Missionsdatei bleibt liegen: " << left << '\n';
+        }
 
         if (!batteryNote.empty())
             err << "Hinweis: " << batteryNote << '\n';

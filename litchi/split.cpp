@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <iterator>
+#include <system_error>
 
 #include "georef/transform.h"
 #include "litchi/csv.h"
@@ -273,6 +275,22 @@ std::vector<std::string> WriteMissionParts(const std::string& path,
     }
     WriteFilesAtomic(files);
     return f.names;
+}
+
+std::vector<std::string> LeftoverPartNames(const std::string& path, std::size_t written) {
+    std::vector<std::string> left;
+    std::error_code ec;
+    if (written > 1 && std::filesystem::exists(path, ec)) {
+        left.push_back(path);
+    }
+    for (std::size_t k = written > 1 ? written + 1 : 1;; ++k) {
+        const std::string name = MissionPartName(path, k);
+        if (!std::filesystem::exists(name, ec)) {
+            break;
+        }
+        left.push_back(name);
+    }
+    return left;
 }
 
 Argb PartColour(std::size_t k) {

@@ -114,6 +114,13 @@ PartFiles MissionPartFiles(const std::string& path, const std::vector<MissionPar
 std::vector<std::string> WriteMissionParts(const std::string& path,
                                            const std::vector<MissionPart>& parts);
 
+// Mission files beside `path` that a write of `written` parts left as they were: the parts
+// after the last one written (MissionPartName(path, k) for the following k while such a file
+// exists; all of them after a write of one part) and, after a write in parts, the file `path`
+// itself. They are kept (the pilot may still need them) but an older part flown by mistake
+// flies an older plan, so the caller names them.
+std::vector<std::string> LeftoverPartNames(const std::string& path, std::size_t written);
+
 // Colour of part k (0-based), repeating after a handful of well distinguishable colours.
 Argb PartColour(std::size_t k);
 

@@ -68,6 +68,15 @@ TEST_F(SplitPage, LongMissionIsCountedWrittenAndDrawnInParts) {
     EXPECT_EQ(waypoints, 2u * static_cast<std::size_t>(lines)); // a square: no bends
     EXPECT_FALSE(QFile::exists(Path(QString("grid_%1.csv").arg(parts + 1))));
 
+    // Written once more as one file: the parts stay, and the status line names them.
+    TypeInto(w->NumberBoxMaxWP, "99");
+    w->Button6->click();
+    ASSERT_TRUE(messages.empty()) << messages[0].toStdString();
+    EXPECT_TRUE(QFile::exists(file));
+    EXPECT_TRUE(w->LabelStatus->text().contains(
+        QString("ältere Missionsdateien liegen daneben: grid_1.csv, grid_2.csv")))
+        << w->LabelStatus->text().toStdString();
+
     // At 1 km/h one line of 100 m takes 6 minutes, more than a battery of 1 minute: no count,
     // and the mission is not written.
     TypeInto(w->NumberBoxAkku, "1");

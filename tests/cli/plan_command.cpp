@@ -277,6 +277,9 @@ TEST_F(PlanCommand, LongMissionsAreWrittenInPartsPerBatteryAndFile) {
         lines += n - 1;
     }
     EXPECT_FALSE(fs::exists(dir_ / Format("mission_%d.csv", {parts + 1})));
+    EXPECT_NE(r.err.find("Hinweis: ältere Missionsdatei bleibt liegen: " + csv.string()),
+              std::string::npos)
+        << r.err;
     EXPECT_LE(lines, static_cast<std::size_t>(std::count(whole.begin(), whole.end(), '\n') - 1));
 
     // A flight line longer than a battery: refused for the mission, only noted otherwise.

@@ -289,6 +289,30 @@ TEST(MissionSplit, PartsAreWrittenAsFilesOfTheLitchiFormatAndReadBack) {
     EXPECT_EQ(ReadFileBytes(path), FormatLitchiCsv(parts[0].recs));
 }
 
+TEST(MissionSplit, PartsOfAnEarlierWriteAreNamed) {
+    testing::TempDir dir;
+    const std::string path = dir.File("mission.csv");
+    const std::vector<MissionPart> three = ThreeParts();
+    const struct {
+        std::size_t parts;
+        std::vector<std::string> left;
+    } steps[] = {
+        {1, {}},
+        {3, {"mission.csv"}},
+        {2, {"mission.csv", "mission_3.csv"}},
+        {1, {"mission_1.csv", "mission_2.csv", "mission_3.csv"}},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.parts);
+        WriteMissionParts(path, {three.begin(), three.begin() + static_cast<long>(s.parts)});
+        std::vector<std::string> left;
+        for (const std::string& name : s.left) {
+            left.push_back(dir.File(name));
+        }
+        EXPECT_EQ(LeftoverPartNames(path, s.parts), left);
+    }
+}
+
 TEST(MissionSplit, AFailureOnTheThirdPartReplacesNoPart) {
     testing::TempDir dir;
     const std::string path = dir.File("mission.csv");
