@@ -1,5 +1,6 @@
 // The "Litchi CSV" page: waypoint editor, mission files, missions from the plan and the orbit.
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -288,11 +289,20 @@ void TMainForm::WriteLitchiCVS() {
             : QStringLiteral("Litchi CSV in %1 Teilen (ein Teil je Akku) geschrieben: %2 … %3")
                   .arg(names.size())
                   .arg(QString::fromStdString(names.front()), QString::fromStdString(names.back()));
-    ProtocolMission(Memo1, done, check.warnings,
+    // Parts of an earlier, longer mission stay; the pilot must not take one of them for a
+    // part of this one.
+    QStringList older;
+    for (const std::string& n : korvale::LeftoverPartNames(path, names.size()))
+        older << QFileInfo(QString::fromStdString(n)).fileName();
+    const QString leftover =
+        older.isEmpty() ? QString()
+                        : QStringLiteral(" – Achtung, ältere Missionsdateien liegen daneben: ") +
+                              older.join(QStringLiteral(", "));
+    ProtocolMission(Memo1, done + leftover, check.warnings,
                     korvale::ManualSettingsLines(state_.LitchiRecs, opt));
     // Soft findings do not stop the file, but the status line says so.
     const std::string warning = korvale::WarningsStatus(check.warnings);
-    SetStatus(warning.empty() ? done : QString::fromStdString(warning), true);
+    SetStatus((warning.empty() ? done : QString::fromStdString(warning)) + leftover, true);
 }
 
 void TMainForm::Button6Click() {
