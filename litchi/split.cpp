@@ -38,10 +38,10 @@ void CheckOptions(const SplitOptions& o, bool needTime) {
                            "Akku (min) auf der Seite Litchi CSV setzen.",
                            {o.batteryMin}));
     }
-    if (!(o.speedMps > 0) || !std::isfinite(o.speedMps)) {
+    if (!(o.speedMps >= 0) || !std::isfinite(o.speedMps)) {
         throw Error(ErrorKind::Refused,
-                    Format("Ohne Geschwindigkeit lässt sich die Flugzeit je Akku nicht prüfen "
-                           "(eingestellt: %s m/s).\nv km/h auf der Seite Korvale setzen.",
+                    Format("Die Geschwindigkeit der Mission ist keine gültige Zahl (%s m/s).\n"
+                           "v km/h auf der Seite Korvale setzen.",
                            {o.speedMps}));
     }
 }
@@ -135,7 +135,10 @@ std::vector<WayRange> SplitWay(const std::vector<int>& lineOf, const std::vector
     const std::vector<LineSpan> spans = SpansOf(lineOf);
     const auto maxCount = static_cast<std::size_t>(o.maxWaypoints);
     auto fits = [&](std::size_t count, double lengthM) {
-        return count <= maxCount && MinutesOf(lengthM, o.speedMps) <= o.batteryMin;
+        // Without a speed (the app then flies at its own cruising speed) the time cannot be
+        // known: only the count cuts.
+        return count <= maxCount &&
+               (o.speedMps == 0 || MinutesOf(lengthM, o.speedMps) <= o.batteryMin);
     };
 
     std::vector<WayRange> ranges;
@@ -229,6 +232,12 @@ std::vector<MissionPart> MissionPartsOf(const State& s, const SplitOptions& o) {
 }
 
 std::string ShowBatteries(const State& s, ParamPageModel& p, const LitchiPageModel& m) {
+    // Without a speed there is no flight time to share out; the parameter page already says
+    // what a speed of 0 means.
+    if (!(p.NumberBoxV.Value() > 0)) {
+        p.NumberBoxAkkus.SetValue(0);
+        return {};
+    }
     try {
         p.NumberBoxAkkus.SetValue(BatteriesOfState(s, SplitOptionsOf(p, m)));
         return {};

@@ -22,7 +22,9 @@ inline constexpr double BatteryReserve = 0.10;
 struct SplitOptions {
     double batteryMin = 20; // flight time of one battery, minutes ("Akku (min)")
     int maxWaypoints = 99;  // the most waypoints one file may hold ("Max. Wegpunkte")
-    double speedMps = 0;    // the mission speed, m/s; used for grid missions only
+    // The mission speed, m/s; used for grid missions only. 0: unknown (the app flies at its
+    // own cruising speed), so only the waypoint count cuts.
+    double speedMps = 0;
 };
 
 // One part of a mission: a complete mission of its own.
@@ -61,7 +63,7 @@ struct WayRange {
 // to the next part are not flown: the aircraft returns to the pilot instead). Lines are added
 // to a range while its points stay within maxWaypoints and its time within the battery, so
 // the fewest ranges result. Throws Error (Limit) naming the line when one line alone does not
-// fit, Error (Refused) for a speed or battery time that is not positive.
+// fit, Error (Refused) for a battery time that is not positive or a negative speed.
 std::vector<WayRange> SplitWay(const std::vector<int>& lineOf, const std::vector<double>& stepM,
                                const SplitOptions& o);
 
@@ -90,9 +92,9 @@ SplitOptions SplitOptionsOf(const ParamPageModel& p, const LitchiPageModel& m);
 // else by waypoint count. Throws like SplitMission.
 std::vector<MissionPart> MissionPartsOf(const State& s, const SplitOptions& o);
 
-// Sets NumberBoxAkkus to the batteries of the state's plan. Returns "" or, when the count
-// cannot be made (a line longer than a battery, no speed), the reason for the status line,
-// with the box at 0.
+// Sets NumberBoxAkkus to the batteries of the state's plan (0 at a speed of 0). Returns "" or,
+// when the count cannot be made (a line longer than a battery), the reason for the status
+// line, with the box at 0.
 std::string ShowBatteries(const State& s, ParamPageModel& p, const LitchiPageModel& m);
 
 // The file name of part k (1-based) of a mission written to `path`: "_k" in front of the

@@ -160,11 +160,15 @@ TEST(MissionSplit, SmallCasesByHand) {
             SplitWay({0, 0, 1, 1}, {100, 10, 300}, {1.0, 99, 5});
         },
         ErrorKind::Limit, "Flugstreifen 2 braucht allein 1.1 min");
+    // Without a speed the time is unknown: the count alone cuts, however short the battery.
+    const std::vector<WayRange> byCount = SplitWay(lineOf, steps, {0.1, 4, 0});
+    ASSERT_EQ(byCount.size(), 2u);
+    EXPECT_EQ(byCount[1].firstLine, 2);
     ExpectError(
         [&] {
-            SplitWay(lineOf, steps, {20, 99, 0});
+            SplitWay(lineOf, steps, {20, 99, -1});
         },
-        ErrorKind::Refused, "Ohne Geschwindigkeit");
+        ErrorKind::Refused, "Geschwindigkeit der Mission ist keine gültige Zahl");
     ExpectError([&] { SplitWay(lineOf, steps, {0, 99, 5}); }, ErrorKind::Refused, "Akku (min)");
     ExpectError(
         [&] {
@@ -227,6 +231,28 @@ TEST(MissionSplit, OnlyTheGridMissionKeepsItsLines) {
     MakeFreeLitchiLines(s, m);
     EXPECT_TRUE(s.LitchiLineOf.empty());
     EXPECT_TRUE(MissionLinesOf(s).empty());
+}
+
+TEST(MissionSplit, BatteriesOfThePlanAsThePagesShowThem) {
+    const State s = PlannedMission(30);
+    ParamPageModel p;
+    p.NumberBoxV.SetValue(18);
+    LitchiPageModel m;
+    m.NumberBoxAkku.SetValue(4);
+    EXPECT_EQ(ShowBatteries(s, p, m), "");
+    const std::size_t parts = SplitMission(s.LitchiRecs, MissionLinesOf(s), {4, 99, 5}).size();
+    ASSERT_GT(parts, 1u);
+    EXPECT_EQ(p.NumberBoxAkkus.Value(), static_cast<double>(parts));
+    // A line longer than the battery: no count, and the reason.
+    m.NumberBoxAkku.SetValue(1);
+    EXPECT_EQ(ShowBatteries(s, p, m).rfind("Akkus: Flugstreifen ", 0), 0u);
+    EXPECT_EQ(p.NumberBoxAkkus.Value(), 0);
+    // No speed, no flight time to share out.
+    m.NumberBoxAkku.SetValue(20);
+    p.NumberBoxV.SetValue(0);
+    EXPECT_EQ(ShowBatteries(s, p, m), "");
+    EXPECT_EQ(p.NumberBoxAkkus.Value(), 0);
+    EXPECT_EQ(ShowBatteries(State{}, p, m), "");
 }
 
 TEST(MissionSplit, PartFileNames) {
