@@ -145,8 +145,9 @@ void TMainForm::BuildLitchiPage(QWidget* page) {
             Labelled("Mode", {NumberBoxPoiAltMode}, page), Labelled("", {CheckBoxAlle}, page)});
     AddRow(col, {Labelled("", {CheckBoxPhoto, CheckBoxStartRec, CheckBoxStopRec}, page)});
     col->addSpacing(6);
-    AddRow(col, {Labelled(Label15, {EditCVS, Button7, Button6}, page)});
-    AddRow(col, {Labelled("Akku (min)", {NumberBoxAkku}, page),
+    // The two limits of "Schreib CSV" stand beside it.
+    AddRow(col, {Labelled(Label15, {EditCVS, Button7, Button6}, page),
+                 Labelled("Akku (min)", {NumberBoxAkku}, page),
                  Labelled("Max. Wegpunkte", {NumberBoxMaxWP}, page)});
     col->addSpacing(10);
     AddRow(col, {Labelled("", {NumberBoxActrec, Button9, Button1, Button8, CheckBoxNadir}, page)});
