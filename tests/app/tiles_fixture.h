@@ -97,7 +97,7 @@ class TileMapTest : public WindowTest {
         const korvale::WorldPixel origin{kX0 * 256.0 + 300, kY0 * 256.0 + 200};
         const korvale::GeoPos c = korvale::WorldPixelToGeo(origin.x + css.width() / 2.0,
                                                            origin.y + css.height() / 2.0, kZoom);
-        Js(QStringLiteral("korvaleMap.setView([%1, %2], %3)")
+        Js(QStringLiteral("korvaleMap.setView([%1, %2], %3, {reset: true})")
                .arg(c.B, 0, 'g', 17)
                .arg(c.L, 0, 'g', 17)
                .arg(kZoom));
