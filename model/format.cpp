@@ -89,26 +89,28 @@ std::string HexDigits(unsigned long long u, bool upper) {
 // than converting the number itself.
 class Sink {
   public:
-    explicit Sink(std::string& out) : out_(out) {}
+    // The first kShort bytes start out set, so that the fixed-size copy in Flush never reads
+    // bytes that nothing wrote.
+    explicit Sink(std::string& out) : out_(out) { std::memset(buf_, 0, kShort); }
     Sink(const Sink&) = delete;
     Sink& operator=(const Sink&) = delete;
 
     // Room for kFastRoom characters written directly; Close(end) takes what was written.
     char* Open() {
         if (n_ + kFastRoom > kSize)
-            Flush();
+            FlushLong();
         return buf_ + n_;
     }
     void Close(const char* end) { n_ = static_cast<std::size_t>(end - buf_); }
 
     void Put(char c) {
         if (n_ == kSize)
-            Flush();
+            FlushLong();
         buf_[n_++] = c;
     }
     void Append(const char* p, std::size_t k) {
         if (n_ + k > kSize) {
-            Flush();
+            FlushLong();
             if (k > kSize) {
                 out_.append(p, k);
                 return;
@@ -121,7 +123,7 @@ class Sink {
     void Fill(std::size_t k, char c) {
         while (k > 0) {
             if (n_ == kSize)
-                Flush();
+                FlushLong();
             const std::size_t step = k < kSize - n_ ? k : kSize - n_;
             std::memset(buf_ + n_, c, step);
             n_ += step;
@@ -133,18 +135,31 @@ class Sink {
         if (k > kSize)
             return nullptr;
         if (n_ + k > kSize)
-            Flush();
+            FlushLong();
         char* p = buf_ + n_;
         n_ += k;
         return p;
     }
-    void Flush() {
+    // Most calls leave a few characters: a copy of fixed size compiles to two moves, a copy
+    // of the exact length costs a library call. The bytes behind n_ are trimmed again.
+    [[gnu::always_inline]] void Flush() {
+        if (n_ <= kShort) {
+            const std::size_t at = out_.size();
+            out_.append(buf_, kShort);
+            out_.resize(at + n_);
+            n_ = 0;
+        } else {
+            FlushLong();
+        }
+    }
+    [[gnu::noinline]] void FlushLong() {
         out_.append(buf_, n_);
         n_ = 0;
     }
 
   private:
     static constexpr std::size_t kSize = 512;
+    static constexpr std::size_t kShort = 16;
     std::string& out_;
     char buf_[kSize];
     std::size_t n_ = 0;
@@ -217,7 +232,7 @@ void AppendFixedText(Sink& out, std::string_view kept, int decimals, bool neg, i
 }
 
 // Most numbers are written in place; the rest, rare, take the general paths.
-void AppendInt(Sink& out, long long v, int minDigits, int width) {
+[[gnu::always_inline]] inline void AppendInt(Sink& out, long long v, int minDigits, int width) {
     if (const char* end = PutInt(out.Open(), v, minDigits, width)) {
         out.Close(end);
         return;
