@@ -16,7 +16,8 @@
 
 namespace korvale {
 
-// One argument of Format: an integer, a floating-point value or a text.
+// One argument of Format: an integer, a floating-point value or a text. Only the member named
+// by `kind` is set: the argument is built at every call, so it is kept to two words and a tag.
 struct FmtArg {
     enum class Kind : std::uint8_t { Int, Float, Str };
     FmtArg(int v) : kind(Kind::Int), i(v) {}
@@ -30,9 +31,11 @@ struct FmtArg {
     FmtArg(std::string_view v) : kind(Kind::Str), s(v) {}
     FmtArg(const std::string& v) : kind(Kind::Str), s(v) {}
     Kind kind;
-    long long i = 0;
-    double d = 0;
-    std::string_view s;
+    union {
+        long long i;
+        double d;
+        std::string_view s;
+    };
 };
 
 // Formats with the notation used throughout: %d, %Wd, %W.Df, %Wf (2 decimals), %.Df, %f, %s,
