@@ -154,16 +154,28 @@ inline char* PutDigitsBack(std::uint64_t u, char* end) {
     return x | 0x3030303030303030ULL;
 }
 
+// The four decimal digits of u < 10^4 in the high half of the word, as Encode8 leaves them for
+// such a number: half the lanes, half the steps (u / 100 by multiplication is exact up to 43698).
+[[gnu::always_inline]] inline std::uint64_t Encode4(std::uint64_t u) {
+    const std::uint64_t hi = (u * 5243) >> 19;                 // u / 100
+    std::uint64_t x = hi | ((u - hi * 100) << 16);             // ab | cd
+    const std::uint64_t y = ((x * 103) >> 10) & 0x000F000FULL; // each lane / 10
+    x = y | ((x - y * 10) << 8);
+    return (x << 32) | 0x3030303030303030ULL;
+}
+
 // Writes the last k (0..8) digits of u < 10^8 at p as one 8-byte store; the bytes behind the k
 // digits are overwritten by whatever comes next or lie in the room behind the text.
-// Zeros and numbers below 100, frequent in the files (action columns, whole degrees), skip the
-// eight-digit conversion.
+// Zeros and numbers below 10^4, frequent in the files (action columns, whole degrees, heights,
+// waypoint numbers), skip the eight-digit conversion.
 [[gnu::always_inline]] inline char* PutTail(char* p, std::uint64_t u, int k) {
     if (k <= 0)
         return p;
     std::uint64_t x = 0x3030303030303030ULL;
-    if (u >= 100) {
+    if (u >= 10000) {
         x = Encode8(u);
+    } else if (u >= 100) {
+        x = Encode4(u);
     } else if (u != 0) {
         // the two digits in the last two bytes, before the shift below
         std::uint16_t pair = 0;
@@ -200,29 +212,32 @@ constexpr auto kPow10u = [] {
     return t;
 }();
 
-// r / 10^d for r < 2^57 and d <= 16 by a multiplication: with l = ceil(log2(10^d)), the
-// multiplier floor(2^(57 + l) / 10^d) + 1 has at most 58 bits and the shifted product is the
-// exact quotient for every numerator below 2^57 (a hardware division takes several times as
-// long).
+// r / 10^d for r < 2^57 and 1 <= d <= 16 by a multiplication: with s >= 57 + ceil(log2(10^d)),
+// the multiplier floor(2^s / 10^d) + 1 exceeds 2^s / 10^d by at most 1, so the shifted product
+// is the exact quotient for every numerator below 2^57. s is taken at least 64, so that the
+// quotient is a shift of the high word of the product alone (a hardware division takes several
+// times as long; a shift of the whole 128-bit product by a variable count several steps); the
+// multiplier still fits 64 bits, as 10^d >= 10.
 struct Divisor {
     std::uint64_t mul;
-    int shift;
+    int shift; // s - 64
 };
 constexpr auto kDivPow10 = [] {
     std::array<Divisor, 17> t{};
-    for (std::size_t d = 0; d < t.size(); ++d) {
+    for (std::size_t d = 1; d < t.size(); ++d) {
         const U128 D = Pow10(static_cast<int>(d));
         int l = 0;
         while ((U128{1} << l) < D)
             ++l;
-        t[d] = {static_cast<std::uint64_t>((U128{1} << (57 + l)) / D + 1), 57 + l};
+        const int s = 57 + l > 64 ? 57 + l : 64;
+        t[d] = {static_cast<std::uint64_t>((U128{1} << s) / D + 1), s - 64};
     }
     return t;
 }();
 
 inline std::uint64_t DivPow10(std::uint64_t r, int d) {
     const Divisor& k = kDivPow10[static_cast<std::size_t>(d)];
-    return static_cast<std::uint64_t>((static_cast<U128>(r) * k.mul) >> k.shift);
+    return static_cast<std::uint64_t>((static_cast<U128>(r) * k.mul) >> 64) >> k.shift;
 }
 
 // Number of decimal digits of u (1 for 0).
@@ -262,9 +277,12 @@ inline char* Align(char* p, int len, int width) {
     if (a != 0 && !QuickRound(a, dec, r) && !ScaledRound(a, dec, r))
         return nullptr;
     // r < 10^17: the whole part and the decimals; with more than 17 decimals r < 10^dec.
-    std::uint64_t whole = 0;
-    std::uint64_t frac = r;
-    if (dec < 17) {
+    std::uint64_t whole = r;
+    std::uint64_t frac = 0;
+    if (dec >= 17) {
+        whole = 0;
+        frac = r;
+    } else if (dec > 0) {
         whole = DivPow10(r, dec);
         frac = r - whole * kPow10u[static_cast<std::size_t>(dec)];
     }
