@@ -308,7 +308,7 @@ std::string FixedDigitsExact(double v, int decimals) {
     AppendFixedText(out, FixedDigitsExact(v, decimals), decimals, neg, width);
 }
 
-void AppendFixed(Sink& out, double v, int decimals, int width) {
+[[gnu::always_inline]] inline void AppendFixed(Sink& out, double v, int decimals, int width) {
     if (const char* end = PutFixed(out.Open(), v, decimals < 0 ? 0 : decimals, width)) {
         out.Close(end);
         return;
