@@ -192,6 +192,26 @@ TEST(FormatIdentity, IntegersTextsAndMixedLinesAsBefore) {
     EXPECT_EQ(appended, "x-1,1500.00,");
 }
 
+TEST(FormatIdentity, EveryShortIntegerAndTextLengthsAroundTheShortCopy) {
+    // Every integer below 10^5 and its negative: the digit writers change at 10^2, 10^4 and 10^8.
+    std::string got, want;
+    for (long long i = -99'999; i <= 99'999; i += SweepFactor() > 0 ? 1 : 7) {
+        FormatAppend(got, "%5d,", {i});
+        want += reference::Format("%5d,", {i});
+    }
+    EXPECT_EQ(got, want);
+    // Texts of 1 to 40 characters appended one after another: a short text is handed over as a
+    // block of fixed size and cut back to its length.
+    got.clear();
+    want.clear();
+    for (int width = 0; width <= 38; ++width) {
+        const std::string fmt = "%" + std::to_string(width) + ".1f;";
+        FormatAppend(got, fmt, {-2.25});
+        want += reference::Format(fmt, {-2.25});
+        EXPECT_EQ(got, want) << fmt;
+    }
+}
+
 TEST(FormatIdentity, FileValuesAndHalvesAtEveryScale) {
     std::mt19937_64 rng(20261211);
     std::vector<Mismatch> bad;
