@@ -39,7 +39,7 @@ std::vector<GeoPos> OuterRing(const std::vector<GeoPos>& area) {
 }
 
 std::string JsonPos(const GeoPos& p) {
-    return "[" + Deg(p.lon) + ", " + Deg(p.lat) + "]";
+    return Format("[%s, %s]", {Deg(p.lon), Deg(p.lat)});
 }
 
 std::string JsonLine(const std::vector<GeoPos>& pts) {
@@ -56,8 +56,13 @@ std::string JsonFeature(const std::string& kind, std::size_t index, const std::s
 
 std::string KmlCoords(const std::vector<GeoPos>& pts) {
     std::string s;
-    for (std::size_t i = 0; i < pts.size(); ++i)
-        s += (i ? " " : "") + Deg(pts[i].lon) + "," + Deg(pts[i].lat);
+    for (std::size_t i = 0; i < pts.size(); ++i) {
+        if (i)
+            s += ' ';
+        s += Deg(pts[i].lon);
+        s += ',';
+        s += Deg(pts[i].lat);
+    }
     return s;
 }
 

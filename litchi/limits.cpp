@@ -34,7 +34,7 @@ std::string Num(double v) {
 }
 
 std::string RangeText(const MissionLimit& l) {
-    const std::string unit = l.unit.empty() ? "" : " " + std::string(l.unit);
+    const std::string unit = l.unit.empty() ? "" : Format(" %s", {l.unit});
     if (std::isinf(l.max))
         return "mindestens " + Num(l.min) + unit;
     return Num(l.min) + " bis " + Num(l.max) + unit;
@@ -47,7 +47,7 @@ class Collector {
     void Hard(int wp, std::string_view column, const MissionLimit& l, double value,
               double shownMax) {
         std::string text = Where(wp, column) + std::string(l.what) + " " + Num(value) +
-                           (l.unit.empty() ? "" : " " + std::string(l.unit));
+                           (l.unit.empty() ? "" : Format(" %s", {l.unit}));
         MissionLimit shown = l;
         shown.max = shownMax;
         text += " liegt außerhalb von " + RangeText(shown) + " (" + std::string(l.source) + ").";

@@ -146,8 +146,12 @@ std::string TemporaryPrefix(const std::string& target) {
     std::size_t cut = name.size() < 32 ? name.size() : 32;
     while (cut > 0 && cut < name.size() && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
         --cut;
-    return "." + name.substr(0, cut) + "~" +
-           Format("%.8x", {static_cast<long long>(NameHash(name))}) + ".";
+    std::string prefix = ".";
+    prefix.append(name, 0, cut);
+    prefix += '~';
+    prefix += Format("%.8x", {static_cast<long long>(NameHash(name))});
+    prefix += '.';
+    return prefix;
 }
 
 unsigned RandomNumber() {

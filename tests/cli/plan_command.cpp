@@ -55,7 +55,9 @@ class PlanCommand : public ::testing::Test {
         std::string coords;
         for (std::size_t i = 0; i <= c.size(); ++i) {
             const auto& [lat, lon] = c[i % c.size()];
-            coords += (i ? "," : "") + Format("[%.9f,%.9f]", {lon, lat});
+            if (i)
+                coords += ',';
+            coords += Format("[%.9f,%.9f]", {lon, lat});
         }
         const fs::path p = dir_ / name;
         std::ofstream(p) << R"({"type":"Feature","properties":{},"geometry":{"type":"Polygon",)"

@@ -43,7 +43,9 @@ void Compare(double v, std::vector<Mismatch>& bad) {
     check(FormatDxfReal(v), reference::FormatDxfReal(v), "DXF real");
     std::string appended = "x";
     AppendDxfReal(appended, v);
-    check(appended, "x" + reference::FormatDxfReal(v), "appended DXF real");
+    std::string wantAppended = "x";
+    wantAppended += reference::FormatDxfReal(v);
+    check(appended, wantAppended, "appended DXF real");
     check(FormatFixed(v, 6), reference::FormatFixed(v, 6), "fixed 6");
 }
 
@@ -205,7 +207,9 @@ TEST(FormatIdentity, EveryShortIntegerAndTextLengthsAroundTheShortCopy) {
     got.clear();
     want.clear();
     for (int width = 0; width <= 38; ++width) {
-        const std::string fmt = "%" + std::to_string(width) + ".1f;";
+        std::string fmt = "%";
+        fmt += std::to_string(width);
+        fmt += ".1f;";
         FormatAppend(got, fmt, {-2.25});
         want += reference::Format(fmt, {-2.25});
         EXPECT_EQ(got, want) << fmt;
