@@ -61,6 +61,8 @@ class TMainForm : public QMainWindow {
     QString AskFileName(FileDialogKind kind, const QString& title, const QString& current);
     // A yes/no question before something that cannot be undone; true means "go ahead".
     bool AskQuestion(const QString& text);
+    // "1 Passpunkt", "3 Passpunkte": the count for questions about the map copy.
+    static QString ControlPointCount(long long n);
     std::function<void(const QString&)> messageHook;
     std::function<QString(FileDialogKind, const QString&, const QString&)> fileDialogHook;
     // A choice among texts (which polygon of a file becomes the area) goes through AskChoice;

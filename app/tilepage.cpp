@@ -211,10 +211,10 @@ void TMainForm::TileViewArrived(const QVariant& reply) {
         return p.Typ == korvale::KindControl;
     });
     if (controls > 0 &&
-        !AskQuestion(QStringLiteral("Die Kartenkopie hat %1 Passpunkte. Sollen Kartenkopie und "
+        !AskQuestion(QStringLiteral("Die Kartenkopie hat %1. Sollen Kartenkopie und "
                                     "Passpunkte durch die Kachelkarte mit ihren fünf Passpunkten "
                                     "ersetzt werden?\nBei „Nein“ bleibt alles, wie es ist.")
-                         .arg(controls)))
+                         .arg(ControlPointCount(controls))))
         return;
 
     // All on a copy of the state, so that nothing changes unless every step succeeds.

@@ -15,6 +15,7 @@
 #include "imageviewer.h"
 #include "mainform.h"
 #include "model/error.h"
+#include "model/format.h"
 
 namespace {
 
@@ -97,16 +98,20 @@ void TMainForm::SetMapCopy(const QImage& image) {
     ImageViewer2->update();
 }
 
+QString TMainForm::ControlPointCount(long long n) {
+    return QString::fromStdString(korvale::Format(n == 1 ? "%d Passpunkt" : "%d Passpunkte", {n}));
+}
+
 bool TMainForm::ReplaceMapCopy(const QImage& image) {
     const auto& pts = state_.Points;
     const auto controls = std::count_if(pts.begin(), pts.end(), [](const korvale::TPt& p) {
         return p.Typ == korvale::KindControl;
     });
     if (controls > 0 && !ImageViewer1->image().isNull() &&
-        !AskQuestion(QStringLiteral("Die Kartenkopie hat %1 Passpunkte. Soll sie wirklich durch "
+        !AskQuestion(QStringLiteral("Die Kartenkopie hat %1. Soll sie wirklich durch "
                                     "ein neues Bild ersetzt werden?\nDie Punkte bleiben an "
                                     "ihren Bildpositionen und passen dann nicht mehr zur Karte.")
-                         .arg(controls)))
+                         .arg(ControlPointCount(controls))))
         return false;
     SetMapCopy(image);
     return true;

@@ -41,7 +41,7 @@ TEST_F(TileMapTest, ExistingControlPointsAreReplacedOnlyAfterTheQuestionAndOneUn
     // "No": the map copy and the points stay.
     CopyWhenLoaded([&] { return !questions.isEmpty(); });
     ASSERT_EQ(questions.size(), 1);
-    EXPECT_TRUE(questions[0].startsWith("Die Kartenkopie hat 1 Passpunkte."))
+    EXPECT_TRUE(questions[0].startsWith("Die Kartenkopie hat 1 Passpunkt."))
         << questions[0].toStdString();
     EXPECT_EQ(w->state().Points.size(), 2u);
     EXPECT_EQ(w->ImageViewer1->image(), before);
