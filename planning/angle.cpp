@@ -119,13 +119,7 @@ double PlanPathLength(const std::vector<PlanPt>& ring, const std::vector<Planned
     double path = 0;
     for (const PlannedLine& l : lines)
         path += Polar(l.end.E - l.start.E, l.end.N - l.start.N).s;
-    for (const FlightLeg& leg : PlanLegs(ring, lines))
-        for (std::size_t i = 0; i + 1 < leg.points.size(); ++i) {
-            const PlanPt& a = leg.points[i];
-            const PlanPt& b = leg.points[i + 1];
-            path += std::sqrt((b.E - a.E) * (b.E - a.E) + (b.N - a.N) * (b.N - a.N));
-        }
-    return path;
+    return AddLegLengths(path, PlanLegs(ring, lines));
 }
 
 GridAngleResult BestGridAngle(const std::vector<PlanPt>& ring, double B) {

@@ -315,6 +315,16 @@ std::vector<PlannedLine> PlanGridLines(const std::vector<PlanPt>& ringPts, const
     return out;
 }
 
+double AddLegLengths(double path, const std::vector<FlightLeg>& legs) {
+    for (const FlightLeg& leg : legs)
+        for (std::size_t i = 0; i + 1 < leg.points.size(); ++i) {
+            const PlanPt& a = leg.points[i];
+            const PlanPt& b = leg.points[i + 1];
+            path += std::sqrt((b.E - a.E) * (b.E - a.E) + (b.N - a.N) * (b.N - a.N));
+        }
+    return path;
+}
+
 std::vector<FlightLeg> PlanLegs(const std::vector<PlanPt>& ringPts,
                                 const std::vector<PlannedLine>& lines) {
     // Straight where that stays inside (always so in a convex area), else the shortest way
@@ -383,12 +393,7 @@ FlightPlan CompletePlan(const std::vector<PlanPt>& ringPts, const std::vector<Pl
     }
 
     plan.legs = PlanLegs(ringPts, lines);
-    for (const FlightLeg& leg : plan.legs)
-        for (std::size_t i = 0; i + 1 < leg.points.size(); ++i) {
-            const PlanPt& a = leg.points[i];
-            const PlanPt& b = leg.points[i + 1];
-            path += std::sqrt((b.E - a.E) * (b.E - a.E) + (b.N - a.N) * (b.N - a.N));
-        }
+    path = AddLegLengths(path, plan.legs);
 
     plan.totals.strips = plan.lines.size();
     plan.totals.pathM = path;

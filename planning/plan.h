@@ -96,6 +96,10 @@ std::vector<PlannedLine> PlanGridLines(const std::vector<PlanPt>& ring, const Gr
 std::vector<FlightLeg> PlanLegs(const std::vector<PlanPt>& ring,
                                 const std::vector<PlannedLine>& lines);
 
+// `path` plus the lengths of the legs' segments in metres, added one segment after the other
+// in flight order, so that every caller's total agrees to the last bit.
+double AddLegLengths(double path, const std::vector<FlightLeg>& legs);
+
 // Legs, pictures at photo base A (metres) and totals for given lines over the ring; V is the
 // speed in km/h (0: flight time 0). Throws Error when A is not positive or the pictures would
 // exceed MaxPictures (naming the limit).

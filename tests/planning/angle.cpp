@@ -11,23 +11,15 @@
 
 #include "model/error.h"
 #include "model/state.h"
+#include "tests/planning/rings.h"
 
 using namespace korvale;
 
 namespace {
 
-constexpr double E0 = 32512345.678;
-constexpr double N0 = 5301234.567;
+using namespace testrings;
+
 constexpr double kB = 12.5373; // strip spacing of the start camera values
-
-using Ring = std::vector<PlanPt>;
-
-Ring At(const std::vector<std::array<double, 2>>& xy) {
-    Ring r;
-    for (const auto& p : xy)
-        r.push_back({E0 + p[0], N0 + p[1]});
-    return r;
-}
 
 Ring Rectangle(double length, double width, double rotDeg) {
     const double a = rotDeg / Rho, c = std::cos(a), s = std::sin(a);
@@ -40,21 +32,8 @@ Ring Rectangle(double length, double width, double rotDeg) {
     return At(xy);
 }
 
-// Star-shaped around the centre, so always simple: random radii with deep notches and spikes.
 Ring RandomStar(std::mt19937& rng, int corners) {
-    std::uniform_real_distribution<double> radius(60, 220), u(0, 1);
-    std::vector<std::array<double, 2>> xy;
-    for (int i = 0; i < corners; ++i) {
-        const double t = 2 * M_PI * (i + 0.5 * u(rng)) / corners;
-        double r = radius(rng);
-        const double kind = u(rng);
-        if (kind < 0.15)
-            r = 15;
-        else if (kind < 0.25)
-            r = 320;
-        xy.push_back({r * std::cos(t), r * std::sin(t)});
-    }
-    return At(xy);
+    return testrings::RandomStar(rng, corners, false);
 }
 
 double AngleOff(double a, double b) {
@@ -84,19 +63,7 @@ TEST(BestGridAngle, LongNarrowRectangleIsFlownAlongItsLength) {
 TEST(BestGridAngle, NeverMoreLinesThanAnySampledDirection) {
     std::mt19937 rng(20261210);
     std::vector<Ring> rings = {
-        At({{-100, 0},
-            {-100, 150},
-            {-70, 150},
-            {-70, 30},
-            {-30, 30},
-            {-30, 150},
-            {0, 150},
-            {0, 30},
-            {60, 30},
-            {60, 150},
-            {100, 150},
-            {100, 0}}),                               // comb
-        At({{0, 0}, {0, 100}, {100, 100}, {100, 0}}), // square
+        Comb(), At({{0, 0}, {0, 100}, {100, 100}, {100, 0}}), // square
     };
     for (int k = 0; k < 8; ++k)
         rings.push_back(RandomStar(rng, 5 + 3 * k));

@@ -11,46 +11,16 @@
 #include <vector>
 
 #include "model/error.h"
+#include "tests/planning/rings.h"
 
 using namespace korvale;
 
 namespace {
 
-constexpr double E0 = 32512345.678;
-constexpr double N0 = 5301234.567;
+using namespace testrings;
 
-using Ring = std::vector<PlanPt>;
-
-Ring At(const std::vector<std::array<double, 2>>& xy) {
-    Ring r;
-    for (const auto& p : xy)
-        r.push_back({E0 + p[0], N0 + p[1]});
-    return r;
-}
-
-// Star-shaped around the centre, so always simple: random radii with notches, spikes and
-// collinear runs (a corner put halfway along an edge).
 Ring RandomStar(std::mt19937& rng, int corners) {
-    std::uniform_real_distribution<double> radius(60, 220), u(0, 1);
-    std::vector<std::array<double, 2>> xy;
-    for (int i = 0; i < corners; ++i) {
-        const double t = 2 * M_PI * (i + 0.5 * u(rng)) / corners;
-        double r = radius(rng);
-        const double kind = u(rng);
-        if (kind < 0.15)
-            r = 15; // deep notch
-        else if (kind < 0.25)
-            r = 320; // spike
-        xy.push_back({r * std::cos(t), r * std::sin(t)});
-        if (kind > 0.9 && !xy.empty()) { // a corner on the way to the next one
-            const double t2 = 2 * M_PI * (i + 1) / corners, r2 = radius(rng);
-            xy.push_back(
-                {(xy.back()[0] + r2 * std::cos(t2)) / 2, (xy.back()[1] + r2 * std::sin(t2)) / 2});
-            xy.push_back({r2 * std::cos(t2), r2 * std::sin(t2)});
-            ++i;
-        }
-    }
-    return At(xy);
+    return testrings::RandomStar(rng, corners, true);
 }
 
 // A U and a comb with corners on the grid lines (Ri 90, spacing 10) and edges along them.
@@ -63,20 +33,6 @@ Ring UShape() {
                {40, 100},
                {100, 100},
                {100, -100}});
-}
-Ring Comb() {
-    return At({{-100, 0},
-               {-100, 150},
-               {-70, 150},
-               {-70, 30},
-               {-30, 30},
-               {-30, 150},
-               {0, 150},
-               {0, 30},
-               {60, 30},
-               {60, 150},
-               {100, 150},
-               {100, 0}});
 }
 
 bool Inside(const Ring& r, double E, double N) { // crossing number, on the edge counts
