@@ -142,6 +142,7 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
             check.gridMission = true;
             check.maxWaypoints = static_cast<int>(o.maxWaypoints);
             std::vector<std::vector<TlitchRec>> partRecs;
+            partRecs.reserve(parts.size());
             for (const MissionPart& part : parts)
                 partRecs.push_back(part.recs);
             warnings = CheckMissionForWrite(partRecs, check).warnings;
