@@ -167,7 +167,7 @@ TEST_F(WindowTest, NothingReplacesAMapCopyWithControlPointsUnasked) {
     QGuiApplication::clipboard()->setImage(SyntheticMap(40, 40));
     w->PasteMapCopy();
     ASSERT_EQ(questions.size(), 1);
-    EXPECT_TRUE(questions[0].contains("1 Passpunkte")) << questions[0].toStdString();
+    EXPECT_TRUE(questions[0].contains("hat 1 Passpunkt.")) << questions[0].toStdString();
     EXPECT_EQ(w->ImageViewer1->image().size(), QSize(300, 200));
     answer = true;
     w->PasteMapCopy();
