@@ -1,6 +1,7 @@
 // Importing a survey area of 5,000 corners (a field boundary traced in detail): reading the
 // KML from its bytes, and the whole import of the window without drawing (file read, parse,
-// UTM and map positions of the border points).
+// UTM and map positions of the border points). Also a document of many small polygons in one
+// multi-geometry (a parcel map exported as one feature), where the reading must stay linear.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -47,6 +48,36 @@ void BM_ReadKml5000(benchmark::State& st) {
     st.SetBytesProcessed(static_cast<int64_t>(st.iterations() * kml.size()));
 }
 BENCHMARK(BM_ReadKml5000)->Unit(benchmark::kMillisecond);
+
+// `count` small squares in one MultiGeometry of one Placemark, 200 m apart on a grid.
+std::string MakeMultiKml(int count) {
+    std::string polygons;
+    polygons.reserve(static_cast<std::size_t>(count) * 200);
+    const int perRow = 500;
+    for (int i = 0; i < count; ++i) {
+        const double lon = 9.0 + 0.003 * (i % perRow);
+        const double lat = 48.0 + 0.002 * (i / perRow);
+        const std::string w = FormatFixed(lon, 6), e = FormatFixed(lon + 0.001, 6);
+        const std::string s = FormatFixed(lat, 6), n = FormatFixed(lat + 0.001, 6);
+        polygons += "<Polygon><outerBoundaryIs><LinearRing><coordinates>" + w + "," + s + " " + e +
+                    "," + s + " " + e + "," + n + " " + w + "," + n + " " + w + "," + s +
+                    "</coordinates></LinearRing></outerBoundaryIs></Polygon>";
+    }
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<kml "
+           "xmlns=\"http://www.opengis.net/kml/2.2\"><Document><Placemark><name>Flurstücke"
+           "</name><MultiGeometry>" +
+           polygons + "</MultiGeometry></Placemark></Document></kml>\n";
+}
+
+void BM_ReadKmlPolygons(benchmark::State& st) {
+    const std::string kml = MakeMultiKml(static_cast<int>(st.range(0)));
+    for (auto _ : st) {
+        auto areas = ReadAreaKml(kml);
+        benchmark::DoNotOptimize(areas);
+    }
+    st.SetItemsProcessed(st.iterations() * st.range(0));
+}
+BENCHMARK(BM_ReadKmlPolygons)->Arg(2000)->Arg(20000)->Arg(200000)->Unit(benchmark::kMillisecond);
 
 void BM_ImportKml5000(benchmark::State& st) {
     const std::string path =

@@ -107,30 +107,64 @@ std::vector<GeoPos> Coordinates(std::string_view text) {
     return out;
 }
 
-// The name of the nearest Placemark around the node, if any.
-std::string PlacemarkName(pugi::xml_node n) {
-    for (; n; n = n.parent())
-        if (n.type() == pugi::node_element && LocalName(n) == "Placemark")
-            return Trim(Child(n, "name").child_value());
-    return {};
-}
+// What the walk through the document knows about the elements it is inside of, so a polygon's
+// name and part number cost no search: a document of many polygons is read in linear time.
+class Enclosing {
+  public:
+    void Enter(const pugi::xml_node& n) {
+        if (n.type() != pugi::node_element)
+            return;
+        const std::string_view local = LocalName(n);
+        if (local == "Placemark")
+            placemarks_.push_back({n, Trim(Child(n, "name").child_value())});
+        else if (local == "MultiGeometry")
+            multis_.push_back({n, CountPolygons(n), 0});
+    }
 
-// The polygon's number among the polygons of its multi-geometry (from 1), 0 when it stands
-// alone, so the parts can be offered one by one.
-int PartNumber(const pugi::xml_node& polygon) {
-    const pugi::xml_node parent = polygon.parent();
-    if (LocalName(parent) != "MultiGeometry")
-        return 0;
-    int count = 0;
-    int mine = 0;
-    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
-        if (c.type() == pugi::node_element && LocalName(c) == "Polygon") {
-            ++count;
-            if (c == polygon)
-                mine = count;
-        }
-    return count > 1 ? mine : 0;
-}
+    void Leave(const pugi::xml_node& n) {
+        if (!placemarks_.empty() && placemarks_.back().node == n)
+            placemarks_.pop_back();
+        if (!multis_.empty() && multis_.back().node == n)
+            multis_.pop_back();
+    }
+
+    // The name of the nearest Placemark around the polygon, if any.
+    std::string Name() const {
+        return placemarks_.empty() ? std::string() : placemarks_.back().name;
+    }
+
+    // The polygon's number among the polygons of its multi-geometry (from 1), 0 when it stands
+    // alone, so the parts can be offered one by one. Polygons are visited in document order,
+    // so the n-th visit of a multi-geometry's child polygon is its n-th polygon.
+    int Part(const pugi::xml_node& polygon) {
+        if (multis_.empty() || multis_.back().node != polygon.parent())
+            return 0;
+        Multi& m = multis_.back();
+        ++m.seen;
+        return m.count > 1 ? m.seen : 0;
+    }
+
+  private:
+    static int CountPolygons(const pugi::xml_node& multi) {
+        int count = 0;
+        for (pugi::xml_node c = multi.first_child(); c; c = c.next_sibling())
+            if (c.type() == pugi::node_element && LocalName(c) == "Polygon")
+                ++count;
+        return count;
+    }
+
+    struct Placemark {
+        pugi::xml_node node;
+        std::string name;
+    };
+    struct Multi {
+        pugi::xml_node node;
+        int count;
+        int seen;
+    };
+    std::vector<Placemark> placemarks_;
+    std::vector<Multi> multis_;
+};
 
 std::vector<GeoPos> RingOf(const pugi::xml_node& boundary) {
     const pugi::xml_node coords = Child(Child(boundary, "LinearRing"), "coordinates");
@@ -155,11 +189,12 @@ std::vector<AreaPolygon> ReadAreaKml(std::string_view bytes) {
     std::vector<AreaPolygon> out;
     // Walk the tree without recursion: a deeply nested file must not exhaust the stack.
     pugi::xml_node n = root;
+    Enclosing around;
     while (n) {
         if (n.type() == pugi::node_element && LocalName(n) == "Polygon") {
             AreaPolygon a;
-            a.name = PlacemarkName(n);
-            a.part = PartNumber(n);
+            a.name = around.Name();
+            a.part = around.Part(n);
             std::vector<GeoPos> raw;
             for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
                 if (c.type() != pugi::node_element)
@@ -176,13 +211,18 @@ std::vector<AreaPolygon> ReadAreaKml(std::string_view bytes) {
             // A polygon holds no polygon; go on after it.
         } else if (n.first_child()) {
             n = n.first_child();
+            around.Enter(n);
             continue;
         }
-        while (n && n != root && !n.next_sibling())
+        while (n && n != root && !n.next_sibling()) {
+            around.Leave(n);
             n = n.parent();
+        }
         if (!n || n == root)
             break;
+        around.Leave(n);
         n = n.next_sibling();
+        around.Enter(n);
     }
     if (out.empty())
         detail::ThrowNoPolygon();
