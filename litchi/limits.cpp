@@ -104,7 +104,11 @@ double WaypointDistance(double lat1, double lon1, double lat2, double lon2) {
     const double M = EllipsoidA * (1 - e2) / (w * w * w);
     const double N = EllipsoidA / w;
     const double dn = (lat2 - lat1) / Rho * M;
-    const double de = (lon2 - lon1) / Rho * N * std::cos(phi);
+    // A leg across 180 degrees is short, not once around the earth.
+    double dLon = lon2 - lon1;
+    if (std::fabs(dLon) > 180.0)
+        dLon -= 360.0 * std::floor((dLon + 180.0) / 360.0);
+    const double de = dLon / Rho * N * std::cos(phi);
     return std::hypot(dn, de);
 }
 

@@ -55,6 +55,11 @@ const Ellipsoid& EllipsoidOf(double a, double f) {
     return cached;
 }
 
+// Longitude difference brought into [-180, 180).
+double WrapDegrees(double d) {
+    return d - 360.0 * std::floor((d + 180.0) / 360.0);
+}
+
 // E0*x + E2*sin 2x + E4*sin 4x + E6*sin 6x with the multiple angles from sin x and cos x.
 struct Sin246 {
     double s2, s4, s6;
@@ -104,7 +109,13 @@ UtmResult GeoToUTM(int L0, double a, double f, double B, double L) {
     const Ellipsoid& el = EllipsoidOf(a, f);
     const double eps = el.eps;
     const double phi = B / Rho;
-    const double l = (L - L0) / Rho;
+    // A zone's ground reaches across 180 degrees (zone 60 holds 179.99 W, zone 1 179.99 E): the
+    // difference to the central meridian is taken the short way round. Within 180 degrees it
+    // is left alone, so the usual case stays bit for bit what it was.
+    double dL = L - L0;
+    if (std::fabs(dL) > 180.0)
+        dL = WrapDegrees(dL);
+    const double l = dL / Rho;
 
     const double sphi = std::sin(phi);
     const double C = std::cos(phi);
@@ -180,6 +191,10 @@ GeoResult UTMToGeoZone(double a, double f, double z, double X, double Y) {
     GeoResult r;
     r.B = phi * Rho;
     r.L = L0 + lambda * Rho;
+    // East of 180 degrees in zone 60 (or west of it in zone 1) is the other side's longitude.
+    // An easting without prefix (zone 0) keeps its documented reading about -183 degrees.
+    if (z >= 1 && std::fabs(r.L) > 180.0)
+        r.L = WrapDegrees(r.L);
     r.c = gc * Rho;
     r.m = k0 * coshq + 0.5 * eps * k0 * Cf2 * q2 + 0.25 * eps * eps * Cf2 * q4;
     return r;
@@ -199,11 +214,6 @@ constexpr double kFalseNorthingSouth = 10000000.0;
 
 bool ValidZone(int zone) {
     return zone >= 1 && zone <= 60;
-}
-
-// Longitude difference brought into [-180, 180).
-double WrapDegrees(double d) {
-    return d - 360.0 * std::floor((d + 180.0) / 360.0);
 }
 
 } // namespace

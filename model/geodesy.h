@@ -66,6 +66,8 @@ struct UtmResult {
 //   a, f semi-major axis (m) and flattening of the ellipsoid.
 //   B    latitude, degrees, |B| < 90.
 //   L    longitude, degrees; meant for |L - L0| up to a few degrees (see the accuracy above;
+//        the difference is taken the short way round, so 179.9 W lies 3.1 degrees east of
+//        177 E;
 //        at 6 degrees from L0 the northing is off by up to 4 mm near 10..30 N, the easting
 //        by up to 0.8 mm near the equator).
 // Returns X northing from the equator (negative in the south), Y = zone * 1e6 + 500000 + y,
@@ -88,8 +90,8 @@ struct GeoResult {
 //        within +-500 km, or the prefix itself is misread (y < -500 km reads as the zone
 //        below); in zone 32 that is about 4.5 degrees from 9 E at the equator, more further
 //        north.
-// Returns B, L in degrees, c the convergence in degrees and m the point scale factor.
-// Never fails.
+// Returns B, L in degrees (in zones 1..60 L is brought into -180..180, also east of 180 degrees
+// in zone 60), c the convergence in degrees and m the point scale factor. Never fails.
 GeoResult UTMToGeo(double a, double f, double X, double Y);
 
 // ---- UTM zones ------------------------------------------------------------------------------

@@ -150,6 +150,9 @@ TEST(TileMap, FitOfTheFivePointsMatchesTheTileSchemeAcrossTheCopy) {
     const Case cases[] = {
         {48.1372, 11.5755, 18, 1280, 860, 1, true, 0.1},
         {48.1372, 11.5755, 18, 1280, 860, 2, true, 0.1},
+        {-17.0, 179.9, 18, 1280, 860, 1, true, 0.1},
+        {-17.0, 179.999, 18, 1280, 860, 1, true, 0.1},  // across 180°, fitted in zone 60
+        {-17.0, -179.999, 18, 1280, 860, 1, true, 0.1}, // across 180°, fitted in zone 1
         {-33.8568, 151.2153, 18, 1000, 700, 1, true, 0.1},
         {60.17, 24.94, 18, 1280, 860, 1, true, 0.1},
         {48.1372, 11.5755, 16, 1280, 860, 1, true, 0.3}, // 3.4 km x 2.3 km, 1.6 m pixels
@@ -157,8 +160,8 @@ TEST(TileMap, FitOfTheFivePointsMatchesTheTileSchemeAcrossTheCopy) {
     };
     const double top = 80; // toolbar and tab header above the copy
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.B << " z" << c.zoom << " ratio " << c.ratio
-                                        << (c.resample ? "" : " not resampled"));
+        SCOPED_TRACE(testing::Message() << c.B << " " << c.L << " z" << c.zoom << " ratio "
+                                        << c.ratio << (c.resample ? "" : " not resampled"));
         const TileView v = ViewAround(c.B, c.L, c.zoom, c.pageW, c.pageH);
         const int w = c.pageW * c.ratio;
         const int h = c.pageH * c.ratio;

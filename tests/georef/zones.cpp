@@ -217,5 +217,35 @@ TEST(UtmZones, FarWestOfTheCentralMeridianIsNotReadAsTheZoneBelow) {
     EXPECT_NEAR(g.B, 0.5, 1e-7);
 }
 
+// A zone's ground reaches across 180 degrees: 179.5 W in zone 60 lies 3.5 degrees east of its
+// central meridian, as 180.5 E would, and comes back as 179.5 W; likewise 179.5 E in zone 1.
+TEST(UtmZones, LongitudesAcrossTheAntimeridianConvertTheShortWayRound) {
+    const struct {
+        int zone;
+        double B, L, unwrapped;
+    } cases[] = {{60, -17.0, -179.5, 180.5},
+                 {60, 65.0, -177.2, 182.8},
+                 {1, -17.0, 179.5, -180.5},
+                 {1, 52.0, 178.1, -181.9}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "zone " << c.zone << " at " << c.L);
+        State s;
+        s.UtmZone = c.zone;
+        const UtmResult u = GeoToProjectUtm(s, c.B, c.L);
+        const UtmResult same =
+            GeoToUTM(CentralMeridianOfZone(c.zone), EllipsoidA, EllipsoidF, c.B, c.unwrapped);
+        // Equal up to the rounding of the longitude difference (1e-14 degrees).
+        EXPECT_NEAR(u.X, same.X, 1e-6);
+        EXPECT_NEAR(u.Y, same.Y, 1e-6);
+        EXPECT_NEAR(u.c, same.c, 1e-12);
+        EXPECT_NEAR(u.Y, c.zone * 1e6 + 500000, 400000); // within the zone's strip
+        const GeoResult g = ProjectUtmToGeo(s, u.X, u.Y);
+        EXPECT_NEAR(g.L, c.L, 1e-8);
+        EXPECT_NEAR(g.B, c.B, 1e-8);
+        const GeoResult prefixed = UTMToGeo(EllipsoidA, EllipsoidF, u.X, u.Y);
+        EXPECT_NEAR(prefixed.L, c.L, 1e-8);
+    }
+}
+
 } // namespace
 } // namespace korvale

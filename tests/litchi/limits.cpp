@@ -116,6 +116,10 @@ TEST(MissionLimits, LegLengthsAroundTheirLimits) {
     // Ellipsoidal distance against a north-south leg whose length is known from the meridian
     // arc: one minute of latitude at 48° N is 1853.3 m.
     EXPECT_NEAR(WaypointDistance(48.0, 11.0, 48.0 + 1.0 / 60, 11.0), 1853.3, 0.2);
+    // Across 180 degrees the leg is as short as the same leg anywhere else.
+    const double east = WaypointDistance(-17.0, 179.99, -17.0, 179.999);
+    EXPECT_NEAR(WaypointDistance(-17.0, 179.995, -17.0, -179.996), east, 1e-6);
+    EXPECT_NEAR(WaypointDistance(-17.0, -179.996, -17.0, 179.995), east, 1e-6);
 
     struct Leg {
         double metres;
