@@ -62,11 +62,16 @@ void Judge(const SimilarityFit& g, const std::vector<TPt>& pts, int leaveOut, co
     const double dv = p.yb - g.Ybs;
     const double spread = std::sqrt(1.0 + 1.0 / g.n + (du * du + dv * dv) / g.Q);
     out.hasLimit = true;
-    out.limitPixels = std::max(OutlierFactor * s0 * spread, OutlierMinPixels);
+    out.limitPixels = std::max(OutlierFactor(2 * g.n - 4) * s0 * spread, OutlierMinPixels);
     out.outlier = out.looPixels > out.limitPixels;
 }
 
 } // namespace
+
+double OutlierFactor(int dof) {
+    const double nu = dof;
+    return std::sqrt(nu * std::expm1(-2.0 / nu * std::log(OutlierFalseAlarm)));
+}
 
 ControlQuality ControlPointQuality(const State& s) {
     ControlQuality q;
@@ -138,11 +143,14 @@ std::string QualityCaption(const ControlQuality& q, const State& s) {
                     {q.sigma0Metres, q.sigma0Pixels});
     else
         t += "; s0 = √(Σv²/(2n−4)) erst ab 3 Passpunkten";
-    t += Format("\nAusreißer: Abweichung vom Ausgleich ohne den Punkt größer als die Grenze "
-                "%.0f · s0' · √(1 + 1/m + d²/Q), mindestens %.0f px (s0', m Punkte, "
-                "Schwerpunktabstand d und Q aus dem Ausgleich ohne den Punkt). Pfeile "
-                "%d-fach vergrößert.",
-                {OutlierFactor, OutlierMinPixels, q.arrowFactor});
+    t += Format(
+        "\nAusreißer: Abweichung vom Ausgleich ohne den Punkt größer als die Grenze "
+        "k · s0' · √(1 + 1/m + d²/Q), mindestens %.0f px (s0', m Punkte, "
+        "Schwerpunktabstand d und Q aus dem Ausgleich ohne den Punkt; k = √(2F) mit F "
+        "dem %.0f-%%-Quantil der F-Verteilung mit 2 und 2m−4 Freiheitsgraden: ein "
+        "richtiger Punkt gilt mit %.0f %% Wahrscheinlichkeit als Ausreißer). Pfeile "
+        "%d-fach vergrößert.",
+        {OutlierMinPixels, 100 * (1 - OutlierFalseAlarm), 100 * OutlierFalseAlarm, q.arrowFactor});
     return t;
 }
 

@@ -10,15 +10,27 @@
 
 namespace korvale {
 
-// An outlier's leave-one-out residual exceeds
-//   limit = max(OutlierFactor * s0' * sqrt(1 + 1/m + d^2/Q), OutlierMinPixels)
+// An outlier's leave-one-out residual w (pixels) exceeds
+//   limit = max(OutlierFactor(2m - 4) * s0' * sqrt(1 + 1/m + d^2/Q), OutlierMinPixels)
 // with s0', m, Q, the centroid of the fit without the point and d the point's distance from
-// that centroid (pixels). s0' * sqrt(1 + 1/m + d^2/Q) is the standard deviation of a coordinate
-// of the point's residual predicted from that fit (the point's own error plus the fit's error at
-// its place); with factor 3 a correct point crosses the limit rarely (about 1 % with a
-// well-known s0'). The minimum stops flags among points that all fit within a pixel, where s0'
-// is tiny and clicking itself is not more exact than about a pixel.
-inline constexpr double OutlierFactor = 3.0;
+// that centroid (pixels).
+//
+// The test and why: in the similarity fit the two coordinates of w are independent and equally
+// precise, each with standard deviation sigma * sqrt(1 + 1/m + d^2/Q) (the point's own error
+// plus the fit's error at its place), and s0'^2 / sigma^2 is chi-square with nu = 2m - 4
+// degrees of freedom divided by nu, independent of w. So the externally studentized residual
+// r = |w| / (s0' * sqrt(1 + 1/m + d^2/Q)) has r^2 / 2 ~ F(2, nu) for a correct point: the
+// two-dimensional form of the studentized-residual t test (for one coordinate t^2 ~ F(1, nu)).
+// Testing the length keeps the test blind to the direction a point was misplaced in, and the
+// estimated s0' with its few degrees of freedom is what the t-like tails account for (a fixed
+// factor of 3 flags one correct point in ten with four to six points). The upper quantile of
+// F(2, nu) has a closed form, P(F > f) = (1 + 2f/nu)^(-nu/2), so the factor for the level a is
+//   k(nu) = sqrt(2 f) = sqrt(nu * (a^(-2/nu) - 1)),
+// 14.1 for nu = 2 (four points), 4.0 for nu = 20, tending to sqrt(-2 ln a) = 3.03.
+// The minimum stops flags among points that all fit within a pixel, where s0' is tiny and
+// clicking itself is not more exact than about a pixel; it only lowers the false-alarm rate.
+inline constexpr double OutlierFalseAlarm = 0.01; // per correct point
+double OutlierFactor(int dof);
 inline constexpr double OutlierMinPixels = 2.0;
 
 struct ControlResidual {
