@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "litchi/limits.h"
 #include "model/convert.h"
 #include "model/error.h"
 #include "model/format.h"
@@ -31,7 +32,8 @@ const NumOpt kNum[] = {
     {"height", "m", "Flughöhe über Grund", 1, 200, true, &PlanOptions::heightM},
     {"front", "%", "Längsüberdeckung", 0, 99, true, &PlanOptions::frontPct},
     {"side", "%", "Querüberdeckung", 0, 99, true, &PlanOptions::sidePct},
-    {"speed", "km/h", "Geschwindigkeit", 1, 59, true, &PlanOptions::speedKmh},
+    // The window's box goes to 59, but the drone flies at most 15 m/s (litchi/limits).
+    {"speed", "km/h", "Geschwindigkeit", 1, 54, true, &PlanOptions::speedKmh},
     {"battery-min", "min", "Flugzeit je Akku", 1, 120, true, &PlanOptions::batteryMin},
     {"max-waypoints", "Wegpunkte", "Wegpunkte je Datei", 2, 99, true, &PlanOptions::maxWaypoints},
 };
@@ -99,6 +101,10 @@ PlanOptions ParsePlanOptions(const std::vector<std::string>& args) {
                 continue;
             known = true;
             const double v = Number(n.name, *value);
+            if (n.field == &PlanOptions::speedKmh && v > n.max) {
+                if (const auto beyond = LimitViolation("speed", v / 3.6))
+                    Refuse("--speed: " + *value + " km/h: " + *beyond);
+            }
             if (!(v >= n.min && v <= n.max))
                 Refuse("--" + name + ": " + *value + " liegt außerhalb von " +
                        FormatGeneral(n.min) + " bis " + FormatGeneral(n.max) + " " +

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "model/error.h"
 #include "model/format.h"
@@ -40,19 +41,22 @@ std::string RangeText(const MissionLimit& l) {
     return Num(l.min) + " bis " + Num(l.max) + unit;
 }
 
+std::string OutsideText(const MissionLimit& l, double value) {
+    return std::string(l.what) + " " + Num(value) +
+           (l.unit.empty() ? "" : Format(" %s", {l.unit})) + " liegt außerhalb von " +
+           RangeText(l) + " (" + std::string(l.source) + ").";
+}
+
 class Collector {
   public:
     explicit Collector(MissionCheck& c) : c_(c) {}
 
     void Hard(int wp, std::string_view column, const MissionLimit& l, double value,
               double shownMax) {
-        std::string text = Where(wp, column) + std::string(l.what) + " " + Num(value) +
-                           (l.unit.empty() ? "" : Format(" %s", {l.unit}));
         MissionLimit shown = l;
         shown.max = shownMax;
-        text += " liegt außerhalb von " + RangeText(shown) + " (" + std::string(l.source) + ").";
-        c_.hard.push_back(
-            {FindingSeverity::Hard, wp, std::string(column), std::string(l.key), std::move(text)});
+        c_.hard.push_back({FindingSeverity::Hard, wp, std::string(column), std::string(l.key),
+                           Where(wp, column) + OutsideText(shown, value)});
     }
 
     void HardText(int wp, std::string_view column, std::string_view key, const std::string& text) {
@@ -93,6 +97,13 @@ const MissionLimit& MissionLimitOf(std::string_view key) {
         if (l.key == key)
             return l;
     throw Error(ErrorKind::Internal, "Unbekannte Grenze: " + std::string(key));
+}
+
+std::optional<std::string> LimitViolation(std::string_view key, double value) {
+    const MissionLimit& l = MissionLimitOf(key);
+    if (!Outside(value, l))
+        return std::nullopt;
+    return OutsideText(l, value);
 }
 
 double WaypointDistance(double lat1, double lon1, double lat2, double lon2) {

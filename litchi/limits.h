@@ -4,6 +4,7 @@
 // soft ones are written but shown to the pilot.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,10 @@ const std::vector<MissionLimit>& MissionLimits();
 
 // The row of `key`; throws Error (Internal) for an unknown key.
 const MissionLimit& MissionLimitOf(std::string_view key);
+
+// The table's message for a value of row `key` outside its range, e.g. "Geschwindigkeit 16.1
+// m/s liegt außerhalb von 0 bis 15 m/s (Wegpunktsteuerung der Drohne)."; nullopt within it.
+std::optional<std::string> LimitViolation(std::string_view key, double value);
 
 enum class FindingSeverity { Hard, Soft };
 

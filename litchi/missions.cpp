@@ -4,7 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "litchi/limits.h"
 #include "litchi/split.h"
+#include "model/error.h"
+#include "model/format.h"
 #include "model/geodesy.h"
 #include "planning/plan.h"
 
@@ -49,6 +52,14 @@ void MakeLitchiLines(State& s, const ParamPageModel& p, LitchiPageModel& m, Over
     // The mission flies the plan: both ends of every line in flight order, and between them
     // the corners of a leg that bends around a notch, so the drone stays inside the area.
     // The pictures are taken by the interval, so the photo base does not matter here.
+    // A speed beyond the drone's would only give a mission that every check refuses: it is
+    // refused here, before the mission changes.
+    if (const auto beyond = LimitViolation("speed", p.NumberBoxV.Value() / 3.6))
+        throw Error(ErrorKind::Refused, "Litchi RasterL: " + *beyond +
+                                            "\nBitte auf der Seite \"Korvale\" bei "
+                                            "\"v km/h\" höchstens " +
+                                            Format("%.0f", {MissionLimitOf("speed").max * 3.6}) +
+                                            " km/h eingeben.");
     GridWay way = GridMissionWay(s);
     s.LitchiRecs.clear();
     for (const PlanPt& at : way.points) {

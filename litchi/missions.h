@@ -15,6 +15,8 @@ namespace korvale {
 // mode 2 and pitch -90. Then the selector gets its new maximum and the mission is drawn. No
 // segments give an empty mission. A segment whose ends are not both in CutPoints (the points were
 // deleted since the grid was computed) is left out.
+// A speed beyond the limit table's ("speed", 15 m/s = 54 km/h) is refused with the table's
+// message (Error, Refused) before anything changes.
 void MakeLitchiLines(State& s, const ParamPageModel& p, LitchiPageModel& m, Overlay& o);
 
 // Index into Points of the point of interest (kind 4) nearest to Points[n] in map pixels, the

@@ -65,6 +65,7 @@ TEST(PlanOptions, ValuesInBothSpellings) {
     EXPECT_TRUE(ParsePlanOptions({"--angle", "auto", "a.kml"}).angleAuto);
     EXPECT_EQ(o.batteryMin, 25);
     EXPECT_EQ(o.maxWaypoints, 40);
+    EXPECT_EQ(ParsePlanOptions({"--speed", "54", "a.kml"}).speedKmh, 54);
     EXPECT_TRUE(ParsePlanOptions({"--help"}).help);
     EXPECT_TRUE(ParsePlanOptions({"--version"}).version);
 }
@@ -79,6 +80,13 @@ TEST(PlanOptions, BadInputIsRefusedNamingTheOption) {
         {{"--front", "100", "a.kml"}, "--front: 100 liegt außerhalb"},
         {{"--side", "80.5", "a.kml"}, "--side: 80.5 ist keine ganze Zahl."},
         {{"--speed", "0", "a.kml"}, "--speed: 0 liegt außerhalb"},
+        // Beyond the drone's 15 m/s the limit table speaks; 54 km/h is the most it flies.
+        {{"--speed", "55", "a.kml"},
+         "--speed: 55 km/h: Geschwindigkeit 15.3 m/s liegt außerhalb von 0 bis 15 m/s "
+         "(Wegpunktsteuerung der Drohne)."},
+        {{"--speed=59", "a.kml"}, "--speed: 59 km/h: Geschwindigkeit 16.4 m/s liegt außerhalb"},
+        {{"--speed", "54.5", "a.kml"}, "Geschwindigkeit 15.1 m/s liegt außerhalb von 0 bis 15"},
+        {{"--speed", "200", "a.kml"}, "Geschwindigkeit 55.6 m/s liegt außerhalb von 0 bis 15"},
         {{"--angle", "north", "a.kml"}, "--angle: 'north' ist keine Zahl."},
         {{"--angle", "400", "a.kml"}, "--angle: 400 liegt außerhalb von -360 bis 360"},
         {{"--angle", "Auto", "a.kml"}, "--angle: 'Auto' ist keine Zahl."},

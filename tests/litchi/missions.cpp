@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
+#include "litchi/limits.h"
 #include "missions_fixture.h"
+#include "model/error.h"
 
 namespace korvale {
 namespace {
@@ -63,6 +66,39 @@ TEST(GridMission, TwoSegmentsGiveFourWaypointsInSerpentineOrder) {
     }
     EXPECT_EQ(yellowLines, 3);
     EXPECT_EQ(m.NumberBoxActrec.Max(), 3);
+}
+
+// Faster than the drone's 15 m/s: refused with the limit table's message, the old mission
+// stays; 54 km/h is exactly the limit.
+TEST(GridMission, SpeedBeyondTheDronesLimitIsRefusedBeforeTheMissionChanges) {
+    State s = testing::GeoreferencedState();
+    s.CutPoints = {{GroundE(200), GroundN(300)}, {GroundE(800), GroundN(300)}};
+    s.FlightSegs = {{0, 1}};
+    s.LitchiRecs = {Marker(1), Marker(2), Marker(3)};
+    ParamPageModel p;
+    LitchiPageModel m;
+    Overlay o;
+    p.NumberBoxV.SetValue(55);
+    try {
+        MakeLitchiLines(s, p, m, o);
+        ADD_FAILURE() << "accepted";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::Refused);
+        EXPECT_NE(std::string(e.what()).find("Geschwindigkeit 15.3 m/s liegt außerhalb von 0 bis "
+                                             "15 m/s (Wegpunktsteuerung der Drohne)."),
+                  std::string::npos)
+            << e.what();
+        EXPECT_NE(std::string(e.what()).find("höchstens 54 km/h"), std::string::npos) << e.what();
+    }
+    ASSERT_EQ(s.LitchiRecs.size(), 3u);
+    EXPECT_EQ(s.LitchiRecs[2].altitude, 3.0f);
+    EXPECT_TRUE(o.Items().empty());
+
+    p.NumberBoxV.SetValue(54);
+    MakeLitchiLines(s, p, m, o);
+    ASSERT_EQ(s.LitchiRecs.size(), 2u);
+    EXPECT_EQ(s.LitchiRecs[0].speed, 15.0f);
+    EXPECT_TRUE(CheckMission(s.LitchiRecs, {}).hard.empty());
 }
 
 TEST(GridMission, SelectorBeyondTheNewMissionShowsItsLastWaypoint) {
