@@ -161,6 +161,24 @@ TEST_F(LitchiPage, LimitsRefuseTheWriteAndWarnAfterReading) {
     EXPECT_TRUE(w->Memo1->toPlainText().contains("Litchi CSV gelesen: " + file));
 }
 
+// A plan faster than the drone flies gives no grid mission: the limit table's message, and the
+// mission stays as it was.
+TEST_F(LitchiPage, GridMissionFasterThanTheDroneIsRefused) {
+    PlanSquare();
+    w->NumberBoxV->CommitText("55");
+    w->Button9->click();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].contains("Geschwindigkeit 15.3 m/s liegt außerhalb von 0 bis 15 m/s"))
+        << messages[0].toStdString();
+    EXPECT_TRUE(w->state().LitchiRecs.empty());
+    messages.clear();
+    w->NumberBoxV->CommitText("54");
+    w->Button9->click();
+    EXPECT_TRUE(messages.empty());
+    ASSERT_GT(w->state().LitchiRecs.size(), 1u);
+    EXPECT_FLOAT_EQ(w->state().LitchiRecs[0].speed, 15);
+}
+
 TEST_F(LitchiPage, CameraOptionPointsTheGridStraightDown) {
     PlanSquare();
     EXPECT_FALSE(w->CheckBoxNadir->isChecked()); // off: files as they always were

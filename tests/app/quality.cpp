@@ -66,6 +66,10 @@ TEST_F(QualityTest, TableFlagsTheOutlierAndASwitchedOffPointLeavesTheFit) {
     const QString caption = w->LabelQuality->text();
     EXPECT_TRUE(caption.contains("s0 = √(Σv²/(2n−4))")) << caption.toStdString();
     EXPECT_TRUE(caption.contains("-fach vergrößert")) << caption.toStdString();
+    EXPECT_TRUE(caption.contains("F-Verteilung mit 2 und 2m−4 Freiheitsgraden"))
+        << caption.toStdString();
+    EXPECT_TRUE(caption.contains("mit 1 % Wahrscheinlichkeit als Ausreißer"))
+        << caption.toStdString();
     // The map copy shows one red arrow (shaft and two head strokes).
     EXPECT_EQ(CountLines(w->overlay(), korvale::ColOutlier), 3);
 
