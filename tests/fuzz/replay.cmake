@@ -2,13 +2,8 @@
 # fuzz_<name>.cpp is linked with a small driver (replay_main.cpp) instead of libFuzzer, and the
 # test fuzz_replay_<name> runs every file of corpus/<name> and regressions/<name> once.
 file(GLOB _fuzz_targets CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/fuzz_*.cpp)
-set(_fuzz_libraries)
-foreach(_lib IN ITEMS korvale_model korvale_georef korvale_planning korvale_litchi korvale_export
-                      korvale_exchange)
-  if(TARGET ${_lib})
-    list(APPEND _fuzz_libraries ${_lib})
-  endif()
-endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/core_libraries.cmake)
+korvale_fuzz_core_libraries(_fuzz_libraries)
 foreach(_file IN LISTS _fuzz_targets)
   get_filename_component(_name ${_file} NAME_WE)
   string(REPLACE "fuzz_" "" _short ${_name})
