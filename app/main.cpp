@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (early.action == korvale::CommandAction::Version) {
-        std::printf("korvale %s (Build %s)\n", kKorvaleVersion, kKorvaleBuild);
+        std::printf("korvale %s (Build %s)\n%s\n", kKorvaleVersion, kKorvaleBuild, kKorvaleLicence);
         return 0;
     }
 

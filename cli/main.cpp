@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     korvale::PlanCommandTexts texts;
     texts.help = kHelpText;
-    texts.version =
-        std::string("korvale-plan ") + kKorvaleVersion + " (Build " + kKorvaleBuild + ")";
+    texts.version = std::string("korvale-plan ") + kKorvaleVersion + " (Build " + kKorvaleBuild +
+                    ")\n" + kKorvaleLicence;
     return korvale::RunPlanCommand(args, texts, std::cout, std::cerr);
 }

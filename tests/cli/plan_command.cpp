@@ -161,8 +161,8 @@ TEST_F(PlanCommand, ConcaveFieldFlownInsideWhateverCornerStartsTheRing) {
 }
 
 TEST_F(PlanCommand, AngleAutoPlansTheFewestLinesAndNamesItsDirection) {
-    for (const char* name : {"spwoodcock__drone-testdata-agung-1__aoi.geojson",
-                             "rus4787__rus4787-dron_izshewsk_2024__field.geojson"}) {
+    for (const char* name :
+         {"spwoodcock__drone-testdata-agung-1__aoi.geojson", "kvos__CoastSat__NARRA_polygon.kml"}) {
         SCOPED_TRACE(name);
         const std::string area = std::string(KORVALE_FIXTURES_DIR) + "/geodata/" + name;
         const Outcome a = Plan({"--angle", "auto", area});

@@ -136,19 +136,22 @@ std::string Fixture(const std::string& name) {
 }
 
 TEST(GcpPoints, QgisFilesOfBothFormatsRead) {
-    // Older format: no CRS line, "pixelX,pixelY", whole degrees.
-    const GcpFile india =
-        ReadGcpPoints(Fixture("Yorunome__Geoserver-Project__1870_southern-india.jpg.points"));
+    // Older format: no CRS line, "pixelX,pixelY", whole degrees, pixel rows counted negative.
+    const GcpFile india = ReadGcpPoints("mapX,mapY,pixelX,pixelY,enable,dX,dY,residual\n"
+                                        "70,15,88.25,-892.40625000000000000,1,0,0,0\n"
+                                        "75,15,402.5,-880.125,1,0,0,0\n"
+                                        "80,10,713.75,-1204.5,1,0,0,0\n"
+                                        "72,8,214.0,-1330.875,1,0,0,0\n");
     EXPECT_EQ(india.crs, GcpCrs::None);
-    ASSERT_EQ(india.points.size(), 7u);
+    ASSERT_EQ(india.points.size(), 4u);
     EXPECT_EQ(india.points[0].mapX, 70);
     EXPECT_EQ(india.points[0].mapY, 15);
-    EXPECT_NEAR(india.points[0].srcY, -892.70637829912027428, 1e-9);
+    EXPECT_NEAR(india.points[0].srcY, -892.40625000000000000, 1e-9);
     const auto pts = GcpControlPoints(india, 9, kTop);
-    ASSERT_EQ(pts.size(), 7u);
+    ASSERT_EQ(pts.size(), 4u);
     EXPECT_EQ(pts[0].B, 15);
     EXPECT_EQ(pts[0].L, 70);
-    EXPECT_NEAR(pts[0].yb, 892.70637829912027428 - 0.5 + kTop, 1e-4);
+    EXPECT_NEAR(pts[0].yb, 892.40625 - 0.5 + kTop, 1e-4);
 
     // Newer format: WKT2 of WGS 84 (ID 4326 last), "sourceX,sourceY".
     const GcpFile erie = ReadGcpPoints(
@@ -160,11 +163,22 @@ TEST(GcpPoints, QgisFilesOfBothFormatsRead) {
     EXPECT_EQ(GcpControlPoints(erie, 9, kTop).size(), 43u);
 
     // NAD83 / UTM 11N is neither WGS84 degrees nor the project's zone: read, but refused.
-    const GcpFile vegas =
-        ReadGcpPoints(Fixture("victorhoppenot__GEOG370-Test1-Practicum__gcp.points"));
+    // The WKT2 line as QGIS writes it, with the degree sign of its area text.
+    const GcpFile vegas = ReadGcpPoints(
+        "#CRS: PROJCRS[\"NAD83 / UTM zone 11N\",BASEGEOGCRS[\"NAD83\",DATUM[\"North American "
+        "Datum 1983\",ELLIPSOID[\"GRS 1980\",6378137,298.257222101,LENGTHUNIT[\"metre\",1]]],"
+        "PRIMEM[\"Greenwich\",0,ANGLEUNIT[\"degree\",0.0174532925199433]],ID[\"EPSG\",4269]],"
+        "CONVERSION[\"UTM zone 11N\",METHOD[\"Transverse Mercator\",ID[\"EPSG\",9807]]],"
+        "USAGE[SCOPE[\"Engineering survey, topographic mapping.\"],AREA[\"North America - "
+        "between 120°W and 114°W - onshore and offshore.\"],BBOX[30.88,-120,83.5,-114]],"
+        "ID[\"EPSG\",26911]]\n"
+        "mapX,mapY,sourceX,sourceY,enable,dX,dY,residual\n"
+        "664465.2,3996681.7,120.5,-840.25,1,2.1,-1.4,2.52\n"
+        "669304.9,4000972.3,1820.75,-95.5,1,-3.3,4.9,5.91\n"
+        "667012.4,3998820.1,1010.0,-470.0,1,6.2,-3.1,6.93\n");
     EXPECT_EQ(vegas.crs, GcpCrs::Other);
     EXPECT_EQ(vegas.epsg, 26911);
-    ASSERT_EQ(vegas.points.size(), 6u);
+    ASSERT_EQ(vegas.points.size(), 3u);
     try {
         GcpControlPoints(vegas, 9, kTop);
         FAIL();

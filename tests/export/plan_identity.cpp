@@ -7,6 +7,7 @@
 //   KORVALE_RECORD_PLAN_IDENTITY=path/to/plan_identity.expected test_export_plan_identity
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -180,6 +181,99 @@ TEST(PlanIdentity, ConvexAreasKeepEveryOutputToTheByte) {
         ASSERT_NE(it, expected.end()) << name;
         EXPECT_EQ(digest, it->second) << name << "  (boxes overlay lists dxf csv strips)";
     }
+}
+
+// A few cases written out as readable text in tests/export/goldens/<case>.txt: the statistics
+// boxes, the cut points and segments, the overlay and the mission CSV, one value per line. A
+// change names the first line that differs with both values, where a digest names only the
+// case. Record anew (only when a change of output is intended) with
+//   KORVALE_RECORD_PLAN_GOLDENS=path/to/tests/export/goldens test_export_plan_identity
+std::vector<std::string> Readable(State s, double Ri, double A) {
+    ParamPageModel p;
+    Rechnen(p);
+    p.NumberBoxRi.SetValue(Ri);
+    if (A > 0)
+        p.NumberBoxA.SetValue(A);
+    Overlay o;
+    FlightLines(s, p, o);
+    std::vector<std::string> out;
+    const auto real = [](double v) { return FormatFixed(v, 9); };
+    out.push_back("Streifen " + real(p.NumberBoxStreifen.Value()));
+    out.push_back("Weg " + real(p.NumberBoxWeg.Value()));
+    out.push_back("Bilder " + real(p.NumberBoxBilder.Value()));
+    out.push_back("Flugzeit " + real(p.NumberBoxFlugzeit.Value()));
+    for (std::size_t i = 0; i < s.CutPoints.size(); ++i)
+        out.push_back("CutPoints[" + std::to_string(i) + "] " + real(s.CutPoints[i][0]) + " " +
+                      real(s.CutPoints[i][1]));
+    for (std::size_t i = 0; i < s.FlightSegs.size(); ++i)
+        out.push_back("FlightSegs[" + std::to_string(i) + "] " +
+                      std::to_string(s.FlightSegs[i][0]) + " " +
+                      std::to_string(s.FlightSegs[i][1]));
+    const auto& items = o.Items();
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const Primitive& q = items[i];
+        out.push_back("Overlay[" + std::to_string(i) + "] " +
+                      std::to_string(static_cast<int>(q.kind)) + " " +
+                      Format("%x %x ", {q.stroke, q.fill}) + real(q.x1) + " " + real(q.y1) + " " +
+                      real(q.x2) + " " + real(q.y2) + (q.text.empty() ? "" : " " + q.text));
+    }
+    LitchiPageModel m;
+    Overlay mo;
+    MakeLitchiLines(s, p, m, mo);
+    std::istringstream csv(FormatLitchiCsv(s.LitchiRecs));
+    std::string line;
+    for (int i = 1; std::getline(csv, line); ++i)
+        out.push_back("CSV " + std::to_string(i) + ": " + line);
+    return out;
+}
+
+TEST(PlanIdentity, ReadableGoldensNameTheFirstDifferingValue) {
+    struct Case {
+        std::size_t shape; // index into Shapes()
+        std::size_t start;
+        bool reversed;
+        double Ri, A;
+    };
+    const Case cases[] = {{1, 0, false, 17.5, 0}, {3, 2, true, 90.3, 5}, {0, 1, true, 133, 0}};
+    const std::vector<Shape> shapes = Shapes();
+    const char* rec = std::getenv("KORVALE_RECORD_PLAN_GOLDENS");
+    for (const Case& c : cases) {
+        const Shape& sh = shapes[c.shape];
+        std::string file = CaseName(sh, c.start, c.reversed, c.Ri, c.A);
+        for (char& ch : file)
+            if (ch == '/')
+                ch = '_';
+        file += ".txt";
+        SCOPED_TRACE(file);
+        const auto actual = Readable(Georeferenced(sh, c.start, c.reversed), c.Ri, c.A);
+        if (rec) {
+            std::ofstream out(std::string(rec) + "/" + file, std::ios::binary);
+            for (const std::string& l : actual)
+                out << l << '\n';
+            continue;
+        }
+        const std::string path = std::string(KORVALE_SOURCE_DIR) + "/tests/export/goldens/" + file;
+        std::ifstream in(path);
+        ASSERT_TRUE(in) << path;
+        std::vector<std::string> expected;
+        for (std::string l; std::getline(in, l);)
+            expected.push_back(l);
+        const std::size_t n = std::min(expected.size(), actual.size());
+        std::size_t first = 0;
+        while (first < n && expected[first] == actual[first])
+            ++first;
+        if (first < n) {
+            ADD_FAILURE() << path << ":" << first + 1 << " differs\n  expected: " << expected[first]
+                          << "\n  actual:   " << actual[first];
+        } else {
+            EXPECT_EQ(actual.size(), expected.size())
+                << path << ": the first " << n << " lines agree, then "
+                << (actual.size() > n ? "an extra line: " + actual[n]
+                                      : "a missing line: " + expected[n]);
+        }
+    }
+    if (rec)
+        GTEST_SKIP() << "recorded to " << rec;
 }
 
 } // namespace

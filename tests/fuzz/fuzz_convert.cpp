@@ -73,8 +73,12 @@ std::optional<std::string> CFloatText(std::string_view t, char sep) {
     return out;
 }
 
+// Wide enough for any integer the grammar may hold; a compiler extension, which the replay
+// build (GCC, -Wpedantic) accepts only when marked as one.
+__extension__ typedef __int128 Int128;
+
 // The integer grammar and its value (any size), or nothing when the grammar refuses the text.
-std::optional<__int128> IntValue(std::string_view t) {
+std::optional<Int128> IntValue(std::string_view t) {
     std::size_t i = 0;
     while (i < t.size() && t[i] == ' ')
         ++i;
@@ -91,13 +95,13 @@ std::optional<__int128> IntValue(std::string_view t) {
     }
     if (i == t.size())
         return std::nullopt;
-    __int128 v = 0;
+    Int128 v = 0;
     for (; i < t.size(); ++i) {
         const char c = t[i];
         if (base == 10 ? !Digit(c) : !HexDigit(c))
             return std::nullopt;
         const int d = Digit(c) ? c - '0' : (c | 0x20) - 'a' + 10;
-        if (v < (static_cast<__int128>(1) << 40))
+        if (v < (static_cast<Int128>(1) << 40))
             v = v * base + d;
     }
     return neg ? -v : v;
@@ -150,7 +154,7 @@ void CheckFloat(std::string_view text, char sep, int decimals) {
 }
 
 void CheckInt(std::string_view text) {
-    const std::optional<__int128> ref = IntValue(text);
+    const std::optional<Int128> ref = IntValue(text);
     std::optional<std::int32_t> got;
     try {
         got = korvale::StrToInt(text);

@@ -9,16 +9,8 @@
 
 #include "exchange/area.h"
 #include "exchange/plan_export.h"
+#include "fuzz_support.h"
 #include "model/error.h"
-
-namespace {
-
-void Check(bool ok) {
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
@@ -28,18 +20,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const korvale::Error&) {
         return 0;
     }
-    Check(!areas.empty());
+    FUZZ_CHECK(!areas.empty());
     for (const korvale::AreaPolygon& a : areas) {
-        Check(a.ring.size() >= 3 && a.holes >= 0);
+        FUZZ_CHECK(a.ring.size() >= 3 && a.holes >= 0);
         for (const korvale::GeoPos& g : a.ring)
-            Check(std::isfinite(g.lat) && std::isfinite(g.lon) && std::fabs(g.lat) <= 90 &&
-                  std::fabs(g.lon) <= 180);
+            FUZZ_CHECK(std::isfinite(g.lat) && std::isfinite(g.lon) && std::fabs(g.lat) <= 90 &&
+                       std::fabs(g.lon) <= 180);
     }
     korvale::PlanGeo plan;
     plan.area = areas[0].ring;
     try {
         const auto back = korvale::ReadAreaGeoJson(korvale::PlanToGeoJson(plan));
-        Check(back.size() == 1 && back[0].ring.size() <= plan.area.size());
+        FUZZ_CHECK(back.size() == 1 && back[0].ring.size() <= plan.area.size());
     } catch (const korvale::Error&) {
         // Corners closer than the written 9 decimals may merge below 3: a refusal is right then.
     }

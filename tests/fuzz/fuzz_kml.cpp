@@ -9,22 +9,18 @@
 
 #include "exchange/area.h"
 #include "exchange/plan_export.h"
+#include "fuzz_support.h"
 #include "model/error.h"
 
 namespace {
 
-void Check(bool ok) {
-    if (!ok)
-        std::abort();
-}
-
 void CheckAreas(const std::vector<korvale::AreaPolygon>& areas) {
-    Check(!areas.empty());
+    FUZZ_CHECK(!areas.empty());
     for (const korvale::AreaPolygon& a : areas) {
-        Check(a.ring.size() >= 3 && a.holes >= 0);
+        FUZZ_CHECK(a.ring.size() >= 3 && a.holes >= 0);
         for (const korvale::GeoPos& g : a.ring)
-            Check(std::isfinite(g.lat) && std::isfinite(g.lon) && std::fabs(g.lat) <= 90 &&
-                  std::fabs(g.lon) <= 180);
+            FUZZ_CHECK(std::isfinite(g.lat) && std::isfinite(g.lon) && std::fabs(g.lat) <= 90 &&
+                       std::fabs(g.lon) <= 180);
     }
 }
 
@@ -46,15 +42,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     plan.area = areas[0].ring;
     try {
         const auto back = korvale::ReadAreaKml(korvale::PlanToKml(plan));
-        Check(back.size() == 1);
+        FUZZ_CHECK(back.size() == 1);
         const auto& r = back[0].ring;
-        Check(r.size() <= plan.area.size());
+        FUZZ_CHECK(r.size() <= plan.area.size());
         for (const korvale::GeoPos& g : r) {
             bool found = false;
             for (const korvale::GeoPos& o : plan.area)
                 found =
                     found || (std::fabs(o.lat - g.lat) <= 1e-9 && std::fabs(o.lon - g.lon) <= 1e-9);
-            Check(found);
+            FUZZ_CHECK(found);
         }
     } catch (const korvale::Error&) {
         // Corners closer than the written 9 decimals may merge below 3: a refusal is right then.

@@ -8,16 +8,8 @@
 #include <string_view>
 
 #include "exchange/georef_files.h"
+#include "fuzz_support.h"
 #include "model/error.h"
-
-namespace {
-
-void Check(bool ok) {
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
@@ -27,11 +19,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const korvale::GcpFile f = korvale::ReadGcpPoints(bytes);
         const auto pts = korvale::GcpControlPoints(f, 9, 80);
         for (const korvale::TPt& p : pts)
-            Check(p.Typ == korvale::KindControl && std::isfinite(p.xb) && std::isfinite(p.yb) &&
-                  std::isfinite(p.E) && std::isfinite(p.N));
+            FUZZ_CHECK(p.Typ == korvale::KindControl && std::isfinite(p.xb) &&
+                       std::isfinite(p.yb) && std::isfinite(p.E) && std::isfinite(p.N));
         s.Points.insert(s.Points.end(), pts.begin(), pts.end());
     } catch (const korvale::Error&) {
-        Check(s.Points.size() == 2);
+        FUZZ_CHECK(s.Points.size() == 2);
     }
     return 0;
 }

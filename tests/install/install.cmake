@@ -28,7 +28,7 @@ if(KORVALE_DESKTOP_FILE_VALIDATE)
 endif()
 find_program(KORVALE_APPSTREAMCLI appstreamcli)
 if(KORVALE_APPSTREAMCLI)
-  # --no-net: the screenshot's address is not reachable from a build (see the metainfo).
+  # --no-net: a build has no network; the metainfo names no address that would need one.
   add_test(NAME install_metainfo
     COMMAND ${KORVALE_APPSTREAMCLI} validate --no-net --explain
             ${_packaging}/de.korvale.Korvale.metainfo.xml)

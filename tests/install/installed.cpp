@@ -186,6 +186,8 @@ TEST(Installed, HelpAndVersionNeedNoDisplay) {
         EXPECT_EQ(version.exitCode, 0) << version.err.toStdString();
         EXPECT_TRUE(version.out.startsWith(cmd + QStringLiteral(" 1.01 (Build ")))
             << version.out.toStdString();
+        EXPECT_TRUE(version.out.contains(QStringLiteral("\nLizenz: GPL-3.0-or-later")))
+            << version.out.toStdString();
     }
     // The window's help answers before Qt looks at its own options or for a screen.
     const Outcome late =

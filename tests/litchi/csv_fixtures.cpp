@@ -131,10 +131,17 @@ TEST(LitchiCsvFixtures, FilesOfOtherToolsLoadWithTheirValues) {
     }
 }
 
+// Another tool's 16-column layout in feet, with the names of the mission's columns: a reader
+// that takes columns by position must refuse it with a clear message.
 TEST(LitchiCsvFixtures, SixteenColumnFileIsRefused) {
-    test::ExpectError(
-        [] { ReadLitchiFile(Fixture("HansenHomeAI__v0-spaceport-website__Edgewood-1.csv")); },
-        ErrorKind::Damaged, "Zeile 2 hat 16 Werte, ein Litchi-Wegpunkt hat 46.");
+    const std::string sixteen =
+        "latitude,longitude,altitude(ft),heading(deg),curvesize(ft),rotationdir,gimbalmode,"
+        "gimbalpitchangle,altitudemode,speed(m/s),poi_latitude,poi_longitude,poi_altitude(ft),"
+        "poi_altitudemode,photo_timeinterval,photo_distinterval\n"
+        "48.1201,11.5302,200.0,90,16.4,0,2,-40,0,8.0,48.1195,11.5310,-30,0,2.5,0\n"
+        "48.1203,11.5314,212.5,180,98.4,0,2,-38,0,8.0,48.1195,11.5310,-30,0,2.5,0\n";
+    test::ExpectError([&] { ParseLitchiCsv(sixteen); }, ErrorKind::Damaged,
+                      "Zeile 2 hat 16 Werte, ein Litchi-Wegpunkt hat 46.");
 }
 
 TEST(LitchiCsvFixtures, MissingFileIsAnError) {
