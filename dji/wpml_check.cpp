@@ -106,6 +106,14 @@ double Distance(const WpmlReadPoint& a, const WpmlReadPoint& b) {
     return WaypointDistance(*a.lat, *a.lon, *b.lat, *b.lon);
 }
 
+bool HasPhoto(const WpmlReadPoint& p) {
+    for (const WpmlReadGroup& g : p.groups)
+        for (const WpmlReadAction& a : g.actions)
+            if (a.func == "takePhoto" && g.trigger == "reachPoint")
+                return true;
+    return false;
+}
+
 void CheckWaylines(Checker& c, const WpmlReadDoc& w, const DroneProfile* profile, bool fly) {
     if (w.folders.empty()) {
         c.Hard(-1, "required", "waylines.wpml: kein Folder mit Wegpunkten.");
@@ -169,6 +177,26 @@ void CheckWaylines(Checker& c, const WpmlReadDoc& w, const DroneProfile* profile
                                 profile ? std::string(FlightAppName(profile->app))
                                         : std::string("DJI Fly"),
                                 photo ? "es entstehen keine Bilder" : "die Aktionen entfallen"}));
+            }
+            // Pictures closer in time than the camera can take them are silently skipped.
+            if (profile && p.speed && *p.speed > 0) {
+                for (const WpmlReadGroup& g : p.groups) {
+                    bool photo = false;
+                    for (const WpmlReadAction& a : g.actions)
+                        photo = photo || a.func == "takePhoto";
+                    double gap = 0;
+                    if (photo && g.trigger == "multipleDistance")
+                        gap = g.param.value_or(0);
+                    else if (photo && g.trigger == "reachPoint" && i + 1 < f.points.size() &&
+                             HasPhoto(f.points[i + 1]) && f.points[i + 1].lat && p.lat)
+                        gap = Distance(p, f.points[i + 1]);
+                    const double s = gap / *p.speed;
+                    if (gap > 0 && s < profile->camera.minPhotoIntervalS)
+                        c.Soft(wp, "photo-interval",
+                               Format("Bilder alle %.1f s, die Kamera braucht %s s; Bilder "
+                                      "fallen aus. Langsamer fliegen.",
+                                      {s, FormatGeneral(profile->camera.minPhotoIntervalS)}));
+                }
             }
             if (i > 0 && p.lat && p.lon && f.points[i - 1].lat && f.points[i - 1].lon) {
                 const double d = Distance(f.points[i - 1], p);

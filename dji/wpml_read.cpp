@@ -162,6 +162,7 @@ WpmlReadPoint PointOf(pugi::xml_node pm, bool waylines, WpmlReadDoc& d) {
         group.start = Int(g.child("wpml:actionGroupStartIndex"), d);
         group.end = Int(g.child("wpml:actionGroupEndIndex"), d);
         group.trigger = g.child("wpml:actionTrigger").child("wpml:actionTriggerType").text().get();
+        group.param = Float(g.child("wpml:actionTrigger").child("wpml:actionTriggerParam"), d);
         for (pugi::xml_node a : g.children("wpml:action"))
             group.actions.push_back({Int(a.child("wpml:actionId"), d),
                                      a.child("wpml:actionActuatorFunc").text().get()});

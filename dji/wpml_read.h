@@ -19,6 +19,7 @@ struct WpmlReadGroup {
     std::optional<long long> id;
     std::optional<long long> start, end;
     std::string trigger;
+    std::optional<double> param; // actionTriggerParam
     std::vector<WpmlReadAction> actions;
 };
 

@@ -150,6 +150,17 @@ TEST(WpmlCheck, EachBrokenFileGivesItsNamedFinding) {
     const WpmlCheck ok = CheckWpmlKmz(EncodeWpmlKmz(EncodeWpml(p2, pilot, {})), &pilot);
     EXPECT_TRUE(ok.hard.empty()) << WpmlFindingsText(ok);
     EXPECT_TRUE(ok.soft.empty()) << WpmlFindingsText(ok);
+    // Pictures 10 m apart at 12 m/s come faster than the Mini 4 Pro's 2 s: a warning only.
+    Route dense = Line(5, 12);
+    for (std::size_t i = 0; i < dense.waypoints.size(); ++i)
+        dense.waypoints[i].lat = 48.1 + static_cast<double>(i) * 0.00009;
+    const WpmlCheck fast = CheckWpmlKmz(EncodeWpmlKmz(EncodeWpml(dense, fly, {})), &fly);
+    EXPECT_TRUE(fast.hard.empty()) << WpmlFindingsText(fast);
+    ASSERT_FALSE(fast.soft.empty());
+    EXPECT_EQ(fast.soft.front().rule, "photo-interval");
+    EXPECT_NE(fast.soft.front().text.find("Bilder alle 0.8 s, die Kamera braucht 2 s"),
+              std::string::npos)
+        << fast.soft.front().text;
 }
 
 } // namespace
