@@ -142,6 +142,10 @@ void CheckWaylines(Checker& c, const WpmlReadDoc& w, const DroneProfile* profile
                        {f.points.size(), profile ? profile->name : std::string("die App"), max}));
         if (f.points.size() < 2)
             c.Hard(-1, "waypoints", "Eine Route braucht mindestens 2 Wegpunkte.");
+        // Pictures too fast for the camera: one warning for the route, at its first place.
+        std::size_t fastPhotos = 0;
+        long long fastAt = -1;
+        double fastS = 0;
         for (std::size_t i = 0; i < f.points.size(); ++i) {
             const WpmlReadPoint& p = f.points[i];
             const long long wp = p.index.value_or(static_cast<long long>(i));
@@ -191,11 +195,13 @@ void CheckWaylines(Checker& c, const WpmlReadDoc& w, const DroneProfile* profile
                              HasPhoto(f.points[i + 1]) && f.points[i + 1].lat && p.lat)
                         gap = Distance(p, f.points[i + 1]);
                     const double s = gap / *p.speed;
-                    if (gap > 0 && s < profile->camera.minPhotoIntervalS)
-                        c.Soft(wp, "photo-interval",
-                               Format("Bilder alle %.1f s, die Kamera braucht %s s; Bilder "
-                                      "fallen aus. Langsamer fliegen.",
-                                      {s, FormatGeneral(profile->camera.minPhotoIntervalS)}));
+                    if (gap > 0 && s < profile->camera.minPhotoIntervalS) {
+                        if (fastPhotos++ == 0) {
+                            fastAt = wp;
+                            fastS = s;
+                        }
+                        fastS = std::min(fastS, s);
+                    }
                 }
             }
             if (i > 0 && p.lat && p.lon && f.points[i - 1].lat && f.points[i - 1].lon) {
@@ -210,6 +216,11 @@ void CheckWaylines(Checker& c, const WpmlReadDoc& w, const DroneProfile* profile
                                   {d, FormatGeneral(leg.min)}));
             }
         }
+        if (fastPhotos > 0)
+            c.Soft(fastAt, "photo-interval",
+                   Format("Bilder bis zu alle %.1f s (an %d Wegpunkten), die Kamera braucht "
+                          "%s s; Bilder fallen aus. Langsamer fliegen.",
+                          {fastS, fastPhotos, FormatGeneral(profile->camera.minPhotoIntervalS)}));
     }
 }
 
