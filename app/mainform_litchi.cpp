@@ -150,8 +150,8 @@ void TMainForm::BuildLitchiPage(QWidget* page) {
     // The two limits of "Schreib CSV" stand beside it.
     AddRow(col, {Labelled(Label15, {EditCVS, Button7, Button6, ButtonKMZ}, page),
                  Labelled("Akku (min)", {NumberBoxAkku}, page),
-                 Labelled("Max. Wegpunkte", {NumberBoxMaxWP}, page),
-                 Labelled("Drohne (KMZ)", {ComboBoxDrone}, page)});
+                 Labelled("Max. Wegpunkte", {NumberBoxMaxWP}, page)});
+    AddRow(col, {Labelled("Drohne (KMZ)", {ComboBoxDrone}, page)});
     col->addSpacing(10);
     AddRow(col, {Labelled("", {NumberBoxActrec, Button9, Button1, Button8, CheckBoxNadir}, page)});
     col->addStretch(1);

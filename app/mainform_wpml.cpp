@@ -33,6 +33,9 @@ QString KmzName(const QString& csvName) {
 void TMainForm::BuildWpmlControls(QWidget* page) {
     ComboBoxDrone = new QComboBox(page);
     ComboBoxDrone->setObjectName(QStringLiteral("ComboBoxDrone"));
+    // The long names of the enterprise drones must not widen the page beyond a small screen.
+    ComboBoxDrone->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ComboBoxDrone->setMinimumContentsLength(30);
     ComboBoxDrone->setToolTip(QStringLiteral("Drohne der KMZ-Mission: bestimmt App, Grenzen und "
                                              "Kamera"));
     ButtonKMZ = new QPushButton(QStringLiteral("Schreib KMZ"), page);
