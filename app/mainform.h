@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "dji/profiles.h"
 #include "litchi/editor.h"
 #include "model/overlay.h"
 #include "model/state.h"
@@ -28,6 +29,7 @@ class QVariant;
 class QPushButton;
 class QLineEdit;
 class QCheckBox;
+class QComboBox;
 class QMenu;
 class QStatusBar;
 class QImage;
@@ -315,6 +317,13 @@ class TMainForm : public QMainWindow {
     QPushButton* Button9 = nullptr;
     QPushButton* Button1 = nullptr;
     QPushButton* Button8 = nullptr;
+    // DJI missions beside the CSV (mainform_wpml.cpp): the drone picker and "Schreib KMZ".
+    void BuildWpmlControls(QWidget* page);
+    void ButtonKMZClick();
+    QComboBox* ComboBoxDrone = nullptr;
+    QPushButton* ButtonKMZ = nullptr;
+    std::vector<korvale::DroneProfile> drones_;
+    QString dronesError_;
     korvale::LitchiPageModel litchi_;
     korvale::LitchiPageModel& litchi() { return litchi_; }
     bool litchiGrid_ = false; // the mission was made from the grid (its interval is checked)

@@ -1,5 +1,6 @@
 // The "Litchi CSV" page: waypoint editor, mission files, missions from the plan and the orbit.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -111,6 +112,7 @@ void TMainForm::BuildLitchiPage(QWidget* page) {
     EditCVS->setFixedWidth(180);
     Button7 = Button("Button7", "Lies CSV", "Liest Litchi CSV Datei", page);
     Button6 = Button("Button6", "Schreib CSV", "Schreibt Litchi CSV Datei", page);
+    BuildWpmlControls(page);
     NumberBoxActrec = box(m.NumberBoxActrec, "NumberBoxActrec", 36);
     NumberBoxAkku = box(m.NumberBoxAkku, "NumberBoxAkku", 44,
                         "Flugzeit je Akku; längere Missionen werden in Teilen geschrieben");
@@ -146,9 +148,10 @@ void TMainForm::BuildLitchiPage(QWidget* page) {
     AddRow(col, {Labelled("", {CheckBoxPhoto, CheckBoxStartRec, CheckBoxStopRec}, page)});
     col->addSpacing(6);
     // The two limits of "Schreib CSV" stand beside it.
-    AddRow(col, {Labelled(Label15, {EditCVS, Button7, Button6}, page),
+    AddRow(col, {Labelled(Label15, {EditCVS, Button7, Button6, ButtonKMZ}, page),
                  Labelled("Akku (min)", {NumberBoxAkku}, page),
                  Labelled("Max. Wegpunkte", {NumberBoxMaxWP}, page)});
+    AddRow(col, {Labelled("Drohne (KMZ)", {ComboBoxDrone}, page)});
     col->addSpacing(10);
     AddRow(col, {Labelled("", {NumberBoxActrec, Button9, Button1, Button8, CheckBoxNadir}, page)});
     col->addStretch(1);

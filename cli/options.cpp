@@ -50,6 +50,9 @@ const FileOpt kFiles[] = {
     {"kml", "den Plan als KML für Google Earth", &PlanOptions::kmlFile},
     {"dxf", "die DXF-Zeichnung des Plans (UTM)", &PlanOptions::dxfFile},
     {"litchi", "die Litchi-Mission (CSV)", &PlanOptions::litchiFile},
+    {"wpml", "die DJI-Mission (WPML, KMZ)", &PlanOptions::wpmlFile},
+    {"drone", "das Drohnenprofil", &PlanOptions::droneKey},
+    {"check", "die zu prüfende Mission (KMZ oder CSV)", &PlanOptions::checkFile},
 };
 
 [[noreturn]] void Refuse(const std::string& text) {
@@ -95,6 +98,7 @@ PlanOptions ParsePlanOptions(const std::vector<std::string>& args) {
                 Refuse("--" + name + " braucht einen Wert.");
             value = args[++i];
         }
+        o.given.push_back(name);
         bool known = false;
         for (const NumOpt& n : kNum) {
             if (n.name != name)
@@ -118,7 +122,9 @@ PlanOptions ParsePlanOptions(const std::vector<std::string>& args) {
                 continue;
             known = true;
             if (value->empty())
-                Refuse("--" + name + " braucht einen Dateinamen.");
+                Refuse("--" + name +
+                       (name == "drone" ? " braucht einen Drohnenschlüssel."
+                                        : " braucht einen Dateinamen."));
             o.*f.field = *value;
         }
         if (name == "angle" && *value == "auto") {
@@ -134,7 +140,7 @@ PlanOptions ParsePlanOptions(const std::vector<std::string>& args) {
         if (!known)
             Refuse("Unbekannte Option '--" + name + "'.");
     }
-    if (!o.help && !o.version && !haveArea)
+    if (!o.help && !o.version && !haveArea && o.checkFile.empty())
         Refuse("Keine Gebietsdatei angegeben.");
     return o;
 }

@@ -9,25 +9,29 @@
 namespace korvale {
 
 struct PlanOptions {
-    std::string areaFile;     // the survey area: GeoJSON, KML or KMZ in WGS84
-    double focalMm = 8.38;    // --focal: focal length, mm
-    double pixelUm = 2.4;     // --pixel: pixel size, µm
-    double pixelsX = 5472;    // --xpix: sensor pixels across the flight direction
-    double pixelsY = 3078;    // --ypix: sensor pixels along the flight direction
-    double heightM = 40;      // --height: flight height above ground, m
-    double frontPct = 80;     // --front: forward overlap, %
-    double sidePct = 80;      // --side: side overlap, %
-    double speedKmh = 15;     // --speed: ground speed, km/h
-    double angleDeg = 0;      // --angle: flight direction, degrees from east
-    bool angleAuto = false;   // --angle auto: the direction of the fewest lines ("Alfa auto")
-    double batteryMin = 20;   // --battery-min: flight time of one battery, minutes
-    double maxWaypoints = 99; // --max-waypoints: the most waypoints of one mission file
-    std::string geojsonFile;  // --geojson: the plan as GeoJSON
-    std::string kmlFile;      // --kml: the plan as KML
-    std::string dxfFile;      // --dxf: the plan as DXF drawing
-    std::string litchiFile;   // --litchi: the grid mission as Litchi CSV
-    bool help = false;        // --help
-    bool version = false;     // --version
+    std::string areaFile;           // the survey area: GeoJSON, KML or KMZ in WGS84
+    double focalMm = 8.38;          // --focal: focal length, mm
+    double pixelUm = 2.4;           // --pixel: pixel size, µm
+    double pixelsX = 5472;          // --xpix: sensor pixels across the flight direction
+    double pixelsY = 3078;          // --ypix: sensor pixels along the flight direction
+    double heightM = 40;            // --height: flight height above ground, m
+    double frontPct = 80;           // --front: forward overlap, %
+    double sidePct = 80;            // --side: side overlap, %
+    double speedKmh = 15;           // --speed: ground speed, km/h
+    double angleDeg = 0;            // --angle: flight direction, degrees from east
+    bool angleAuto = false;         // --angle auto: the direction of the fewest lines ("Alfa auto")
+    double batteryMin = 20;         // --battery-min: flight time of one battery, minutes
+    double maxWaypoints = 99;       // --max-waypoints: the most waypoints of one mission file
+    std::string geojsonFile;        // --geojson: the plan as GeoJSON
+    std::string kmlFile;            // --kml: the plan as KML
+    std::string dxfFile;            // --dxf: the plan as DXF drawing
+    std::string litchiFile;         // --litchi: the grid mission as Litchi CSV
+    std::string wpmlFile;           // --wpml: the grid mission as DJI WPML (KMZ)
+    std::string droneKey;           // --drone: the drone profile (app, limits, camera)
+    std::string checkFile;          // --check: a mission file (KMZ or Litchi CSV) to check only
+    std::vector<std::string> given; // the options given, by name (a profile fills the others)
+    bool help = false;              // --help
+    bool version = false;           // --version
 };
 
 // Parses argv[1..]. Accepts "--name value" and "--name=value". Throws Error (Refused) with a

@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "cli/options.h"
+#include "cli/wpml_step.h"
+#include "dji/profiles.h"
 #include "exchange/area.h"
 #include "exchange/plan_export.h"
 #include "export/dxf.h"
@@ -87,7 +89,7 @@ std::string TotalsJson(const PlanTotals& t, int zone, int batteries) {
 int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts& texts,
                    std::ostream& out, std::ostream& err) {
     try {
-        const PlanOptions o = ParsePlanOptions(args);
+        PlanOptions o = ParsePlanOptions(args);
         if (o.help) {
             out << texts.help;
             return 0;
@@ -96,6 +98,10 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
             out << texts.version << '\n';
             return 0;
         }
+        const std::optional<DroneProfile> drone = ApplyDroneProfile(
+            o, texts.dronesFile.empty() ? DefaultDroneProfilesPath() : texts.dronesFile);
+        if (!o.checkFile.empty())
+            return RunCheckCommand(o, drone, out, err);
 
         const std::vector<AreaPolygon> areas = ReadAreaFile(o.areaFile);
         const AreaPolygon& area = areas.front();
@@ -150,6 +156,9 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
             paths.insert(paths.end(), f.names.begin(), f.names.end());
             bytes.insert(bytes.end(), f.texts.begin(), f.texts.end());
         }
+        WpmlStep wpml;
+        if (!o.wpmlFile.empty())
+            wpml = AddWpmlFiles(o, *drone, s, plan, p, paths, bytes);
         if (!o.dxfFile.empty()) {
             paths.push_back(o.dxfFile);
             bytes.push_back(BuildDxf(s, p.NumberBoxA.Value()));
@@ -176,6 +185,9 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
                 err << "Hinweis: ältere Missionsdatei bleibt liegen: " << left << '\n';
         }
 
+        if (!o.wpmlFile.empty())
+            for (const std::string& left : LeftoverPartNames(WpmlFileName(o.wpmlFile), wpml.parts))
+                err << "Hinweis: ältere Missionsdatei bleibt liegen: " << left << '\n';
         if (!batteryNote.empty())
             err << "Hinweis: " << batteryNote << '\n';
         if (area.holes > 0 || areas.size() > 1)
@@ -191,6 +203,8 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         }
         for (const MissionFinding& f : warnings)
             err << "Warnung: " << f.text << '\n';
+        for (const std::string& w : wpml.warnings)
+            err << "Warnung: " << w << '\n';
         std::string json = TotalsJson(totals, s.UtmZone, batteries);
         if (o.angleAuto) // the direction chosen, to be given again as --angle
             json.insert(json.size() - 1, Format(", \"angle\": %.2f", {p.NumberBoxRi.Value()}));

@@ -9,8 +9,9 @@
 namespace korvale {
 
 struct PlanCommandTexts {
-    std::string help;    // printed for --help
-    std::string version; // printed for --version
+    std::string help;            // printed for --help
+    std::string version;         // printed for --version
+    std::string dronesFile = {}; // the drone profiles; "" for the installed file
 };
 
 // Runs the command on argv[1..]. Returns the exit status: 0 on success (totals on `out`), 1 on

@@ -52,11 +52,16 @@ struct LineSpan {
     std::size_t begin;
     std::size_t end;
     int line;
+    // The line's last point of its own (without the bends of the leg after it), when marked.
+    std::size_t lastOwn = 0;
+    bool marked = false;
     // The line's last point of its own: a part that ends with this line ends here.
-    std::size_t Last() const { return std::min(begin + 1, end - 1); }
+    std::size_t Last() const { return marked ? lastOwn : std::min(begin + 1, end - 1); }
 };
 
-std::vector<LineSpan> SpansOf(const std::vector<int>& lineOf) {
+// lineEnd, when given, marks each line's last point of its own; else a line has two.
+std::vector<LineSpan> SpansOf(const std::vector<int>& lineOf,
+                              const std::vector<bool>* lineEnd = nullptr) {
     std::vector<LineSpan> spans;
     for (std::size_t i = 0; i < lineOf.size(); ++i) {
         if (i > 0 && lineOf[i] < lineOf[i - 1]) {
@@ -64,9 +69,12 @@ std::vector<LineSpan> SpansOf(const std::vector<int>& lineOf) {
                         "Die Flugstreifen der Mission stehen nicht in Flugreihenfolge.");
         }
         if (spans.empty() || spans.back().line != lineOf[i]) {
-            spans.push_back({i, i + 1, lineOf[i]});
+            spans.push_back({i, i + 1, lineOf[i], i, lineEnd != nullptr});
         } else {
             spans.back().end = i + 1;
+        }
+        if (lineEnd != nullptr && (*lineEnd)[i]) {
+            spans.back().lastOwn = i;
         }
     }
     return spans;
@@ -125,14 +133,21 @@ GridWay GridMissionWay(const State& s) {
 
 std::vector<WayRange> SplitWay(const std::vector<int>& lineOf, const std::vector<double>& stepM,
                                const SplitOptions& o) {
+    return SplitWayMarked(lineOf, {}, stepM, o);
+}
+
+std::vector<WayRange> SplitWayMarked(const std::vector<int>& lineOf,
+                                     const std::vector<bool>& lineEnd,
+                                     const std::vector<double>& stepM, const SplitOptions& o) {
     if (lineOf.empty()) {
         return {};
     }
-    if (stepM.size() + 1 != lineOf.size()) {
+    if (stepM.size() + 1 != lineOf.size() ||
+        (!lineEnd.empty() && lineEnd.size() != lineOf.size())) {
         throw Error(ErrorKind::Internal, "Wegpunkte und Abstände der Mission passen nicht.");
     }
     CheckOptions(o, true);
-    const std::vector<LineSpan> spans = SpansOf(lineOf);
+    const std::vector<LineSpan> spans = SpansOf(lineOf, lineEnd.empty() ? nullptr : &lineEnd);
     const auto maxCount = static_cast<std::size_t>(o.maxWaypoints);
     auto fits = [&](std::size_t count, double lengthM) {
         // Without a speed (the app then flies at its own cruising speed) the time cannot be
@@ -145,8 +160,16 @@ std::vector<WayRange> SplitWay(const std::vector<int>& lineOf, const std::vector
     std::size_t k = 0;
     while (k < spans.size()) {
         const LineSpan& first = spans[k];
-        // A line on its own holds at most its two points, so only its time can be too much.
+        // A line of two points only can be too long for a battery; a line with a waypoint at
+        // every picture can also hold more waypoints than a file may.
         double length = StepsBetween(stepM, first.begin, first.Last());
+        if (first.Last() - first.begin + 1 > maxCount) {
+            throw Error(ErrorKind::Limit,
+                        Format("Flugstreifen %d braucht allein %d Wegpunkte, mehr als eine "
+                               "Datei halten darf (%d).\nDas Gebiet teilen oder den Bildabstand "
+                               "vergrößern; ein Flugstreifen wird nicht zerschnitten.",
+                               {first.line + 1, first.Last() - first.begin + 1, maxCount}));
+        }
         if (!fits(first.Last() - first.begin + 1, length)) {
             throw Error(
                 ErrorKind::Limit,

@@ -67,6 +67,13 @@ struct WayRange {
 std::vector<WayRange> SplitWay(const std::vector<int>& lineOf, const std::vector<double>& stepM,
                                const SplitOptions& o);
 
+// SplitWay for ways whose lines hold more points than their two ends (a picture at every
+// waypoint): lineEnd[i] marks the last point of its own of each line, the points after it up
+// to the next line are the bends of the leg. An empty lineEnd means two points per line.
+std::vector<WayRange> SplitWayMarked(const std::vector<int>& lineOf,
+                                     const std::vector<bool>& lineEnd,
+                                     const std::vector<double>& stepM, const SplitOptions& o);
+
 // Splits a mission. With lineOf (one flight line per waypoint, as MakeLitchiLines records it
 // in LitchiLineOf) the grid rule of SplitWay applies, with leg lengths measured between the
 // waypoints on the ellipsoid. Without (empty lineOf: free line, orbit, a read file) only the

@@ -132,6 +132,7 @@ TEST(Installed, HoldsTheCommandsAndTheirDataButNothingOfTheTests) {
     const QStringList must = {
         "bin/korvale",
         "share/korvale/Help.txt",
+        "share/korvale/drones.json", // the drone profiles of korvale-plan --drone and "Schreib KMZ"
         "share/applications/de.korvale.Korvale.desktop",
         "share/metainfo/de.korvale.Korvale.metainfo.xml",
         "share/mime/packages/de.korvale.Korvale.xml",

@@ -1,0 +1,109 @@
+#include "cli/wpml_step.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "dji/route.h"
+#include "dji/wpml_check.h"
+#include "dji/wpml_write.h"
+#include "litchi/csv.h"
+#include "litchi/limits.h"
+#include "model/error.h"
+#include "model/fileio.h"
+#include "model/format.h"
+
+namespace korvale {
+namespace {
+
+bool Given(const PlanOptions& o, const char* name) {
+    return std::find(o.given.begin(), o.given.end(), name) != o.given.end();
+}
+
+bool EndsWithNoCase(const std::string& s, std::string_view tail) {
+    if (s.size() < tail.size())
+        return false;
+    for (std::size_t i = 0; i < tail.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(s[s.size() - tail.size() + i])) != tail[i])
+            return false;
+    return true;
+}
+
+} // namespace
+
+std::optional<DroneProfile> ApplyDroneProfile(PlanOptions& o, const std::string& profilesPath) {
+    if (o.droneKey.empty()) {
+        if (!o.wpmlFile.empty())
+            throw Error(ErrorKind::Refused, "--wpml braucht --drone: die Drohne bestimmt App, "
+                                            "Grenzen und Kamera.\nHilfe: korvale-plan --help");
+        return std::nullopt;
+    }
+    const std::vector<DroneProfile> all = LoadDroneProfiles(profilesPath);
+    const DroneProfile d = FindDroneProfile(all, o.droneKey);
+    const CameraProfile& c = d.camera;
+    if (!Given(o, "focal"))
+        o.focalMm = c.focalMm;
+    if (!Given(o, "pixel"))
+        o.pixelUm = c.sensorWidthMm / c.imageWidthPx * 1000;
+    if (!Given(o, "xpix"))
+        o.pixelsX = c.imageWidthPx;
+    if (!Given(o, "ypix"))
+        o.pixelsY = c.imageHeightPx;
+    return d;
+}
+
+std::string WpmlFileName(const std::string& path) {
+    return EndsWithNoCase(path, ".kmz") ? path : path + ".kmz";
+}
+
+WpmlStep AddWpmlFiles(const PlanOptions& o, const DroneProfile& d, const State& s,
+                      const FlightPlan& plan, const ParamPageModel& p,
+                      std::vector<std::string>& paths, std::vector<std::string>& bytes) {
+    GridRouteOptions ro;
+    ro.heightM = p.NumberBoxH.Value();
+    ro.speedMps = p.NumberBoxV.Value() / 3.6;
+    ro.photoBaseM = p.NumberBoxA.Value();
+    const Route route = GridRoute(s, plan, d, ro);
+    WpmlMissionFiles f = MakeWpmlMission(WpmlFileName(o.wpmlFile), route, d, o.batteryMin, {});
+    paths.insert(paths.end(), f.names.begin(), f.names.end());
+    for (std::string& b : f.bytes)
+        bytes.push_back(std::move(b));
+    return {f.warnings, f.names.size()};
+}
+
+int RunCheckCommand(const PlanOptions& o, const std::optional<DroneProfile>& d, std::ostream& out,
+                    std::ostream& err) {
+    std::string bytes;
+    try {
+        bytes = ReadFileBytes(o.checkFile);
+    } catch (const Error& e) {
+        err << "korvale-plan: " << e.what() << '\n';
+        return 1;
+    }
+    if (EndsWithNoCase(o.checkFile, ".csv")) {
+        std::vector<TlitchRec> recs;
+        try {
+            recs = ParseLitchiCsv(bytes);
+        } catch (const Error& e) {
+            err << "korvale-plan: " << e.what() << '\n';
+            return 1;
+        }
+        MissionCheckOptions opt;
+        opt.maxWaypoints = d ? std::min(d->maxWaypoints, 99) : 99;
+        const MissionCheck c = CheckMission(recs, opt);
+        for (const MissionFinding& f : c.hard)
+            out << "Fehler: " << f.text << '\n';
+        for (const MissionFinding& f : c.soft)
+            out << "Warnung: " << f.text << '\n';
+        out << Format("%s: %d Wegpunkte für Litchi, %s.\n",
+                      {o.checkFile, recs.size(), c.hard.empty() ? "flugfähig" : "nicht flugfähig"});
+        return c.hard.empty() ? 0 : 1;
+    }
+    const WpmlCheck c = CheckWpmlKmz(bytes, d ? &*d : nullptr);
+    out << WpmlFindingsText(c);
+    out << Format("%s: %d Wegpunkte für %s, %s.\n",
+                  {o.checkFile, c.waypoints, c.app.empty() ? std::string("WPML") : c.app,
+                   c.hard.empty() ? "flugfähig" : "nicht flugfähig"});
+    return c.hard.empty() ? 0 : 1;
+}
+
+} // namespace korvale

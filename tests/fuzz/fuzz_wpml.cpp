@@ -1,0 +1,45 @@
+// libFuzzer target: DJI WPML missions (KMZ, or the bare XML of waylines.wpml / template.kml)
+// through the reader and the checker. The checker never throws and reports any damage as a
+// hard finding with its rule; the XML reader returns or throws korvale::Error; checking twice
+// gives the same findings.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "dji/wpml_check.h"
+#include "dji/wpml_read.h"
+#include "model/error.h"
+
+namespace {
+
+void Check(bool ok) {
+    if (!ok)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    if (bytes.substr(0, 2) != "PK") {
+        for (bool waylines : {true, false}) {
+            try {
+                const korvale::WpmlReadDoc d = korvale::ReadWpmlXml(bytes, waylines);
+                for (const korvale::WpmlReadFolder& f : d.folders)
+                    for (const korvale::WpmlReadPoint& p : f.points)
+                        Check(!p.lat || (*p.lat == *p.lat)); // strict numbers: never NaN
+            } catch (const korvale::Error&) {
+            }
+        }
+        return 0;
+    }
+    const korvale::WpmlCheck a = korvale::CheckWpmlKmz(bytes, nullptr);
+    for (const auto* list : {&a.hard, &a.soft})
+        for (const korvale::WpmlFinding& f : *list)
+            Check(!f.rule.empty() && !f.text.empty());
+    const korvale::WpmlCheck b = korvale::CheckWpmlKmz(bytes, nullptr);
+    Check(a.hard.size() == b.hard.size() && a.soft.size() == b.soft.size() &&
+          a.waypoints == b.waypoints);
+    return 0;
+}
