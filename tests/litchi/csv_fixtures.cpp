@@ -8,6 +8,7 @@
 
 #include "litchi/csv.h"
 #include "model/error.h"
+#include "model/fileio.h"
 #include "tests/support/expect_error.h"
 
 namespace korvale {
@@ -131,10 +132,43 @@ TEST(LitchiCsvFixtures, FilesOfOtherToolsLoadWithTheirValues) {
     }
 }
 
+TEST(LitchiCsvFixtures, LineEndsDoNotChangeWhatIsRead) {
+    // The same files with a lone CR, or LF, as every line end read as the originals.
+    for (const char* file :
+         {"carllx__Litchi_Toolbox__6th_spring_Re_Vittorio_Emanuele_II02.csv",
+          "carllx__Litchi_Toolbox__clipboard_OUT.csv", "JoeKae__litchi_wp__waypoints.csv",
+          "pdfinn__flightplan2litchimission__LitchiMissionTest.csv",
+          "pdfinn__flightplan2litchimission__FinalTest.csv"}) {
+        SCOPED_TRACE(file);
+        const std::string bytes = ReadFileBytes(Fixture(file));
+        const std::vector<TlitchRec> original = ParseLitchiCsv(bytes);
+        for (const char* end : {"\r", "\n"}) {
+            std::string changed;
+            for (std::size_t i = 0; i < bytes.size(); ++i) {
+                if (bytes[i] == '\r' || bytes[i] == '\n') {
+                    changed += end;
+                    i += bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n';
+                } else {
+                    changed += bytes[i];
+                }
+            }
+            const std::vector<TlitchRec> again = ParseLitchiCsv(changed);
+            ASSERT_EQ(again.size(), original.size());
+            for (std::size_t k = 0; k < again.size(); ++k) {
+                EXPECT_EQ(FormatLitchiCsv({again[k]}), FormatLitchiCsv({original[k]}));
+                EXPECT_EQ(again[k].latitude, original[k].latitude);
+                EXPECT_EQ(again[k].longitude, original[k].longitude);
+            }
+        }
+    }
+}
+
 TEST(LitchiCsvFixtures, SixteenColumnFileIsRefused) {
     test::ExpectError(
         [] { ReadLitchiFile(Fixture("HansenHomeAI__v0-spaceport-website__Edgewood-1.csv")); },
-        ErrorKind::Damaged, "Zeile 2 hat 16 Werte, ein Litchi-Wegpunkt hat 46.");
+        ErrorKind::Damaged,
+        "Die Datei ist keine Litchi-Datei.\nIhre erste Zeile hat 16 Spalten und beginnt mit "
+        "'latitude,longitude,altitude(ft),heading('");
 }
 
 TEST(LitchiCsvFixtures, MissingFileIsAnError) {
