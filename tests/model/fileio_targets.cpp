@@ -4,8 +4,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,32 +19,12 @@
 #include "model/error.h"
 #include "model/fileio.h"
 #include "tests/support/expect_error.h"
+#include "tests/support/folder_state.h"
 
 using namespace korvale;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Every entry of the folder with its kind, and the bytes of regular files or the target of
-// links; special files are never opened (a pipe would block the test).
-std::map<std::string, std::string> Snapshot(const fs::path& dir) {
-    std::map<std::string, std::string> out;
-    for (const auto& e : fs::directory_iterator(dir)) {
-        const std::string name = e.path().filename().string();
-        const fs::file_status st = fs::symlink_status(e.path());
-        if (fs::is_symlink(st)) {
-            out[name] = "link -> " + fs::read_symlink(e.path()).string();
-        } else if (fs::is_regular_file(st)) {
-            std::ifstream in(e.path(), std::ios::binary);
-            std::ostringstream bytes;
-            bytes << in.rdbuf();
-            out[name] = bytes.str();
-        } else {
-            out[name] = "<special " + std::to_string(static_cast<int>(st.type())) + ">";
-        }
-    }
-    return out;
-}
 
 class FileTargets : public ::testing::Test {
   protected:
@@ -83,9 +61,9 @@ class FileTargets : public ::testing::Test {
     void Refused(const std::string& label, const std::function<void()>& f, ErrorKind kind,
                  const std::string& decisive) {
         SCOPED_TRACE(label);
-        const auto before = Snapshot(dir_);
+        const auto before = test::FolderState(dir_);
         test::ExpectError(f, kind, decisive);
-        EXPECT_EQ(Snapshot(dir_), before);
+        EXPECT_EQ(test::FolderState(dir_), before);
     }
 
     fs::path dir_;
