@@ -212,16 +212,17 @@ std::uint32_t Crc32(std::string_view bytes) {
     return c ^ 0xFFFFFFFFu;
 }
 
-// An entry's name as a message may show it: no control characters, at most 60 bytes.
+// An entry's name as a message may show it: printable ASCII (zip names may be in any code
+// page, or none), at most 60 characters.
 std::string EntryNameShown(std::string_view name) {
     std::string out;
     for (const char c : name) {
-        const auto u = static_cast<unsigned char>(c);
-        if (out.size() >= 60 && (u & 0xC0) != 0x80) {
+        if (out.size() == 60) {
             out += "...";
             break;
         }
-        out += u < 0x20 || u == 0x7F ? '?' : c;
+        const auto u = static_cast<unsigned char>(c);
+        out += u < 0x20 || u >= 0x7F ? '?' : c;
     }
     return out;
 }
