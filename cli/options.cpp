@@ -67,6 +67,17 @@ double Number(std::string_view name, const std::string& text) {
     }
 }
 
+// Whether `name` (without "--") is an option of the tables above that takes a value.
+bool TakesValue(std::string_view name) {
+    for (const NumOpt& n : kNum)
+        if (n.name == name)
+            return true;
+    for (const FileOpt& f : kFiles)
+        if (f.name == name)
+            return true;
+    return name == "angle";
+}
+
 } // namespace
 
 PlanOptions ParsePlanOptions(const std::vector<std::string>& args) {
@@ -74,9 +85,15 @@ PlanOptions ParsePlanOptions(const std::vector<std::string>& args) {
     bool haveArea = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i] == "-h" ? std::string("--help") : args[i];
-        if (a.size() < 2 || a.compare(0, 2, "--") != 0 || a == "--") {
+        // A stray "-x" or "--" is a mistyped option, never the area: taken as the area file it
+        // would make the real one look surplus.
+        if (!a.empty() && a[0] == '-' && (a.size() < 3 || a.compare(0, 2, "--") != 0))
+            Refuse("Unbekannte Option '" + a + "'.");
+        if (a.empty() || a[0] != '-') {
             if (haveArea)
-                Refuse("Nur eine Gebietsdatei ist möglich: '" + a + "'.");
+                Refuse("Nur eine Gebietsdatei ist möglich: '" + o.areaFile + "' und '" + a + "'.");
+            if (a.empty())
+                Refuse("Der Name der Gebietsdatei ist leer.");
             o.areaFile = a;
             haveArea = true;
             continue;
@@ -94,8 +111,12 @@ PlanOptions ParsePlanOptions(const std::vector<std::string>& args) {
             continue;
         }
         if (!value) {
-            if (i + 1 >= args.size())
+            // The next option is no value: "--geojson --kml a.kml" lacks the GeoJSON's name.
+            if (i + 1 >= args.size() || args[i + 1].compare(0, 2, "--") == 0) {
+                if (!TakesValue(name))
+                    Refuse("Unbekannte Option '--" + name + "'.");
                 Refuse("--" + name + " braucht einen Wert.");
+            }
             value = args[++i];
         }
         o.given.push_back(name);
@@ -125,6 +146,8 @@ PlanOptions ParsePlanOptions(const std::vector<std::string>& args) {
                 Refuse("--" + name +
                        (name == "drone" ? " braucht einen Drohnenschlüssel."
                                         : " braucht einen Dateinamen."));
+            if ((*value)[0] == '-')
+                Refuse("--" + name + ": '" + *value + "' ist kein Dateiname, sondern eine Option.");
             o.*f.field = *value;
         }
         if (name == "angle" && *value == "auto") {

@@ -20,6 +20,7 @@
 #include "model/overlay.h"
 #include "planning/angle.h"
 #include "planning/border.h"
+#include "planning/flyable.h"
 #include "planning/grid.h"
 #include "planning/params.h"
 #include "planning/plan.h"
@@ -117,6 +118,18 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         const FlightPlan plan = PlanOfState(s, p.NumberBoxA.Value(), p.NumberBoxV.Value());
         PlanTotals totals = plan.totals;
         totals.areaHa = p.NumberBoxFlaeche.Value();
+        // A plan nobody can fly is no result: no mission and no file of it, and the totals
+        // say why, so a script sees the numbers as well as the reason.
+        if (const std::string why = UnflyableReason(plan, BorderRing(s), p.NumberBoxB.Value());
+            !why.empty()) {
+            std::string json = TotalsJson(totals, s.UtmZone, 0);
+            json.insert(json.size() - 1, ", \"unflyable\": \"" + why + "\"");
+            out << json << '\n';
+            err << "korvale-plan: Der Plan ist nicht fliegbar; es wurde keine Datei "
+                   "geschrieben.\n"
+                << why << '\n';
+            return 1;
+        }
 
         // Every file is made in memory first and then written as one set: either all of
         // them are there afterwards, or none was touched.
@@ -177,8 +190,9 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         std::vector<FileToWrite> files;
         for (std::size_t i = 0; i < paths.size(); ++i)
             files.push_back({paths[i], bytes[i]});
+        // An output that is the area file would replace it with the plan.
         if (!files.empty())
-            WriteFilesAtomic(files);
+            WriteFilesAtomic(files, {o.areaFile});
         if (!o.litchiFile.empty()) {
             const std::string name = LitchiCsvFileName(o.litchiFile);
             for (const std::string& left : LeftoverPartNames(name, parts.size()))

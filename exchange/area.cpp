@@ -72,11 +72,15 @@ AreaFormat AreaFormatOf(const std::string& path) {
 }
 
 std::vector<AreaPolygon> ReadAreaFile(const std::string& path) {
+    return ReadAreaFile(path, kAreaFileLimitBytes);
+}
+
+std::vector<AreaPolygon> ReadAreaFile(const std::string& path, std::uint64_t maxBytes) {
     const AreaFormat f = AreaFormatOf(path);
     if (f == AreaFormat::Unknown)
         throw Error(ErrorKind::Refused,
                     "Unbekanntes Dateiformat: erwartet wird .kml, .kmz oder .geojson.\n" + path);
-    const std::string bytes = ReadFileBytes(path);
+    const std::string bytes = ReadFileBytes(path, maxBytes);
     try {
         switch (f) {
         case AreaFormat::Kml:

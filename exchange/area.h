@@ -2,6 +2,7 @@
 // the window can take one of them as the area border.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,9 +42,15 @@ enum class AreaFormat { Unknown, Kml, Kmz, GeoJson };
 // The format named by the file's extension (.kml, .kmz, .geojson, .json; any case).
 AreaFormat AreaFormatOf(const std::string& path);
 
+// The largest area file read unless the caller sets another limit: a survey area of a few
+// thousand corners is some hundred kilobytes.
+inline constexpr std::uint64_t kAreaFileLimitBytes = std::uint64_t{256} * 1024 * 1024;
+
 // Reads the file by its extension; a message names the file on a second line. An unknown
-// extension is refused before the file is read.
+// extension is refused before the file is read; a file that is no regular file, or larger
+// than `maxBytes`, is refused before its bytes are parsed (see ReadFileBytes).
 std::vector<AreaPolygon> ReadAreaFile(const std::string& path);
+std::vector<AreaPolygon> ReadAreaFile(const std::string& path, std::uint64_t maxBytes);
 
 // A short German label of a candidate for a choice list: its name (or "Polygon <n>" with n
 // counted from 1), the part of a multi-polygon, the number of corners and of holes.

@@ -8,6 +8,7 @@
 #include "model/error.h"
 #include "model/format.h"
 #include "model/geodesy.h"
+#include "model/lines.h"
 
 namespace korvale {
 
@@ -61,6 +62,28 @@ int EpsgOf(const std::string& crs) {
     const char* begin = crs.data() + at + skip;
     const auto r = std::from_chars(begin, crs.data() + crs.size(), code);
     return r.ec == std::errc() ? code : 0;
+}
+
+// The comma-separated columns of a line, each trimmed.
+std::vector<std::string> Columns(const std::string& line) {
+    std::vector<std::string> cols;
+    std::size_t p = 0;
+    while (true) {
+        const std::size_t c = line.find(',', p);
+        cols.push_back(Trim(std::string_view(line).substr(p, c == std::string::npos ? c : c - p)));
+        if (c == std::string::npos)
+            break;
+        p = c + 1;
+    }
+    return cols;
+}
+
+// QGIS's header: "mapX,mapY,sourceX,sourceY,enable" (older files "pixelX,pixelY"), then any
+// further columns (dX, dY, residual).
+bool IsGcpHeader(const std::vector<std::string>& cols) {
+    return cols.size() >= 5 && cols[0] == "mapX" && cols[1] == "mapY" &&
+           (cols[2] == "sourceX" || cols[2] == "pixelX") &&
+           (cols[3] == "sourceY" || cols[3] == "pixelY") && cols[4] == "enable";
 }
 
 int ZoneOfL0(int L0) {
@@ -119,18 +142,14 @@ int UtmEpsg(const WorldFile& w) {
 GcpFile ReadGcpPoints(std::string_view bytes) {
     GcpFile f;
     bool header = false;
-    std::size_t lineNo = 0;
-    std::size_t pos = 0;
     // A byte-order mark before the first line is no part of it.
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        pos = 3;
-    while (pos < bytes.size()) {
-        std::size_t end = bytes.find('\n', pos);
-        if (end == std::string_view::npos)
-            end = bytes.size();
-        const std::string line = Trim(bytes.substr(pos, end - pos));
-        pos = end + 1;
-        ++lineNo;
+        bytes.remove_prefix(3);
+    LineSplitter lines(bytes);
+    std::string_view raw;
+    while (lines.Next(raw)) {
+        const std::size_t lineNo = static_cast<std::size_t>(lines.Number());
+        const std::string line = Trim(raw);
         if (line.empty())
             continue;
         if (line[0] == '#') {
@@ -152,23 +171,16 @@ GcpFile ReadGcpPoints(std::string_view bytes) {
             }
             continue;
         }
+        const std::vector<std::string> cols = Columns(line);
         if (!header) {
-            if (line.rfind("mapX", 0) != 0)
+            // The columns are taken by position: a header that does not name them in QGIS's
+            // order (or is cut short) belongs to another file.
+            if (!IsGcpHeader(cols))
                 throw Error(ErrorKind::Damaged,
                             "Die Datei ist keine QGIS-Passpunktdatei (.points): die Kopfzeile "
-                            "'mapX,mapY,...' fehlt.");
+                            "'mapX,mapY,sourceX,sourceY,enable' fehlt.");
             header = true;
             continue;
-        }
-        std::vector<std::string> cols;
-        std::size_t p = 0;
-        while (true) {
-            const std::size_t c = line.find(',', p);
-            cols.push_back(
-                Trim(std::string_view(line).substr(p, c == std::string::npos ? c : c - p)));
-            if (c == std::string::npos)
-                break;
-            p = c + 1;
         }
         if (cols.size() < 5)
             throw Error(ErrorKind::Damaged, "Zeile " + Format("%d", {lineNo}) +
@@ -184,7 +196,9 @@ GcpFile ReadGcpPoints(std::string_view bytes) {
     }
     if (!header)
         throw Error(ErrorKind::Damaged, "Die Datei ist keine QGIS-Passpunktdatei (.points): die "
-                                        "Kopfzeile 'mapX,mapY,...' fehlt.");
+                                        "Kopfzeile 'mapX,mapY,sourceX,sourceY,enable' fehlt.");
+    if (f.points.empty())
+        throw Error(ErrorKind::Refused, "Die Passpunktdatei enthält keinen Passpunkt.");
     return f;
 }
 

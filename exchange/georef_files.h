@@ -58,8 +58,9 @@ struct GcpFile {
 };
 
 // Reads a QGIS .points file, the older kind (header "mapX,mapY,pixelX,pixelY,...") and the
-// newer one with a "#CRS: <WKT or EPSG:code>" line and "sourceX,sourceY". All or nothing:
-// Damaged for a missing header, a line with too few columns or a value that is no number.
+// newer one with a "#CRS: <WKT or EPSG:code>" line and "sourceX,sourceY"; LF, CR LF and a
+// lone CR end a line. All or nothing: Damaged for a missing or incomplete header, a line with
+// too few columns or a value that is no number; Refused for a file without any point.
 GcpFile ReadGcpPoints(std::string_view bytes);
 
 // The control points (kind 1) of `s` as a .points file in the newer format with

@@ -2,8 +2,10 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
+#include <cstdint>
 #include <pugixml.hpp>
 #include <string>
 #include <vector>
@@ -230,6 +232,43 @@ std::vector<AreaPolygon> ReadAreaKml(std::string_view bytes) {
     return out;
 }
 
+namespace {
+
+// The CRC-32 of zip entries (polynomial 0xEDB88320, reflected).
+std::uint32_t Crc32(std::string_view bytes) {
+    static const auto table = [] {
+        std::array<std::uint32_t, 256> t{};
+        for (std::uint32_t i = 0; i < 256; ++i) {
+            std::uint32_t c = i;
+            for (int k = 0; k < 8; ++k)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
+        }
+        return t;
+    }();
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (const char b : bytes)
+        c = table[(c ^ static_cast<unsigned char>(b)) & 0xFFu] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+// An entry's name as a message may show it: printable ASCII (zip names may be in any code
+// page, or none), at most 60 characters.
+std::string EntryNameShown(std::string_view name) {
+    std::string out;
+    for (const char c : name) {
+        if (out.size() == 60) {
+            out += "...";
+            break;
+        }
+        const auto u = static_cast<unsigned char>(c);
+        out += u < 0x20 || u >= 0x7F ? '?' : c;
+    }
+    return out;
+}
+
+} // namespace
+
 std::vector<AreaPolygon> ReadAreaKmz(std::string_view bytes) {
     const auto notZip = [] {
         return Error(ErrorKind::Damaged,
@@ -280,23 +319,39 @@ std::vector<AreaPolygon> ReadAreaKmz(std::string_view bytes) {
         throw notZip();
     if (st.size > kMaxKmlBytes)
         throw Error(ErrorKind::Limit, "Die KML-Datei in der KMZ-Datei ist zu groß.");
+    const std::string entry = EntryNameShown(st.valid & ZIP_STAT_NAME ? st.name : "");
     zip_file_t* f = zip_fopen_index(z, static_cast<zip_uint64_t>(pick), 0);
     if (!f)
-        throw Error(ErrorKind::Damaged, "Die KML-Datei in der KMZ-Datei lässt sich nicht "
-                                        "entpacken (beschädigt oder verschlüsselt).");
-    std::string kml(static_cast<std::size_t>(st.size), '\0');
-    zip_int64_t got = 0;
-    while (static_cast<zip_uint64_t>(got) < st.size) {
-        const zip_int64_t n =
-            zip_fread(f, kml.data() + got, st.size - static_cast<zip_uint64_t>(got));
+        throw Error(ErrorKind::Damaged, "Die KML-Datei '" + entry +
+                                            "' in der KMZ-Datei lässt sich nicht entpacken "
+                                            "(beschädigt oder verschlüsselt).");
+    // Read to the end and one chunk beyond the declared size: a stored entry is otherwise
+    // taken as it stands, whatever its checksum says, and an entry longer than declared would
+    // be cut silently.
+    std::string kml;
+    kml.reserve(static_cast<std::size_t>(st.size));
+    char buf[65536];
+    int failure = ZIP_ER_OK;
+    for (;;) {
+        const zip_int64_t n = zip_fread(f, buf, sizeof buf);
+        if (n < 0)
+            failure = zip_error_code_zip(zip_file_get_error(f));
         if (n <= 0)
             break;
-        got += n;
+        kml.append(buf, static_cast<std::size_t>(n));
+        if (kml.size() > st.size)
+            break;
     }
-    // A short read or a checksum error shows on closing.
-    const int closed = zip_fclose(f);
-    if (static_cast<zip_uint64_t>(got) != st.size || closed != 0)
-        throw Error(ErrorKind::Damaged, "Die KML-Datei in der KMZ-Datei ist beschädigt.");
+    zip_fclose(f);
+    const std::string damaged = "Die KML-Datei '" + entry + "' in der KMZ-Datei ist beschädigt: ";
+    if (failure == ZIP_ER_CRC || (failure == ZIP_ER_OK && kml.size() == st.size &&
+                                  (st.valid & ZIP_STAT_CRC) && Crc32(kml) != st.crc))
+        throw Error(ErrorKind::Damaged, damaged + "ihre Prüfsumme (CRC) stimmt nicht.");
+    if (failure != ZIP_ER_OK)
+        throw Error(ErrorKind::Damaged, damaged + "sie lässt sich nicht entpacken.");
+    if (kml.size() != st.size)
+        throw Error(ErrorKind::Damaged,
+                    damaged + "ihre Länge stimmt nicht mit der angegebenen überein.");
     return ReadAreaKml(kml);
 }
 

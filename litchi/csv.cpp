@@ -11,6 +11,7 @@
 #include "model/error.h"
 #include "model/fileio.h"
 #include "model/format.h"
+#include "model/lines.h"
 
 namespace korvale {
 
@@ -221,9 +222,11 @@ int ValueCount(std::string_view line, std::string_view sep) {
 
 TlitchRec ParseRecord(std::string_view line, std::string_view sep, long long lineNo) {
     // A line of 45 values still reads (its last value serves both photo columns); fewer than
-    // that would repeat the last value into every remaining column and make up a waypoint.
+    // that would repeat the last value into every remaining column and make up a waypoint, more
+    // mean that a value holds the separator (a thousands separator in "1,048.1") and every
+    // column after it is shifted: a waypoint read from it would be somewhere else entirely.
     const int values = ValueCount(line, sep);
-    if (values < kColumns - 1) {
+    if (values < kColumns - 1 || values > kColumns) {
         throw Error(ErrorKind::Damaged,
                     Format(values == 1 ? "Zeile %d hat %d Wert, ein Litchi-Wegpunkt hat %d."
                                        : "Zeile %d hat %d Werte, ein Litchi-Wegpunkt hat %d.",
@@ -254,36 +257,6 @@ TlitchRec ParseRecord(std::string_view line, std::string_view sep, long long lin
     return r;
 }
 
-// Walks the lines of a text: CR LF or LF ends a line, the last line may have no end.
-class LineSplitter {
-  public:
-    explicit LineSplitter(std::string_view text) : text_(text) {}
-
-    bool Next(std::string_view& line) {
-        if (pos_ >= text_.size()) {
-            return false;
-        }
-        std::size_t end = text_.find('\n', pos_);
-        if (end == std::string_view::npos) {
-            end = text_.size();
-        }
-        line = text_.substr(pos_, end - pos_);
-        pos_ = end + 1;
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        ++number_;
-        return true;
-    }
-
-    long long Number() const { return number_; }
-
-  private:
-    std::string_view text_;
-    std::size_t pos_ = 0;
-    long long number_ = 0;
-};
-
 // A value that is no finite number would be written as "NAN" or "INF", which no reader takes
 // (our own included): the mission is refused before anything is written, naming the waypoint
 // as the editor counts it and the column as the header names it.
@@ -313,6 +286,60 @@ void CheckFinite(const std::vector<TlitchRec>& recs) {
             }
         }
     }
+}
+
+// Trims spaces and tabs and lowers ASCII letters, for comparing column names.
+std::string NameKey(std::string_view name) {
+    while (!name.empty() && (name.front() == ' ' || name.front() == '\t')) {
+        name.remove_prefix(1);
+    }
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) {
+        name.remove_suffix(1);
+    }
+    std::string key(name);
+    for (char& c : key) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return key;
+}
+
+// The columns are taken by position, so a file of another layout would be read as waypoints
+// somewhere else; its header says so before any line is read. Litchi's header has 46 names
+// beginning with the position and the altitude; the other names vary between tools (typos,
+// spaces, units), so only those three and the count are held to.
+void CheckHeader(std::string_view header, std::string_view sep) {
+    if (header.substr(0, 3) == "\xEF\xBB\xBF") {
+        header.remove_prefix(3); // a spreadsheet's byte-order mark
+    }
+    std::vector<std::string> first;
+    int count = 1;
+    if (!sep.empty()) {
+        std::string_view rest = header;
+        for (std::size_t p = rest.find(sep); p != std::string_view::npos; p = rest.find(sep)) {
+            if (first.size() < 3) {
+                first.push_back(NameKey(rest.substr(0, p)));
+            }
+            rest.remove_prefix(p + sep.size());
+            ++count;
+        }
+    }
+    const auto starts = [&](std::size_t k, std::string_view name) {
+        return k < first.size() && first[k].compare(0, name.size(), name) == 0;
+    };
+    if (count == kColumns && starts(0, "latitude") && starts(1, "longitude") &&
+        starts(2, "altitude")) {
+        return;
+    }
+    throw Error(ErrorKind::Damaged,
+                Format(count == 1 ? "Die Datei ist keine Litchi-Datei.\nIhre erste Zeile hat %d "
+                                    "Spalte und beginnt mit '%s'; "
+                                  : "Die Datei ist keine Litchi-Datei.\nIhre erste Zeile hat %d "
+                                    "Spalten und beginnt mit '%s'; ",
+                       {count, Shown(header.substr(0, 40))}) +
+                    "die Kopfzeile einer Litchi-Mission hat 46 Spalten: latitude,longitude,"
+                    "altitude(m),...");
 }
 
 } // namespace
@@ -397,6 +424,7 @@ std::vector<TlitchRec> ParseLitchiCsv(std::string_view bytes) {
     } else if (header.find(',') != std::string_view::npos) {
         sep = ",";
     }
+    CheckHeader(header, sep);
 
     std::vector<TlitchRec> recs;
     std::string_view line;

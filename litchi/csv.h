@@ -35,9 +35,12 @@ std::string AltitudeWarning(const std::vector<TlitchRec>& recs);
 std::string_view NextField(std::string_view& rest, std::string_view sep);
 
 // Parses a Litchi mission file. The first line is the header; its text picks the separator
-// (";" before ","), columns are taken by position. Blank lines are skipped; CR LF, LF and a
-// last line without line end are accepted. All or nothing: returns the complete mission or
-// throws Error with the conversion message and a second line naming line and column.
+// (";" before ","), columns are taken by position. A header without Litchi's 46 columns
+// (beginning latitude, longitude, altitude) is refused as "keine Litchi-Datei", a line with
+// fewer than 45 or more than 46 values naming line and count. Blank lines are skipped; CR LF,
+// LF, a lone CR and a last line without line end are accepted. All or nothing: returns the
+// complete mission or throws Error with the conversion message and a second line naming line
+// and column.
 std::vector<TlitchRec> ParseLitchiCsv(std::string_view bytes);
 
 // Reads and parses the file at `path`; throws Error on a file or conversion failure.

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <set>
 
@@ -116,17 +117,6 @@ std::string FolderOf(const std::string& path) {
 std::string NameOf(const std::string& path) {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// A symbolic link is replaced where it points to, so the link itself survives the save.
-std::string ResolveTarget(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        char buf[PATH_MAX];
-        if (::realpath(path.c_str(), buf) != nullptr)
-            return buf;
-    }
-    return path;
 }
 
 std::uint32_t NameHash(std::string_view name) {
@@ -271,26 +261,91 @@ std::string MakeBackup(const Pending& p) {
             break;
         ThrowFile(err, Op::Write, p.shown);
     }
-    return WriteTemporary(p, ReadFileBytes(p.target));
+    return WriteTemporary(p, ReadFileBytes(p.target, UINT64_MAX));
 }
 
-void CheckTarget(Pending& p) {
+// A target that exists but is no regular file: a device, a pipe or a socket. Renaming over it
+// would put a plain file in its place (as root even over /dev/null), so it is never replaced.
+[[noreturn]] void ThrowNotRegular(Op op, const std::string& shown) {
+    throw Error(ErrorKind::File,
+                std::string("Dateizugriff verweigert\nDie Datei ist keine gewöhnliche Datei (ein "
+                            "Gerät, eine Pipe oder ein Socket) und wird ") +
+                    (op == Op::Write ? "nicht ersetzt: " : "nicht gelesen: ") + shown);
+}
+
+// Where a name leads, for comparing targets: device and inode of an existing file, else the
+// absolute path with links resolved as far as they exist and the rest normalised.
+struct Identity {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::string path;
+};
+
+Identity IdentityOf(const std::string& path) {
+    Identity id;
     struct stat st {};
-    if (::stat(p.target.c_str(), &st) != 0) {
+    if (::stat(path.c_str(), &st) == 0) {
+        id.exists = true;
+        id.device = st.st_dev;
+        id.inode = st.st_ino;
+        return id;
+    }
+    std::error_code ec;
+    const std::filesystem::path abs = std::filesystem::absolute(path, ec);
+    if (ec) {
+        id.path = std::filesystem::path(path).lexically_normal().string();
+        return id;
+    }
+    const std::filesystem::path canon = std::filesystem::weakly_canonical(abs, ec);
+    id.path = (ec ? abs.lexically_normal() : canon.lexically_normal()).string();
+    return id;
+}
+
+bool operator==(const Identity& a, const Identity& b) {
+    if (a.exists != b.exists)
+        return false;
+    return a.exists ? a.device == b.device && a.inode == b.inode : a.path == b.path;
+}
+
+WriteTarget CheckOneTarget(const std::string& path) {
+    WriteTarget t;
+    t.shown = path;
+    t.target = path;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) {
         // A missing file is what a first save expects; anything else (a name too long, a
         // folder in the path that is a file) is the user's to know before anything is written.
         if (errno != ENOENT)
-            ThrowFile(errno, Op::Write, p.shown);
-        return;
+            ThrowFile(errno, Op::Write, path);
+        return t;
+    }
+    if (S_ISLNK(st.st_mode)) {
+        // A symbolic link is replaced where it points to, so the link itself survives the save.
+        if (::stat(path.c_str(), &st) != 0) {
+            if (errno != ENOENT)
+                ThrowFile(errno, Op::Write, path);
+            throw Error(
+                ErrorKind::Refused,
+                "Die Datei ist ein symbolischer Link auf eine Datei, die es nicht gibt: " + path +
+                    "\nBitte den Link entfernen oder einen anderen Dateinamen wählen.");
+        }
+        char buf[PATH_MAX];
+        if (::realpath(path.c_str(), buf) == nullptr)
+            ThrowFile(errno, Op::Write, path);
+        t.target = buf;
     }
     if (S_ISDIR(st.st_mode))
-        ThrowFile(EISDIR, Op::Write, p.shown);
+        ThrowFile(EISDIR, Op::Write, path);
+    if (!S_ISREG(st.st_mode))
+        ThrowNotRegular(Op::Write, path);
     // The rename would replace a write-protected file as easily as any other; the user who
     // protected it expects it to be refused like a direct write.
-    if (Calls().access(p.target.c_str(), W_OK) != 0)
-        ThrowFile(errno, Op::Write, p.shown);
-    p.existed = true;
-    p.mode = st.st_mode;
+    if (Calls().access(t.target.c_str(), W_OK) != 0)
+        ThrowFile(errno, Op::Write, path);
+    t.existed = true;
+    t.mode = st.st_mode;
+    return t;
 }
 
 // Undoes a set after a failure: renamed targets get their old content back (or disappear
@@ -348,19 +403,65 @@ std::string TemporaryFileName(const std::string& target, long pid, unsigned rand
     return dir + TemporaryPrefix(target) + Format("%d.%.8x.tmp", {pid, random});
 }
 
+std::vector<WriteTarget> CheckWriteTargets(const std::vector<std::string>& paths,
+                                           const std::vector<std::string>& inputs) {
+    std::vector<WriteTarget> out;
+    out.reserve(paths.size());
+    std::vector<Identity> ids;
+    ids.reserve(paths.size());
+    std::vector<Identity> read;
+    read.reserve(inputs.size());
+    for (const std::string& in : inputs)
+        read.push_back(IdentityOf(in));
+    for (const std::string& path : paths) {
+        WriteTarget t = CheckOneTarget(path);
+        Identity id = IdentityOf(t.target);
+        for (std::size_t k = 0; k < ids.size(); ++k) {
+            if (!(ids[k] == id))
+                continue;
+            const std::string& first = out[k].shown;
+            throw Error(ErrorKind::Refused,
+                        first == path
+                            ? "Zwei Dateien desselben Speicherns haben denselben Namen: " + path
+                            : "Zwei Dateien desselben Speicherns sind dieselbe Datei: " + first +
+                                  " und " + path);
+        }
+        for (std::size_t k = 0; k < read.size(); ++k) {
+            if (read[k] == id)
+                throw Error(ErrorKind::Refused,
+                            "Die Ausgabedatei " + path + " ist die gelesene Datei " + inputs[k] +
+                                ": sie würde überschrieben.\nBitte einen anderen Namen wählen.");
+        }
+        ids.push_back(std::move(id));
+        out.push_back(std::move(t));
+    }
+    return out;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    return IdentityOf(a) == IdentityOf(b);
+}
+
 void WriteFilesAtomic(const std::vector<FileToWrite>& files) {
+    WriteFilesAtomic(files, {});
+}
+
+void WriteFilesAtomic(const std::vector<FileToWrite>& files,
+                      const std::vector<std::string>& inputs) {
+    std::vector<std::string> paths;
+    paths.reserve(files.size());
+    for (const FileToWrite& f : files)
+        paths.push_back(f.path);
+    const std::vector<WriteTarget> targets = CheckWriteTargets(paths, inputs);
     std::vector<Pending> set;
     set.reserve(files.size());
-    std::set<std::string> names;
-    for (const FileToWrite& f : files) {
+    for (std::size_t i = 0; i < files.size(); ++i) {
         Pending p;
-        p.shown = f.path;
-        p.target = ResolveTarget(f.path);
-        p.bytes = f.bytes;
-        if (!names.insert(p.target).second)
-            throw Error(ErrorKind::Refused,
-                        "Zwei Dateien desselben Speicherns haben denselben Namen: " + f.path);
-        CheckTarget(p);
+        p.shown = targets[i].shown;
+        p.target = targets[i].target;
+        p.existed = targets[i].existed;
+        p.mode = targets[i].mode;
+        p.bytes = files[i].bytes;
         set.push_back(std::move(p));
     }
 
@@ -398,8 +499,20 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes) {
     WriteFilesAtomic({FileToWrite{path, bytes}});
 }
 
+std::string FileSizeText(std::uint64_t bytes) {
+    if (bytes < 1024 * 1024)
+        return Format("%d Bytes", {static_cast<long long>(bytes)});
+    return Format("%.1f MB", {static_cast<double>(bytes) / (1024.0 * 1024.0)});
+}
+
 std::string ReadFileBytes(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    return ReadFileBytes(path, kReadLimitBytes);
+}
+
+std::string ReadFileBytes(const std::string& path, std::uint64_t maxBytes) {
+    // Without O_NONBLOCK the open of a pipe waits for a writer that may never come; the
+    // check below refuses it before any read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         ThrowFile(errno, Op::Read, path);
     struct stat st {};
@@ -408,8 +521,20 @@ std::string ReadFileBytes(const std::string& path) {
         ::close(fd);
         ThrowFile(err, Op::Read, path);
     }
+    const auto tooLarge = [&](const std::string& size) {
+        ::close(fd);
+        throw Error(ErrorKind::Limit, "Datei zu groß\nDie Datei hat " + size +
+                                          ", gelesen werden höchstens " + FileSizeText(maxBytes) +
+                                          ": " + path);
+    };
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        ThrowNotRegular(Op::Read, path);
+    }
+    if (static_cast<std::uint64_t>(st.st_size) > maxBytes)
+        tooLarge(FileSizeText(static_cast<std::uint64_t>(st.st_size)));
     std::string out;
-    if (S_ISREG(st.st_mode) && st.st_size > 0)
+    if (st.st_size > 0)
         out.reserve(static_cast<std::size_t>(st.st_size));
     char buf[65536];
     for (;;) {
@@ -423,6 +548,9 @@ std::string ReadFileBytes(const std::string& path) {
         }
         if (n == 0)
             break;
+        // A file that grows while it is read (or reports no size) is held to the limit too.
+        if (out.size() + static_cast<std::size_t>(n) > maxBytes)
+            tooLarge("mehr als " + FileSizeText(maxBytes));
         out.append(buf, static_cast<std::size_t>(n));
     }
     ::close(fd);

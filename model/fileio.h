@@ -1,6 +1,7 @@
 // Reading and writing whole files, with the system's German error messages.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -20,6 +21,7 @@ namespace korvale {
 // target is replaced. A folder as target fails with "E/A-Fehler 21", a write-protected file
 // with "Dateizugriff verweigert". Temporary files of the same target left by a process that
 // no longer runs (a crash between writing and renaming) are removed after a successful write.
+// Before anything is written the target is checked as CheckWriteTargets checks it.
 void WriteFileAtomic(const std::string& path, std::string_view bytes);
 
 // One file of a set written together.
@@ -32,14 +34,52 @@ struct FileToWrite {
 // the renames follow; the files replaced so far keep a backup (a hard link, or a copy where the
 // file system has none) until the last rename has succeeded. After any failure every target
 // holds its previous content (or is absent again, if it was), no temporary file is left, and
-// Error(ErrorKind::File) names the file that failed. Two entries naming the same file are
-// refused (ErrorKind::Refused) before anything is written.
+// Error(ErrorKind::File) names the file that failed. The targets are checked first as
+// CheckWriteTargets checks them, `inputs` being the files the same run has read.
 void WriteFilesAtomic(const std::vector<FileToWrite>& files);
+void WriteFilesAtomic(const std::vector<FileToWrite>& files,
+                      const std::vector<std::string>& inputs);
+
+// A target of a save after its check: what the writer replaces, and what was there.
+struct WriteTarget {
+    std::string shown;  // the name as the caller gave it, for messages
+    std::string target; // the file that is replaced: a symbolic link followed to its target
+    bool existed = false;
+    mode_t mode = 0; // of the existing file, which the new one keeps
+};
+
+// The one check of every writer (one file, a set, a stream), made before anything is written:
+//  - a symbolic link is followed to its target; a link whose target does not exist is refused
+//    (Refused), because the file would appear where the link once led, perhaps on a volume
+//    that is not mounted now, where nobody looks for it;
+//  - a target that exists must be a regular file: a folder fails with "E/A-Fehler 21", a
+//    device, pipe or socket with "Dateizugriff verweigert" (File) and is never replaced; a
+//    write-protected file with "Dateizugriff verweigert";
+//  - two targets that are one file (however spelled: "./a", "dir//a", a link, a hard link)
+//    and a target that is one of `inputs` are refused (Refused).
+// Returns the targets in the given order.
+std::vector<WriteTarget> CheckWriteTargets(const std::vector<std::string>& paths,
+                                           const std::vector<std::string>& inputs = {});
+
+// Whether two names lead to one file: the same device and inode where both exist, the same
+// absolute path with links resolved and "." , ".." and "//" taken out where neither does.
+bool SameFile(const std::string& a, const std::string& b);
+
+// The most bytes a reader takes unless it names another limit: far above any survey area,
+// mission, control-point file or map project, far below what would exhaust the memory.
+inline constexpr std::uint64_t kReadLimitBytes = std::uint64_t{256} * 1024 * 1024;
 
 // Reads the whole file. Throws Error(ErrorKind::File) with "Datei nicht gefunden",
 // "Dateizugriff verweigert" or "E/A-Fehler <errno>" as first line and the file's name with the
-// cause as second line; a folder gives "E/A-Fehler 21".
+// cause as second line; a folder gives "E/A-Fehler 21". Only regular files are read: a device,
+// pipe or socket (also behind a link) is refused with "Dateizugriff verweigert" without
+// waiting for a writer. A file larger than `maxBytes` is refused (Limit) with a message
+// naming its size and the limit.
 std::string ReadFileBytes(const std::string& path);
+std::string ReadFileBytes(const std::string& path, std::uint64_t maxBytes);
+
+// A size for messages: "<n> Bytes" below one megabyte, else megabytes with one decimal.
+std::string FileSizeText(std::uint64_t bytes);
 
 // The name of a temporary file of `target` made by process `pid`: ".<at most 32 bytes of the
 // file's name>~<hash of the whole name>.<pid>.<random>.tmp" in the target's folder, at most 72

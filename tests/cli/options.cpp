@@ -98,6 +98,15 @@ TEST(PlanOptions, BadInputIsRefusedNamingTheOption) {
         {{"--dxf=", "a.kml"}, "--dxf braucht einen Dateinamen."},
         {{"--hight", "40", "a.kml"}, "Unbekannte Option '--hight'."},
         {{"--help=1"}, "--help nimmt keinen Wert."},
+        // A stray option is never the area file, and the message names the stray argument.
+        {{"-x", "a.kml"}, "Unbekannte Option '-x'."},
+        {{"a.kml", "-x"}, "Unbekannte Option '-x'."},
+        {{"--", "a.kml"}, "Unbekannte Option '--'."},
+        {{"-", "a.kml"}, "Unbekannte Option '-'."},
+        {{"a.kml", "b.kml"}, "'a.kml' und 'b.kml'"},
+        {{"--geojson", "--kml", "k.kml", "a.kml"}, "--geojson braucht einen Wert."},
+        {{"a.kml", "--hight"}, "Unbekannte Option '--hight'."},
+        {{"--dxf", "-o", "a.kml"}, "--dxf: '-o' ist kein Dateiname"},
     };
     for (const auto& [args, text] : cases) {
         try {

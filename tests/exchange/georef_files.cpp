@@ -199,6 +199,11 @@ TEST(GcpPoints, BrokenFilesAndForeignZonesAreRefused) {
     const Case cases[] = {
         {"no header", "9,48,1,-1,1\n", ErrorKind::Damaged, "keine QGIS-Passpunktdatei"},
         {"empty", "", ErrorKind::Damaged, "keine QGIS-Passpunktdatei"},
+        {"cut inside the header", "#CRS: EPSG:32632\nmapX,mapY,sour", ErrorKind::Damaged,
+         "keine QGIS-Passpunktdatei"},
+        {"other columns", "mapX,mapY,enable,sourceX,sourceY\n9,48,1,1,-1\n", ErrorKind::Damaged,
+         "keine QGIS-Passpunktdatei"},
+        {"header only", "#CRS: EPSG:32632\n" + head, ErrorKind::Refused, "keinen Passpunkt"},
         {"bad number", head + "9,4x8,1,-1,1\n", ErrorKind::Damaged,
          "'4x8' ist kein gültiger Gleitkommawert"},
         {"few columns", head + "9,48,1\n", ErrorKind::Damaged, "weniger als 5 Spalten"},
@@ -219,15 +224,20 @@ TEST(GcpPoints, BrokenFilesAndForeignZonesAreRefused) {
             EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
         }
     }
-    // CR LF line ends and a switched-off point among others.
-    const auto pts = GcpControlPoints(ReadGcpPoints("#CRS: EPSG:25832\r\n" + head +
-                                                    "500000,5300000,10.5,-20.5,1\r\n"
-                                                    "500100,5300000,110.5,-20.5,0\r\n"),
-                                      9, kTop);
-    ASSERT_EQ(pts.size(), 1u);
-    EXPECT_EQ(pts[0].E, 32500000.0);
-    EXPECT_EQ(pts[0].xb, 10.0f);
-    EXPECT_EQ(pts[0].yb, 100.0f);
+    // CR LF or lone CR line ends and a switched-off point among others.
+    for (const std::string end : {"\r\n", "\r"}) {
+        std::string text = "#CRS: EPSG:25832\n" + head +
+                           "500000,5300000,10.5,-20.5,1\n"
+                           "500100,5300000,110.5,-20.5,0\n";
+        for (std::size_t p = text.find('\n'); p != std::string::npos;
+             p = text.find('\n', p + end.size()))
+            text.replace(p, 1, end);
+        const auto pts = GcpControlPoints(ReadGcpPoints(text), 9, kTop);
+        ASSERT_EQ(pts.size(), 1u);
+        EXPECT_EQ(pts[0].E, 32500000.0);
+        EXPECT_EQ(pts[0].xb, 10.0f);
+        EXPECT_EQ(pts[0].yb, 100.0f);
+    }
 }
 
 } // namespace

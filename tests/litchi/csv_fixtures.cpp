@@ -8,6 +8,7 @@
 
 #include "litchi/csv.h"
 #include "model/error.h"
+#include "model/fileio.h"
 #include "tests/support/expect_error.h"
 
 namespace korvale {
@@ -131,6 +132,37 @@ TEST(LitchiCsvFixtures, FilesOfOtherToolsLoadWithTheirValues) {
     }
 }
 
+TEST(LitchiCsvFixtures, LineEndsDoNotChangeWhatIsRead) {
+    // The same files with a lone CR, or LF, as every line end read as the originals.
+    for (const char* file :
+         {"carllx__Litchi_Toolbox__6th_spring_Re_Vittorio_Emanuele_II02.csv",
+          "carllx__Litchi_Toolbox__clipboard_OUT.csv", "JoeKae__litchi_wp__waypoints.csv",
+          "pdfinn__flightplan2litchimission__LitchiMissionTest.csv",
+          "pdfinn__flightplan2litchimission__FinalTest.csv"}) {
+        SCOPED_TRACE(file);
+        const std::string bytes = ReadFileBytes(Fixture(file));
+        const std::vector<TlitchRec> original = ParseLitchiCsv(bytes);
+        for (const char* end : {"\r", "\n"}) {
+            std::string changed;
+            for (std::size_t i = 0; i < bytes.size(); ++i) {
+                if (bytes[i] == '\r' || bytes[i] == '\n') {
+                    changed += end;
+                    i += bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n';
+                } else {
+                    changed += bytes[i];
+                }
+            }
+            const std::vector<TlitchRec> again = ParseLitchiCsv(changed);
+            ASSERT_EQ(again.size(), original.size());
+            for (std::size_t k = 0; k < again.size(); ++k) {
+                EXPECT_EQ(FormatLitchiCsv({again[k]}), FormatLitchiCsv({original[k]}));
+                EXPECT_EQ(again[k].latitude, original[k].latitude);
+                EXPECT_EQ(again[k].longitude, original[k].longitude);
+            }
+        }
+    }
+}
+
 // Another tool's 16-column layout in feet, with the names of the mission's columns: a reader
 // that takes columns by position must refuse it with a clear message.
 TEST(LitchiCsvFixtures, SixteenColumnFileIsRefused) {
@@ -140,8 +172,10 @@ TEST(LitchiCsvFixtures, SixteenColumnFileIsRefused) {
         "poi_altitudemode,photo_timeinterval,photo_distinterval\n"
         "48.1201,11.5302,200.0,90,16.4,0,2,-40,0,8.0,48.1195,11.5310,-30,0,2.5,0\n"
         "48.1203,11.5314,212.5,180,98.4,0,2,-38,0,8.0,48.1195,11.5310,-30,0,2.5,0\n";
-    test::ExpectError([&] { ParseLitchiCsv(sixteen); }, ErrorKind::Damaged,
-                      "Zeile 2 hat 16 Werte, ein Litchi-Wegpunkt hat 46.");
+    test::ExpectError(
+        [&] { ParseLitchiCsv(sixteen); }, ErrorKind::Damaged,
+        "Die Datei ist keine Litchi-Datei.\nIhre erste Zeile hat 16 Spalten und beginnt mit "
+        "'latitude,longitude,altitude(ft),heading('");
 }
 
 TEST(LitchiCsvFixtures, MissingFileIsAnError) {

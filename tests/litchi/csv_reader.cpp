@@ -15,8 +15,16 @@
 namespace korvale {
 namespace {
 
-const char* const kHeader = "latitude,longitude,altitude(m),heading(deg),curvesize(m),"
-                            "rotationdir,gimbalmode,gimbalpitchangle,actiontype1";
+const std::string kHeader(LitchiCsvHeader());
+
+// The header with another separator between its names.
+std::string HeaderWith(const std::string& sep) {
+    std::string h = kHeader;
+    for (std::size_t p = h.find(','); p != std::string::npos; p = h.find(',', p + sep.size())) {
+        h.replace(p, 1, sep);
+    }
+    return h;
+}
 
 // The 46 values of a waypoint in column order, widened to double.
 std::vector<double> Columns(const TlitchRec& r) {
@@ -92,35 +100,46 @@ TEST(LitchiCsvReader, NextFieldSplitsLikeTheFileFormatSays) {
 }
 
 TEST(LitchiCsvReader, SeparatorComesFromTheHeader) {
+    std::string semicolonAndComma = HeaderWith(";");
+    semicolonAndComma.replace(semicolonAndComma.find("altitude(m)"), 11, "altitude(m,ft)");
     const struct {
-        const char* header;
+        std::string header;
         const char* sep;
     } cases[] = {
-        {"latitude,longitude,altitude(m)", ","},
-        {"latitude;longitude;altitude(m)", ";"},
-        {"lat,lon;alt", ";"}, // ";" wins over ","
-        {"latitude, longitude, altitude(m)", ", "},
-        {"\xef\xbb\xbflatitude,longitude,altitude(m)", ","}, // byte-order mark of a spreadsheet
+        {kHeader, ","},
+        {HeaderWith(";"), ";"},
+        {semicolonAndComma, ";"}, // ";" wins over ","
+        {HeaderWith(", "), ", "},
+        {"\xef\xbb\xbf" + kHeader, ","}, // byte-order mark of a spreadsheet
+        {"LATITUDE , Longitude,Altitude(ft)" + kHeader.substr(kHeader.find(",heading")), ","},
     };
     for (const auto& c : cases) {
-        const auto recs =
-            ParseLitchiCsv(std::string(c.header) + "\r\n" + Join(NumberedValues(), c.sep));
+        const auto recs = ParseLitchiCsv(c.header + "\r\n" + Join(NumberedValues(), c.sep));
         ASSERT_EQ(recs.size(), 1u) << c.header;
         EXPECT_EQ(Columns(recs[0]), NumberedColumns()) << c.header;
     }
     // With ";" chosen, a decimal comma stays inside its value and is refused.
     std::vector<std::string> values = NumberedValues();
     values[0] = "48,5";
-    EXPECT_EQ(ErrorOf("a;b,c\n" + Join(values, ";")),
+    EXPECT_EQ(ErrorOf(semicolonAndComma + "\n" + Join(values, ";")),
               "'48,5' ist kein gültiger Gleitkommawert\nZeile 2, Spalte 1 (latitude)");
 }
 
 TEST(LitchiCsvReader, ValueCountsPerLine) {
     std::vector<std::string> values = NumberedValues();
-    // More than 46: the extra values are ignored.
+    // More than 46: a value holds the separator and shifts every column after it. A thousands
+    // separator would otherwise put the waypoint at latitude 1, longitude 48.1.
     std::vector<std::string> more = values;
     more.insert(more.end(), {"x", "47", ""});
-    auto recs = ParseLitchiCsv(std::string(kHeader) + "\n" + Join(more, ","));
+    EXPECT_EQ(ErrorOf(kHeader + "\n" + Join(values, ",") + "\n" + Join(more, ",")),
+              "Zeile 3 hat 49 Werte, ein Litchi-Wegpunkt hat 46.");
+    std::vector<std::string> thousands = values;
+    thousands[0] = "1,048.099998";
+    EXPECT_EQ(ErrorOf(kHeader + "\r\n" + Join(thousands, ",")),
+              "Zeile 2 hat 47 Werte, ein Litchi-Wegpunkt hat 46.");
+    EXPECT_EQ(ErrorOf(kHeader + "\r\n" + Join(values, ",") + std::string(154, ',')),
+              "Zeile 2 hat 200 Werte, ein Litchi-Wegpunkt hat 46.");
+    auto recs = ParseLitchiCsv(kHeader + "\n" + Join(values, ","));
     ASSERT_EQ(recs.size(), 1u);
     EXPECT_EQ(Columns(recs[0]), NumberedColumns());
 
@@ -135,7 +154,7 @@ TEST(LitchiCsvReader, ValueCountsPerLine) {
     fewer.pop_back();
     EXPECT_EQ(ErrorOf(std::string(kHeader) + "\n" + Join(fewer, ",")),
               "Zeile 2 hat 44 Werte, ein Litchi-Wegpunkt hat 46.");
-    EXPECT_EQ(ErrorOf("latitude longitude\n" + Join(values, ",")),
+    EXPECT_EQ(ErrorOf(HeaderWith(";") + "\n" + Join(values, ",")),
               "Zeile 2 hat 1 Wert, ein Litchi-Wegpunkt hat 46.");
 }
 
@@ -241,7 +260,8 @@ TEST(LitchiCsvReader, BlankLinesAndLineEnds) {
         {h + "\r\n" + w + "\r\n" + w, 2},
         {h + "\n" + w + "\n" + w + "\n", 2},
         {h + "\n\r\n" + w + "\n  \n" + w + "\r\n\r\n", 2},
-        {w + "\r\n" + w + "\r\n", 1}, // the first line is always the header
+        {h + "\r" + w + "\r" + w + "\r", 2}, // a lone CR ends a line too
+        {h + "\r\r\n" + w + "\r\r" + w, 2},
     };
     for (const auto& c : cases) {
         std::vector<TlitchRec> recs;
@@ -252,8 +272,28 @@ TEST(LitchiCsvReader, BlankLinesAndLineEnds) {
         }
     }
     // Line numbers in messages count every line of the file, blank ones included.
-    EXPECT_EQ(ErrorOf(h + "\r\n\r\n" + w + "\r\n\r\nx," + w),
+    const std::string x = "x" + w.substr(w.find(','));
+    EXPECT_EQ(ErrorOf(h + "\r\n\r\n" + w + "\r\n\r\n" + x),
               "'x' ist kein gültiger Gleitkommawert\nZeile 5, Spalte 1 (latitude)");
+    EXPECT_EQ(ErrorOf(h + "\r" + w + "\r" + x),
+              "'x' ist kein gültiger Gleitkommawert\nZeile 3, Spalte 1 (latitude)");
+}
+
+TEST(LitchiCsvReader, OtherFilesAreNoLitchiFiles) {
+    // Never a silent empty mission: a one-line text, a waypoint line without header, another
+    // layout whose header begins alike, a header cut short.
+    const std::string w = Join(NumberedValues(), ",");
+    for (const std::string& text :
+         {std::string("Hallo Welt"), w + "\r\n" + w + "\r\n", HeaderWith(" "),
+          std::string("latitude,longitude,altitude(ft),heading(deg)\n1,2,3,4\n"),
+          kHeader.substr(0, 200), "longitude,latitude" + kHeader.substr(kHeader.find(",alt"))}) {
+        const std::string message = ErrorOf(text);
+        EXPECT_EQ(message.rfind("Die Datei ist keine Litchi-Datei.\n", 0), 0u) << message;
+    }
+    EXPECT_EQ(ErrorOf("Hallo Welt"),
+              "Die Datei ist keine Litchi-Datei.\nIhre erste Zeile hat 1 Spalte und beginnt mit "
+              "'Hallo Welt'; die Kopfzeile einer Litchi-Mission hat 46 Spalten: "
+              "latitude,longitude,altitude(m),...");
 }
 
 TEST(LitchiCsvReader, FileWithoutHeaderIsRefused) {
