@@ -109,7 +109,10 @@ TerrainResult FollowTerrain(const std::vector<TerrainWaypoint>& mission, const E
         r.waypoints.push_back(w);
         if (i + 1 == mission.size()) {
             r.profile.push_back({pathM, w.ground, r.takeoffGround + w.altitude, i});
-            r.minClearanceM = std::min(r.minClearanceM, mission[i].altitude);
+            if (mission[i].altitude < r.minClearanceM) {
+                r.minClearanceM = mission[i].altitude;
+                r.minClearanceAtM = pathM;
+            }
             break;
         }
         // The leg's samples plus its end (the next leg's first sample).
@@ -149,11 +152,24 @@ TerrainResult FollowTerrain(const std::vector<TerrainWaypoint>& mission, const E
             const double alt = target[u] + (target[v] - target[u]) * t;
             const double g = ground[first + k];
             r.profile.push_back({pathM + d[k], g, r.takeoffGround + alt, i});
-            r.minClearanceM = std::min(r.minClearanceM, r.takeoffGround + alt - g);
+            if (r.takeoffGround + alt - g < r.minClearanceM) {
+                r.minClearanceM = r.takeoffGround + alt - g;
+                r.minClearanceAtM = pathM + d[k];
+            }
         }
         pathM += len;
     }
     return r;
+}
+
+void CheckGroundClearance(const TerrainResult& r) {
+    if (r.waypoints.empty() || r.minClearanceM >= MinGroundClearanceM)
+        return;
+    throw Error(ErrorKind::Limit,
+                Format("Die Mission käme dem Boden zu nahe: %.0f m nach dem ersten Wegpunkt nur "
+                       "%.2f m über Grund (mindestens %.0f m).\nFlughöhe erhöhen oder die "
+                       "Toleranz verkleinern.",
+                       {r.minClearanceAtM, r.minClearanceM, MinGroundClearanceM}));
 }
 
 } // namespace korvale

@@ -48,7 +48,8 @@ struct TerrainResult {
     double takeoffGround = 0;
     double groundMin = 0; // of the model along the path (0 for no waypoint)
     double groundMax = 0;
-    double minClearanceM = 0; // least height above ground along the path
+    double minClearanceM = 0;   // least height above ground along the path
+    double minClearanceAtM = 0; // where along the path (metres from the first waypoint)
     std::size_t added = 0;
     std::vector<ProfileSample> profile;
 };
@@ -62,6 +63,11 @@ struct TerrainResult {
 // position outside it or on a gap (the take-off's named as such); the input is never changed.
 TerrainResult FollowTerrain(const std::vector<TerrainWaypoint>& mission, const ElevationModel& dem,
                             const TerrainSettings& settings);
+
+// Refuses a mission that would come closer to the ground than MinGroundClearanceM anywhere
+// along its path (or below it): Error (Limit) naming the place and the least height, so no
+// mission file is written. Every mission writer calls it after FollowTerrain.
+void CheckGroundClearance(const TerrainResult& r);
 
 // The core of the choice, over one leg's samples: d[k] the distance along the leg (rising,
 // d[0] = 0), target[k] the wanted altitude there. Returns the interior sample indices that become
