@@ -34,6 +34,8 @@ const NumOpt kNum[] = {
     {"speed", "km/h", "Geschwindigkeit", 1, 59, true, &PlanOptions::speedKmh},
     {"battery-min", "min", "Flugzeit je Akku", 1, 120, true, &PlanOptions::batteryMin},
     {"max-waypoints", "Wegpunkte", "Wegpunkte je Datei", 2, 99, true, &PlanOptions::maxWaypoints},
+    {"terrain-tolerance", "m", "Toleranz der Höhe über Grund", 1, 20, false,
+     &PlanOptions::terrainToleranceM},
 };
 
 struct FileOpt {
@@ -48,6 +50,7 @@ const FileOpt kFiles[] = {
     {"kml", "den Plan als KML für Google Earth", &PlanOptions::kmlFile},
     {"dxf", "die DXF-Zeichnung des Plans (UTM)", &PlanOptions::dxfFile},
     {"litchi", "die Litchi-Mission (CSV)", &PlanOptions::litchiFile},
+    {"dem", "das Höhenmodell (GeoTIFF, DTED, HGT, VRT, ...)", &PlanOptions::demFile},
 };
 
 [[noreturn]] void Refuse(const std::string& text) {
@@ -60,6 +63,21 @@ double Number(std::string_view name, const std::string& text) {
     } catch (const Error&) {
         Refuse("--" + std::string(name) + ": '" + text + "' ist keine Zahl.");
     }
+}
+
+// "LAT,LON" in decimal degrees.
+void ParseTakeoff(PlanOptions& o, const std::string& text) {
+    const auto comma = text.find(',');
+    if (comma == std::string::npos)
+        Refuse("--takeoff: '" + text + "' ist keine Position; erwartet wird BREITE,LÄNGE in Grad.");
+    const double lat = Number("takeoff", text.substr(0, comma));
+    const double lon = Number("takeoff", text.substr(comma + 1));
+    if (!(lat >= -84 && lat <= 84 && lon >= -180 && lon <= 180))
+        Refuse("--takeoff: " + text +
+               " liegt außerhalb von -84 bis 84 ° Breite, -180 bis 180 ° Länge.");
+    o.haveTakeoff = true;
+    o.takeoffLat = lat;
+    o.takeoffLon = lon;
 }
 
 } // namespace
@@ -125,9 +143,15 @@ PlanOptions ParsePlanOptions(const std::vector<std::string>& args) {
                 Refuse("--angle: " + *value + " liegt außerhalb von -360 bis 360 °.");
             o.angleDeg = v;
         }
+        if (name == "takeoff") {
+            known = true;
+            ParseTakeoff(o, *value);
+        }
         if (!known)
             Refuse("Unbekannte Option '--" + name + "'.");
     }
+    if (o.demFile.empty() && o.haveTakeoff)
+        Refuse("--takeoff gilt nur mit einem Höhenmodell (--dem).");
     if (!o.help && !o.version && !haveArea)
         Refuse("Keine Gebietsdatei angegeben.");
     return o;

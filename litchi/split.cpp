@@ -46,17 +46,19 @@ void CheckOptions(const SplitOptions& o, bool needTime) {
     }
 }
 
-// The points of one flight line within a way: [begin, end), the line's own two points first,
-// the bends of its leg after them.
+// The points of one flight line within a way: [begin, end), the line's own points first (its
+// two ends, and over an elevation model the waypoints added between them), the bends of its
+// leg after them.
 struct LineSpan {
     std::size_t begin;
     std::size_t end;
     int line;
+    std::size_t last = 0;
     // The line's last point of its own: a part that ends with this line ends here.
-    std::size_t Last() const { return std::min(begin + 1, end - 1); }
+    std::size_t Last() const { return last; }
 };
 
-std::vector<LineSpan> SpansOf(const std::vector<int>& lineOf) {
+std::vector<LineSpan> SpansOf(const std::vector<int>& lineOf, const std::vector<bool>& lineEnd) {
     std::vector<LineSpan> spans;
     for (std::size_t i = 0; i < lineOf.size(); ++i) {
         if (i > 0 && lineOf[i] < lineOf[i - 1]) {
@@ -68,6 +70,16 @@ std::vector<LineSpan> SpansOf(const std::vector<int>& lineOf) {
         } else {
             spans.back().end = i + 1;
         }
+    }
+    const bool marked = lineEnd.size() == lineOf.size();
+    for (LineSpan& sp : spans) {
+        sp.last = std::min(sp.begin + 1, sp.end - 1);
+        if (marked)
+            for (std::size_t i = sp.begin; i < sp.end; ++i)
+                if (lineEnd[i]) {
+                    sp.last = i;
+                    break;
+                }
     }
     return spans;
 }
@@ -124,7 +136,7 @@ GridWay GridMissionWay(const State& s) {
 }
 
 std::vector<WayRange> SplitWay(const std::vector<int>& lineOf, const std::vector<double>& stepM,
-                               const SplitOptions& o) {
+                               const SplitOptions& o, const std::vector<bool>& lineEnd) {
     if (lineOf.empty()) {
         return {};
     }
@@ -132,7 +144,7 @@ std::vector<WayRange> SplitWay(const std::vector<int>& lineOf, const std::vector
         throw Error(ErrorKind::Internal, "Wegpunkte und Abstände der Mission passen nicht.");
     }
     CheckOptions(o, true);
-    const std::vector<LineSpan> spans = SpansOf(lineOf);
+    const std::vector<LineSpan> spans = SpansOf(lineOf, lineEnd);
     const auto maxCount = static_cast<std::size_t>(o.maxWaypoints);
     auto fits = [&](std::size_t count, double lengthM) {
         // Without a speed (the app then flies at its own cruising speed) the time cannot be
@@ -175,14 +187,15 @@ std::vector<WayRange> SplitWay(const std::vector<int>& lineOf, const std::vector
 }
 
 std::vector<MissionPart> SplitMission(const std::vector<TlitchRec>& recs,
-                                      const std::vector<int>& lineOf, const SplitOptions& o) {
+                                      const std::vector<int>& lineOf, const SplitOptions& o,
+                                      const std::vector<bool>& lineEnd) {
     const std::vector<double> steps = StepsOf(recs);
     std::vector<MissionPart> parts;
     if (!lineOf.empty()) {
         if (lineOf.size() != recs.size()) {
             throw Error(ErrorKind::Internal, "Jeder Wegpunkt braucht seinen Flugstreifen.");
         }
-        for (const WayRange& r : SplitWay(lineOf, steps, o)) {
+        for (const WayRange& r : SplitWay(lineOf, steps, o, lineEnd)) {
             parts.push_back(PartOf(recs, r, steps, o.speedMps));
         }
         return parts;
@@ -228,7 +241,7 @@ SplitOptions SplitOptionsOf(const ParamPageModel& p, const LitchiPageModel& m) {
 }
 
 std::vector<MissionPart> MissionPartsOf(const State& s, const SplitOptions& o) {
-    return SplitMission(s.LitchiRecs, MissionLinesOf(s), o);
+    return SplitMission(s.LitchiRecs, MissionLinesOf(s), o, s.LitchiLineEnd);
 }
 
 std::string ShowBatteries(const State& s, ParamPageModel& p, const LitchiPageModel& m) {

@@ -23,8 +23,14 @@ std::vector<TerrainWaypoint> Waypoints(const std::vector<GroundPos>& at, double 
 // The mission's records for the terrain waypoints: each a copy of the record it is (or follows)
 // with its altitude, the added ones at their own position.
 void ApplyHeights(State& s, const TerrainResult& r) {
+    // The grid mission's line ends before the heights: the second waypoint of each line.
+    std::vector<bool> wasEnd(s.LitchiLineOf.size(), false);
+    for (std::size_t i = 1; i < s.LitchiLineOf.size(); ++i)
+        wasEnd[i] = s.LitchiLineOf[i] == s.LitchiLineOf[i - 1] &&
+                    (i < 2 || s.LitchiLineOf[i - 2] != s.LitchiLineOf[i]);
     std::vector<TlitchRec> recs;
     std::vector<int> lineOf;
+    std::vector<bool> lineEnd;
     recs.reserve(r.waypoints.size());
     for (const TerrainWaypoint& w : r.waypoints) {
         TlitchRec rec = s.LitchiRecs[w.leg];
@@ -35,11 +41,14 @@ void ApplyHeights(State& s, const TerrainResult& r) {
         }
         rec.altitude = static_cast<float>(w.altitude);
         recs.push_back(rec);
-        if (!s.LitchiLineOf.empty())
+        if (!s.LitchiLineOf.empty()) {
             lineOf.push_back(s.LitchiLineOf[w.leg]);
+            lineEnd.push_back(!w.added && wasEnd[w.leg]);
+        }
     }
     s.LitchiRecs = std::move(recs);
     s.LitchiLineOf = std::move(lineOf);
+    s.LitchiLineEnd = std::move(lineEnd);
 }
 
 } // namespace

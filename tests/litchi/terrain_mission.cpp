@@ -96,8 +96,20 @@ TEST(TerrainMission, AHillAddsWaypointsOnTheirLinesAndSetsHeightsAboveGround) {
             0.5);
     }
     // The added waypoints count for the parts: at most 5 waypoints a file cuts between lines.
-    const std::vector<MissionPart> parts = SplitMission(s.LitchiRecs, s.LitchiLineOf, {20, 5, 0});
+    // Every part ends at the end of a line, after the waypoints added on it.
+    const std::vector<MissionPart> parts = MissionPartsOf(s, {20, 8, 0});
     EXPECT_GT(parts.size(), 1u);
+    Overlay plainO;
+    LitchiPageModel plainM;
+    State plain = GridState();
+    MakeLitchiLines(plain, p, plainM, plainO);
+    for (const MissionPart& part : parts) {
+        ASSERT_GE(part.lastLine, 0);
+        const TlitchRec& last = part.recs.back();
+        const TlitchRec& end = plain.LitchiRecs[static_cast<std::size_t>(2 * part.lastLine + 1)];
+        EXPECT_EQ(last.latitude, end.latitude);
+        EXPECT_EQ(last.longitude, end.longitude);
+    }
     EXPECT_EQ(m.NumberBoxActrec.Max(), static_cast<double>(s.LitchiRecs.size() - 1));
 }
 

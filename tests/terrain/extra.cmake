@@ -1,5 +1,5 @@
-# The terrain tests write their synthetic elevation models with GDAL itself.
-foreach(_t IN ITEMS test_terrain_gdal_model test_terrain_follow)
+# The terrain tests (and the command's) write their synthetic elevation models with GDAL itself.
+foreach(_t IN ITEMS test_terrain_gdal_model test_terrain_follow test_cli_terrain)
   if(TARGET ${_t})
     target_link_libraries(${_t} PRIVATE PkgConfig::GDAL)
   endif()

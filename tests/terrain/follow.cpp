@@ -181,6 +181,47 @@ TEST(FollowTerrain, KeepsTheBandEveryMetreOverSyntheticTerrain) {
     }
 }
 
+TEST(FollowTerrain, RealModelsKeepTheBandAcrossTheirSlopes) {
+    // Marburg: down the steep eastern slope of the model; Rome: from the Tiber up Monte Mario.
+    const struct {
+        const char* file;
+        double lat0, lon0, lat1, lon1;
+    } cases[] = {
+        {"gisma__uavRmp__mrbiko.tif", 50.8400, 8.6700, 50.8450, 8.7050},
+        {"Theta-Limited__OpenAthena-Legacy-Python__Rome-30m-DEM.tif", 41.9050, 12.4700, 41.9250,
+         12.4400},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const int zone = UtmZoneForLongitude(c.lon0);
+        const GdalElevationModel dem(std::string(KORVALE_FIXTURES_DIR) + "/dem/" + c.file, zone,
+                                     false);
+        std::vector<TerrainWaypoint> in(2);
+        in[0].at = test::FromGeo(zone, c.lat0, c.lon0);
+        in[1].at = test::FromGeo(zone, c.lat1, c.lon1);
+        in[0].altitude = in[1].altitude = 50;
+        const TerrainResult r = FollowTerrain(in, dem, {});
+        EXPECT_GT(r.added, 0u);
+        EXPECT_GT(r.groundMax - r.groundMin, 40);
+        const double g0 = r.takeoffGround;
+        for (std::size_t i = 0; i + 1 < r.waypoints.size(); ++i) {
+            const TerrainWaypoint& a = r.waypoints[i];
+            const TerrainWaypoint& b = r.waypoints[i + 1];
+            const double len = std::hypot(b.at.E - a.at.E, b.at.N - a.at.N);
+            std::vector<GroundPos> at;
+            std::vector<double> alt;
+            for (double m = 0; m < len; m += 1) {
+                at.push_back(
+                    {a.at.E + (b.at.E - a.at.E) * m / len, a.at.N + (b.at.N - a.at.N) * m / len});
+                alt.push_back(a.altitude + (b.altitude - a.altitude) * m / len);
+            }
+            const std::vector<double> g = dem.Heights(at);
+            for (std::size_t k = 0; k < at.size(); ++k)
+                EXPECT_NEAR(alt[k] + g0 - g[k], 50, 5 + 0.02) << i << " " << k;
+        }
+    }
+}
+
 TEST(FollowTerrain, FlatGroundAddsNothingAndKeepsTheHeights) {
     const Terrain flat{"flat", [](double, double) { return 123.25; }};
     for (bool degrees : {false, true}) {
