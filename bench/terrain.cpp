@@ -39,8 +39,9 @@ std::string ModelFile() {
             for (int c = 0; c < 2000; ++c)
                 row[static_cast<std::size_t>(c)] = static_cast<float>(
                     300 + 30 * std::sin(c / 80.0) * std::cos(r / 110.0) + 0.02 * c);
-            (void)ds->GetRasterBand(1)->RasterIO(GF_Write, 0, r, 2000, 1, row.data(), 2000, 1,
-                                                 GDT_Float32, 0, 0, nullptr);
+            if (ds->GetRasterBand(1)->RasterIO(GF_Write, 0, r, 2000, 1, row.data(), 2000, 1,
+                                               GDT_Float32, 0, 0, nullptr) != CE_None)
+                std::abort();
         }
         GDALClose(ds);
         return p;

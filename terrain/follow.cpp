@@ -28,7 +28,8 @@ std::vector<std::size_t> FewestBreaks(const std::vector<double>& d,
     std::vector<std::size_t> hops(n, kNone), prev(n, kNone);
     hops[0] = 0;
     for (std::size_t i = 0; i + 1 < n; ++i) {
-        if (hops[i] == kNone)
+        // Nothing reached from i can beat a way to the end already found.
+        if (hops[i] == kNone || (hops[n - 1] != kNone && hops[i] + 1 >= hops[n - 1]))
             continue;
         double lo = -std::numeric_limits<double>::infinity();
         double hi = std::numeric_limits<double>::infinity();
@@ -36,14 +37,17 @@ std::vector<std::size_t> FewestBreaks(const std::vector<double>& d,
             const double run = d[j] - d[i];
             if (run <= 0)
                 continue; // a repeated position only repeats its own target
-            const double slope = (target[j] - target[i]) / run;
-            const double slack = kEps * (1 + std::fabs(slope));
-            if (slope >= lo - slack && slope <= hi + slack && hops[i] + 1 < hops[j]) {
+            // Compared as rises over the run: a division only where a bound tightens.
+            const double rise = target[j] - target[i];
+            const double slack = kEps * (run + std::fabs(rise));
+            if (rise >= lo * run - slack && rise <= hi * run + slack && hops[i] + 1 < hops[j]) {
                 hops[j] = hops[i] + 1;
                 prev[j] = i;
             }
-            lo = std::max(lo, (target[j] - tol - target[i]) / run);
-            hi = std::min(hi, (target[j] + tol - target[i]) / run);
+            if (rise - tol > lo * run)
+                lo = (rise - tol) / run;
+            if (rise + tol < hi * run)
+                hi = (rise + tol) / run;
             if (lo > hi + kEps)
                 break;
             if (i == 0 && j == n - 1 && hops[j] == 1)

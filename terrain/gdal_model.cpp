@@ -251,11 +251,10 @@ std::vector<double> GdalElevationModel::SampleFractions(GroundPos a, GroundPos b
     const Pixels p = d_->ToPixels(at);
     // Between two samples the way through the raster is straight to far below a cell, so the
     // crossings of the centre rows and columns are found linearly there.
-    std::vector<double> out;
-    out.reserve(t.size() * 3);
+    std::vector<double> bends{0.0};
+    bends.reserve(t.size() * 2);
     for (std::size_t k = 0; k + 1 < t.size(); ++k) {
-        out.push_back(t[k]);
-        const std::size_t from = out.size();
+        const std::size_t from = bends.size();
         for (const auto& [u0, u1] :
              {std::pair{p.x[k], p.x[k + 1]}, std::pair{p.y[k], p.y[k + 1]}}) {
             const double c0 = u0 - 0.5, c1 = u1 - 0.5;
@@ -264,13 +263,27 @@ std::vector<double> GdalElevationModel::SampleFractions(GroundPos a, GroundPos b
             const double lo = std::min(c0, c1), hi = std::max(c0, c1);
             for (double line = std::floor(lo) + 1; line < hi; line += 1) {
                 const double f = (line - c0) / (c1 - c0);
-                out.push_back(t[k] + (t[k + 1] - t[k]) * f);
+                bends.push_back(t[k] + (t[k + 1] - t[k]) * f);
             }
         }
-        std::sort(out.begin() + static_cast<std::ptrdiff_t>(from), out.end());
+        std::sort(bends.begin() + static_cast<std::ptrdiff_t>(from), bends.end());
     }
-    out.push_back(t.back());
-    out.erase(std::unique(out.begin(), out.end()), out.end());
+    bends.push_back(1.0);
+    // The bends alone sample every cell the leg crosses; a stretch longer than a cell between
+    // two of them (a leg along a row, a short leg) is filled at the cell size.
+    const double cellT = t.size() > 1 ? t[1] : 1.0;
+    std::vector<double> out;
+    out.reserve(bends.size() + 8);
+    for (std::size_t k = 0; k + 1 < bends.size(); ++k) {
+        const double a = bends[k], b = bends[k + 1];
+        if (b <= a)
+            continue;
+        out.push_back(a);
+        const double pieces = std::ceil((b - a) / cellT - 1e-9);
+        for (double q = 1; q < pieces; q += 1)
+            out.push_back(a + (b - a) * q / pieces);
+    }
+    out.push_back(1.0);
     return out;
 }
 
