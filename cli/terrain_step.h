@@ -14,11 +14,11 @@
 
 namespace korvale {
 
-// The grid mission of the state, over the ground of o.demFile when one is given (else exactly
+// The grid mission of the state, over the ground of opt.demFile when one is given (else exactly
 // MakeLitchiLines and an empty result). Throws Error for a model that cannot be read or does not
 // cover the mission and the take-off, and for a mission too close to the ground.
 TerrainResult MakeGridMission(State& s, const ParamPageModel& p, LitchiPageModel& m, Overlay& o,
-                              const PlanOptions& o2);
+                              const PlanOptions& opt);
 
 // The keys the JSON line gains with a model: ", \"ground_min\": ..., \"ground_max\": ...,
 // \"waypoints\": n".

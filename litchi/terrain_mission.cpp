@@ -59,7 +59,7 @@ TerrainResult MakeLitchiLinesOverGround(State& s, const ParamPageModel& p, Litch
     std::vector<GroundPos> at;
     for (const PlanPt& q : GridMissionWay(s).points)
         at.push_back({q.E, q.N});
-    const TerrainResult r = FollowTerrain(Waypoints(at, p.NumberBoxH.Value()), dem, t);
+    TerrainResult r = FollowTerrain(Waypoints(at, p.NumberBoxH.Value()), dem, t);
     CheckGroundClearance(r);
     Overlay scratch;
     MakeLitchiLines(s, p, m, scratch);
@@ -85,7 +85,7 @@ TerrainResult MakeFreeLitchiLinesOverGround(State& s, const ParamPageModel& p, L
     }
     if (at.empty())
         return {};
-    const TerrainResult r = FollowTerrain(Waypoints(at, p.NumberBoxH.Value()), dem, t);
+    TerrainResult r = FollowTerrain(Waypoints(at, p.NumberBoxH.Value()), dem, t);
     CheckGroundClearance(r);
     MakeFreeLitchiLines(s, m);
     ApplyHeights(s, r);

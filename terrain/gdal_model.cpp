@@ -91,8 +91,12 @@ struct GdalElevationModel::Impl {
         }
         std::vector<int> ok(n, 0);
         // Transform's own result is false when any point failed; the flags say which.
-        if (n > 0)
-            (void)toRaster->Transform(n, x.data(), y.data(), nullptr, ok.data());
+        constexpr std::size_t kBatch = 1 << 20; // GDAL counts points in an int
+        for (std::size_t first = 0; first < n; first += kBatch) {
+            const std::size_t count = std::min(kBatch, n - first);
+            (void)toRaster->Transform(static_cast<int>(count), x.data() + first, y.data() + first,
+                                      nullptr, ok.data() + first);
+        }
         const double* g = inv.data();
         for (std::size_t i = 0; i < n; ++i) {
             const bool good = ok[i] && std::isfinite(x[i]) && std::isfinite(y[i]);
