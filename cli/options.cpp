@@ -36,6 +36,8 @@ const NumOpt kNum[] = {
     {"speed", "km/h", "Geschwindigkeit", 1, 54, true, &PlanOptions::speedKmh},
     {"battery-min", "min", "Flugzeit je Akku", 1, 120, true, &PlanOptions::batteryMin},
     {"max-waypoints", "Wegpunkte", "Wegpunkte je Datei", 2, 99, true, &PlanOptions::maxWaypoints},
+    {"terrain-tolerance", "m", "Toleranz der Höhe über Grund", 1, 20, false,
+     &PlanOptions::terrainToleranceM},
 };
 
 struct FileOpt {
@@ -53,6 +55,7 @@ const FileOpt kFiles[] = {
     {"wpml", "die DJI-Mission (WPML, KMZ)", &PlanOptions::wpmlFile},
     {"drone", "das Drohnenprofil", &PlanOptions::droneKey},
     {"check", "die zu prüfende Mission (KMZ oder CSV)", &PlanOptions::checkFile},
+    {"dem", "das Höhenmodell (GeoTIFF, DTED, HGT, VRT, ...)", &PlanOptions::demFile},
 };
 
 [[noreturn]] void Refuse(const std::string& text) {
@@ -75,7 +78,22 @@ bool TakesValue(std::string_view name) {
     for (const FileOpt& f : kFiles)
         if (f.name == name)
             return true;
-    return name == "angle";
+    return name == "angle" || name == "takeoff";
+}
+
+// "LAT,LON" in decimal degrees.
+void ParseTakeoff(PlanOptions& o, const std::string& text) {
+    const auto comma = text.find(',');
+    if (comma == std::string::npos)
+        Refuse("--takeoff: '" + text + "' ist keine Position; erwartet wird BREITE,LÄNGE in Grad.");
+    const double lat = Number("takeoff", text.substr(0, comma));
+    const double lon = Number("takeoff", text.substr(comma + 1));
+    if (!(lat >= -84 && lat <= 84 && lon >= -180 && lon <= 180))
+        Refuse("--takeoff: " + text +
+               " liegt außerhalb von -84 bis 84 ° Breite, -180 bis 180 ° Länge.");
+    o.haveTakeoff = true;
+    o.takeoffLat = lat;
+    o.takeoffLon = lon;
 }
 
 } // namespace
@@ -160,9 +178,21 @@ PlanOptions ParsePlanOptions(const std::vector<std::string>& args) {
                 Refuse("--angle: " + *value + " liegt außerhalb von -360 bis 360 °.");
             o.angleDeg = v;
         }
+        if (name == "takeoff") {
+            known = true;
+            ParseTakeoff(o, *value);
+        }
         if (!known)
             Refuse("Unbekannte Option '--" + name + "'.");
     }
+    if (o.demFile.empty() && o.haveTakeoff)
+        Refuse("--takeoff gilt nur mit einem Höhenmodell (--dem).");
+    // The DJI mission is written at one height above the take-off point; over an elevation
+    // model it would fly lower than the Litchi mission of the same run, toward the ground.
+    if (!o.demFile.empty() && !o.wpmlFile.empty())
+        Refuse("--wpml und --dem zusammen sind nicht möglich: die DJI-Mission folgt dem Gelände "
+               "noch nicht.\nDie DJI-Mission ohne --dem schreiben (eine Höhe über dem Startpunkt) "
+               "oder die Litchi-Mission (--litchi) mit --dem.");
     if (!o.help && !o.version && !haveArea && o.checkFile.empty())
         Refuse("Keine Gebietsdatei angegeben.");
     return o;

@@ -32,6 +32,13 @@ struct PlanOptions {
     std::vector<std::string> given; // the options given, by name (a profile fills the others)
     bool help = false;              // --help
     bool version = false;           // --version
+
+    // Over an elevation model the height is above its ground.
+    std::string demFile;          // --dem: the elevation model
+    double terrainToleranceM = 5; // --terrain-tolerance: band around the height, m
+    bool haveTakeoff = false;     // --takeoff given (else the first waypoint)
+    double takeoffLat = 0;        // --takeoff LAT,LON: the take-off point, degrees
+    double takeoffLon = 0;
 };
 
 // Parses argv[1..]. Accepts "--name value" and "--name=value". Throws Error (Refused) with a

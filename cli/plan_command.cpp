@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "cli/options.h"
+#include "cli/terrain_step.h"
 #include "cli/wpml_step.h"
 #include "dji/profiles.h"
 #include "exchange/area.h"
@@ -139,13 +140,13 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         // The grid mission, cut into parts that each fit one battery and one file.
         LitchiPageModel m;
         Overlay ov;
-        MakeLitchiLines(s, p, m, ov);
+        const TerrainResult terrain = MakeGridMission(s, p, m, ov, o);
         const SplitOptions split{o.batteryMin, static_cast<int>(o.maxWaypoints),
                                  p.NumberBoxV.Value() / 3.6};
         std::vector<MissionPart> parts;
         std::string batteryNote;
         try {
-            parts = SplitMission(s.LitchiRecs, MissionLinesOf(s), split);
+            parts = SplitMission(s.LitchiRecs, MissionLinesOf(s), split, s.LitchiLineEnd);
         } catch (const Error& e) {
             // Only the mission needs the parts: the other files are written all the same.
             if (!o.litchiFile.empty() || e.kind() != ErrorKind::Limit)
@@ -177,7 +178,8 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
             bytes.push_back(BuildDxf(s, p.NumberBoxA.Value()));
         }
         if (!o.geojsonFile.empty() || !o.kmlFile.empty()) {
-            const PlanGeo geo = PlanGeoFromState(s, p);
+            PlanGeo geo = PlanGeoFromState(s, p);
+            AddTerrainToGeo(geo, terrain);
             if (!o.geojsonFile.empty()) {
                 paths.push_back(o.geojsonFile);
                 bytes.push_back(PlanToGeoJson(geo));
@@ -222,6 +224,8 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         std::string json = TotalsJson(totals, s.UtmZone, batteries);
         if (o.angleAuto) // the direction chosen, to be given again as --angle
             json.insert(json.size() - 1, Format(", \"angle\": %.2f", {p.NumberBoxRi.Value()}));
+        if (!o.demFile.empty())
+            json.insert(json.size() - 1, TerrainJsonKeys(terrain));
         if (!warnings.empty())
             json.insert(json.size() - 1, Format(", \"warnings\": %d", {warnings.size()}));
         out << json << '\n';

@@ -49,9 +49,10 @@ std::string JsonLine(const std::vector<GeoPos>& pts) {
     return s + "]";
 }
 
-std::string JsonFeature(const std::string& kind, std::size_t index, const std::string& geometry) {
+std::string JsonFeature(const std::string& kind, std::size_t index, const std::string& geometry,
+                        const std::string& more = "") {
     return "{\"type\": \"Feature\", \"properties\": {\"kind\": \"" + kind +
-           "\", \"index\": " + Format("%d", {index}) + "}, \"geometry\": " + geometry + "}";
+           "\", \"index\": " + Format("%d", {index}) + more + "}, \"geometry\": " + geometry + "}";
 }
 
 std::string KmlCoords(const std::vector<GeoPos>& pts) {
@@ -103,10 +104,16 @@ std::string PlanToGeoJson(const PlanGeo& plan) {
         features.push_back(JsonFeature(
             "picture", k,
             "{\"type\": \"Point\", \"coordinates\": " + JsonPos(plan.pictures[k]) + "}"));
+    const bool heights = plan.waypointGround.size() == plan.waypoints.size() &&
+                         plan.waypointAltitude.size() == plan.waypoints.size();
     for (std::size_t k = 0; k < plan.waypoints.size(); ++k)
         features.push_back(JsonFeature(
             "waypoint", k,
-            "{\"type\": \"Point\", \"coordinates\": " + JsonPos(plan.waypoints[k]) + "}"));
+            "{\"type\": \"Point\", \"coordinates\": " + JsonPos(plan.waypoints[k]) + "}",
+            heights && !plan.waypoints.empty()
+                ? Format(", \"ground_m\": %.2f, \"altitude_m\": %.2f",
+                         {plan.waypointGround[k], plan.waypointAltitude[k]})
+                : std::string()));
     std::string out = "{\"type\": \"FeatureCollection\", \"features\": [\n";
     for (std::size_t i = 0; i < features.size(); ++i)
         out += features[i] + (i + 1 < features.size() ? ",\n" : "\n");

@@ -19,6 +19,10 @@ struct PlanGeo {
     std::vector<std::vector<GeoPos>> legs;
     std::vector<GeoPos> pictures;
     std::vector<GeoPos> waypoints;
+    // Over an elevation model, one per waypoint (else empty): the model's ground there and the
+    // altitude above the take-off, metres; GeoJSON gives them as "ground_m" and "altitude_m".
+    std::vector<double> waypointGround;
+    std::vector<double> waypointAltitude;
 };
 
 // The plan as it stands in the state: the ring of BorderIdx, FlightSegs over CutPoints in

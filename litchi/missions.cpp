@@ -76,6 +76,7 @@ void MakeLitchiLines(State& s, const ParamPageModel& p, LitchiPageModel& m, Over
         s.LitchiRecs.push_back(r);
     }
     s.LitchiLineOf = std::move(way.lineOf);
+    s.LitchiLineEnd.clear();
     SetActrecMax(s, m, static_cast<int>(s.LitchiRecs.size()) - 1);
     DisplayLitchiRecs(s, m, o);
 }

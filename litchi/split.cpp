@@ -46,8 +46,9 @@ void CheckOptions(const SplitOptions& o, bool needTime) {
     }
 }
 
-// The points of one flight line within a way: [begin, end), the line's own two points first,
-// the bends of its leg after them.
+// The points of one flight line within a way: [begin, end), the line's own points first (its
+// two ends, and over an elevation model the waypoints added between them), the bends of its
+// leg after them.
 struct LineSpan {
     std::size_t begin;
     std::size_t end;
@@ -132,8 +133,8 @@ GridWay GridMissionWay(const State& s) {
 }
 
 std::vector<WayRange> SplitWay(const std::vector<int>& lineOf, const std::vector<double>& stepM,
-                               const SplitOptions& o) {
-    return SplitWayMarked(lineOf, {}, stepM, o);
+                               const SplitOptions& o, const std::vector<bool>& lineEnd) {
+    return SplitWayMarked(lineOf, lineEnd, stepM, o);
 }
 
 std::vector<WayRange> SplitWayMarked(const std::vector<int>& lineOf,
@@ -198,14 +199,15 @@ std::vector<WayRange> SplitWayMarked(const std::vector<int>& lineOf,
 }
 
 std::vector<MissionPart> SplitMission(const std::vector<TlitchRec>& recs,
-                                      const std::vector<int>& lineOf, const SplitOptions& o) {
+                                      const std::vector<int>& lineOf, const SplitOptions& o,
+                                      const std::vector<bool>& lineEnd) {
     const std::vector<double> steps = StepsOf(recs);
     std::vector<MissionPart> parts;
     if (!lineOf.empty()) {
         if (lineOf.size() != recs.size()) {
             throw Error(ErrorKind::Internal, "Jeder Wegpunkt braucht seinen Flugstreifen.");
         }
-        for (const WayRange& r : SplitWay(lineOf, steps, o)) {
+        for (const WayRange& r : SplitWay(lineOf, steps, o, lineEnd)) {
             parts.push_back(PartOf(recs, r, steps, o.speedMps));
         }
         return parts;
@@ -251,7 +253,7 @@ SplitOptions SplitOptionsOf(const ParamPageModel& p, const LitchiPageModel& m) {
 }
 
 std::vector<MissionPart> MissionPartsOf(const State& s, const SplitOptions& o) {
-    return SplitMission(s.LitchiRecs, MissionLinesOf(s), o);
+    return SplitMission(s.LitchiRecs, MissionLinesOf(s), o, s.LitchiLineEnd);
 }
 
 std::string ShowBatteries(const State& s, ParamPageModel& p, const LitchiPageModel& m) {

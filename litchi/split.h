@@ -64,8 +64,10 @@ struct WayRange {
 // to a range while its points stay within maxWaypoints and its time within the battery, so
 // the fewest ranges result. Throws Error (Limit) naming the line when one line alone does not
 // fit, Error (Refused) for a battery time that is not positive or a negative speed.
+// lineEnd (when it has one entry per point) marks the end of each line's own points; without
+// it a line's own points are its first two.
 std::vector<WayRange> SplitWay(const std::vector<int>& lineOf, const std::vector<double>& stepM,
-                               const SplitOptions& o);
+                               const SplitOptions& o, const std::vector<bool>& lineEnd = {});
 
 // SplitWay for ways whose lines hold more points than their two ends (a picture at every
 // waypoint): lineEnd[i] marks the last point of its own of each line, the points after it up
@@ -81,7 +83,8 @@ std::vector<WayRange> SplitWayMarked(const std::vector<int>& lineOf,
 // of the part before, so no leg is left out; each part keeps at least 2 waypoints. A mission
 // that fits gives one part holding all of it (an empty mission one empty part).
 std::vector<MissionPart> SplitMission(const std::vector<TlitchRec>& recs,
-                                      const std::vector<int>& lineOf, const SplitOptions& o);
+                                      const std::vector<int>& lineOf, const SplitOptions& o,
+                                      const std::vector<bool>& lineEnd = {});
 
 // The flight lines of the state's mission when it is still the grid mission MakeLitchiLines
 // made (one line per waypoint, not decreasing), else empty.

@@ -55,6 +55,9 @@ struct State {
     // The flight line of every waypoint of LitchiRecs while it is the grid mission (a long
     // mission is cut only between lines); empty for any other mission.
     std::vector<int> LitchiLineOf;
+    // Over an elevation model waypoints are added on the lines too: true at the end of each
+    // line's own waypoints (where a part ending with that line ends). Empty: the first two.
+    std::vector<bool> LitchiLineEnd;
     int ActRec = 0;
 
     std::optional<Torbit> Orbit;

@@ -1,0 +1,6 @@
+# The terrain tests (and the command's) write their synthetic elevation models with GDAL itself.
+foreach(_t IN ITEMS test_terrain_gdal_model test_terrain_follow test_cli_terrain)
+  if(TARGET ${_t})
+    target_link_libraries(${_t} PRIVATE PkgConfig::GDAL)
+  endif()
+endforeach()
