@@ -93,8 +93,11 @@ void TMainForm::Redraw(bool withPlan) {
     overlay_.Clear(); // back to the clean map copy
     if (!state_.BorderIdx.empty())
         ShowPoints();
+    // The plan draws the ring with it; without a plan the ring is drawn on its own.
     if (withPlan && !state_.FlightSegs.empty())
         FlightLinesQuietly(*this);
+    else if (!state_.BorderLines.empty())
+        DisplayBorderLine();
     if (!state_.FreeLines.empty())
         ShowFreeline();
     if (state_.Orbit)
@@ -112,6 +115,8 @@ void TMainForm::TabItemKarteClick() {
         ShowOrbit();
     if (!state_.CutPoints.empty())
         FlightLinesQuietly(*this);
+    else if (!state_.BorderLines.empty())
+        DisplayBorderLine();
     if (!state_.FreeLines.empty())
         DisplayFreeline();
     ShowResiduals();

@@ -74,8 +74,13 @@ int main(int argc, char** argv) {
         return korvale::RunStartupReport(form, cl.file, report);
 
     form.show();
-    // The project opens once the window is up, so that a message about it has its window.
-    if (!cl.file.isEmpty())
-        QTimer::singleShot(0, &form, [&form, file = cl.file] { korvale::OpenProject(form, file); });
+    // Work autosaved by a run that did not end is offered first; the project named on the
+    // command line opens after that (asking, if recovered work would be replaced). Both wait
+    // for the window, so that their boxes have it.
+    QTimer::singleShot(0, &form, [&form, file = cl.file] {
+        form.OfferRecovery();
+        if (!file.isEmpty())
+            korvale::OpenProject(form, file);
+    });
     return QApplication::exec();
 }

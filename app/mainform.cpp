@@ -15,6 +15,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -32,9 +33,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <exception>
+#include <memory>
 
 #include "georef/transform.h"
 #include "imageviewer.h"
+#include "messages.h"
 #include "model/error.h"
 #include "model/tools.h"
 #include "numberboxwidget.h"
@@ -104,6 +107,11 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     resize(size.expandedTo(QSize(kClientWidth, kClientHeight)));
     FormCreate();
     LoadSettings();
+    NoteChanges();
+    StartAutosave();
+    for (korvale::NumberBoxWidget* b : findChildren<korvale::NumberBoxWidget*>())
+        connect(b, &korvale::NumberBoxWidget::clamped, this,
+                [this, b](double entered) { NumberBoxClamped(b, entered); });
     // The help page shows its text from the start. A missing file is reported when the user
     // asks for help, not at every start.
     try {
@@ -114,10 +122,17 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 
 TMainForm::~TMainForm() {
     SaveSettings();
+    delete autosaveLock_;
 }
 
 void TMainForm::closeEvent(QCloseEvent* e) {
+    if (!ConfirmDiscard(QStringLiteral("dem Beenden"))) {
+        e->ignore();
+        return;
+    }
     SaveSettings();
+    // A normal end: nothing to offer at the next start.
+    RemoveAutosave();
     QMainWindow::closeEvent(e);
 }
 
@@ -151,13 +166,13 @@ void TMainForm::BuildToolBar() {
          "mapcopy", false, &TMainForm::ButtonMapCopyClick},
         {&TMainForm::ButtonTrafo, "ButtonTrafo", "Tr", "Passpunkttransformation", "trafo", false,
          &TMainForm::ButtonTrafoClick},
-        {&TMainForm::ButtonBorder, "ButtonBorder", "RL", "Gebeitsraster festlegen", "border", true,
+        {&TMainForm::ButtonBorder, "ButtonBorder", "RL", "Gebietsraster festlegen", "border", true,
          &TMainForm::ButtonBorderClick},
         {&TMainForm::ButtonFreeline, "ButtonFreeline", "FL", "Freien Flugweg festlegen", "freeline",
          true, &TMainForm::ButtonFreelineClick},
         {&TMainForm::ButtonPOI, "ButtonPOI", "PI", "Point of interest setzen", "poi", true,
          &TMainForm::ButtonPOIClick},
-        {&TMainForm::ButtonPoly, "ButtonPoly", "Kr", "Freie Linine anzeigen", "orbit", true,
+        {&TMainForm::ButtonPoly, "ButtonPoly", "Kr", "Freie Linie anzeigen", "orbit", true,
          &TMainForm::ButtonPolyClick},
         {&TMainForm::ButtonMove, "ButtonMove", "", "Punkt verschieben", "move", true,
          &TMainForm::ButtonMoveClick},
@@ -393,24 +408,55 @@ void TMainForm::BuildPages() {
 // ---- Seams --------------------------------------------------------------------------------
 
 void TMainForm::ShowMessage(const QString& text) {
+    ShowMessage(text, QStringLiteral("Korvaleplanung"), MessageIcon::Information);
+}
+
+void TMainForm::ShowMessage(const QString& text, const QString& title, MessageIcon icon) {
+    messageTitle_ = title;
+    messageIcon_ = icon;
     if (messageHook) {
         messageHook(text);
         return;
     }
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Korvaleplanung"), text,
-                    QMessageBox::Ok, this);
-    box.exec();
+    std::unique_ptr<QMessageBox> box(MakeMessageBox(text, title, icon));
+    box->exec();
 }
+
+namespace {
+
+// The file kinds a dialog offers, by its title; every dialog also offers all files.
+QString DialogFilter(const QString& title) {
+    static const struct {
+        const char* title;
+        const char* filter;
+    } kinds[] = {
+        {"Gebiet importieren (KML, KMZ, GeoJSON)", "Gebiete (*.kml *.kmz *.geojson *.json)"},
+        {"Schreib KML", "KML (*.kml)"},
+        {"Schreib GeoJSON", "GeoJSON (*.geojson *.json)"},
+        {"Passpunkte laden (QGIS .points)", "QGIS-Passpunkte (*.points)"},
+        {"Projektdatei wählen", "Kartenprojekte (*.dat)"},
+        {"Karte sichern unter", "Kartenprojekte (*.dat)"},
+        {"Litchi CSV lesen", "Litchi-Missionen (*.csv *.CSV)"},
+    };
+    const QString all = QStringLiteral("Alle Dateien (*)");
+    for (const auto& k : kinds)
+        if (title == QString::fromUtf8(k.title))
+            return QString::fromUtf8(k.filter) + QStringLiteral(";;") + all;
+    return all;
+}
+
+} // namespace
 
 QString TMainForm::AskFileName(FileDialogKind kind, const QString& title, const QString& current) {
     const QString start = current.isEmpty() ? lastFolder_ : FilePath(current);
+    const QString filter = DialogFilter(title);
     QString chosen;
     if (fileDialogHook)
         chosen = fileDialogHook(kind, title, current);
     else if (kind == FileDialogKind::Open)
-        chosen = QFileDialog::getOpenFileName(this, title, start);
+        chosen = QFileDialog::getOpenFileName(this, title, start, filter);
     else
-        chosen = QFileDialog::getSaveFileName(this, title, start, QString(), nullptr,
+        chosen = QFileDialog::getSaveFileName(this, title, start, filter, nullptr,
                                               kind == FileDialogKind::PickName
                                                   ? QFileDialog::DontConfirmOverwrite
                                                   : QFileDialog::Options());
@@ -451,13 +497,19 @@ QString TMainForm::Explain(const QString& message) const {
 }
 
 void TMainForm::Guard(const std::function<void()>& body) {
+    const QString outer = failureTitle_;
+    failureTitle_.clear();
     try {
         body();
     } catch (const korvale::Error& e) {
-        ShowMessage(Explain(QString::fromUtf8(e.what())));
+        ShowMessage(Explain(QString::fromUtf8(e.what())), ErrorTitle(failureTitle_, e.kind()),
+                    ErrorIcon(e.kind()));
     } catch (const std::exception& e) {
-        ShowMessage(QString::fromUtf8(e.what()));
+        ShowMessage(QString::fromUtf8(e.what()),
+                    ErrorTitle(failureTitle_, korvale::ErrorKind::Internal), MessageIcon::Critical);
     }
+    failureTitle_ = outer;
+    NoteChanges();
 }
 
 // ---- Status line --------------------------------------------------------------------------
@@ -577,10 +629,12 @@ void TMainForm::ButtonAreaClick() {
 }
 
 void TMainForm::ButtonDelAllClick() {
+    if (!ConfirmDiscard(QStringLiteral("dem Löschen aller Punkte")))
+        return;
     ReleaseOthers(Tool::DelAll);
     // The ring, the free line and the plan go with their points; Ctrl+Z brings all back.
     korvale::DeleteAllPoints(state_, &history_);
-    SetStatus(QStringLiteral("Alle Punkte gelöscht, Passpunkte neu fetlegen."));
+    SetStatus(QStringLiteral("Alle Punkte gelöscht, Passpunkte neu festlegen."));
     // The overlay is a layer of its own that outlives repaints: markers of deleted points
     // would otherwise stay on the map copy until the next full redraw.
     overlay_.Clear();

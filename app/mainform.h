@@ -2,6 +2,7 @@
 // Handlers are grouped by the file that implements them.
 #pragma once
 
+#include <QByteArray>
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
@@ -35,6 +36,9 @@ class QStatusBar;
 class QImage;
 class QTableWidget;
 class QCloseEvent;
+class QMessageBox;
+class QLockFile;
+class QTimer;
 
 namespace korvale {
 class ImageViewer;
@@ -59,7 +63,9 @@ class TMainForm : public QMainWindow {
     // (an empty result means "cancelled").
     // PickName chooses a name to write to later and never asks whether to overwrite it.
     enum class FileDialogKind { Open, Save, PickName };
+    enum class MessageIcon { Information, Warning, Critical };
     void ShowMessage(const QString& text);
+    void ShowMessage(const QString& text, const QString& title, MessageIcon icon);
     QString AskFileName(FileDialogKind kind, const QString& title, const QString& current);
     // A yes/no question before something that cannot be undone; true means "go ahead".
     bool AskQuestion(const QString& text);
@@ -72,6 +78,42 @@ class TMainForm : public QMainWindow {
     QString AskChoice(const QString& title, const QString& label, const QStringList& items);
     std::function<QString(const QString&, const QStringList&)> choiceHook;
     std::function<bool(const QString&)> questionHook;
+    // The title and icon of the last message; a handler names what failed with FailureTitle.
+    QString messageTitle() const { return messageTitle_; }
+    MessageIcon messageIcon() const { return messageIcon_; }
+    // The box ShowMessage opens: a long text shows its first and last lines and keeps the
+    // whole of it in the scrollable details area, so the box fits any screen.
+    QMessageBox* MakeMessageBox(const QString& text, const QString& title, MessageIcon icon);
+    // Names, for the box of an error in the running handler, what failed ("Speichern
+    // fehlgeschlagen"); Guard resets it for every handler.
+    void FailureTitle(const QString& title) { failureTitle_ = title; }
+
+    // ---- Unsaved changes, autosave and recovery (mainform_safety.cpp) ----------------------
+    // The project (points, transformation, zone, map copy) differs from what was last saved or
+    // loaded: the title shows "*". Closing, "Karte laden" and "Alle Punkte löschen" ask first.
+    enum class UnsavedChoice { Save, Discard, Cancel };
+    UnsavedChoice AskUnsaved(const QString& text);
+    std::function<UnsavedChoice(const QString&)> unsavedHook;
+    bool isDirty() const { return dirty_; }
+    // Compares the project with the saved one and shows the result in the title.
+    void NoteChanges();
+    // Asks about unsaved changes before `what`; true when the work may go (saved, discarded
+    // or nothing unsaved). "Speichern" writes to the project's own file; without one, to the
+    // name field when `nameFieldIsTarget`, else to a name the dialog asks for.
+    bool ConfirmDiscard(const QString& what, bool nameFieldIsTarget = true);
+    // The autosave folder (the user's state folder), the autosave after planning steps and
+    // every few minutes, and its offer at the next start after the program did not end.
+    static QString AutosaveFolder();
+    void Autosave();
+    bool OfferRecovery();
+    // A value typed outside a box's range: the status line says what the box holds now, and
+    // a plan made with the old value of a planning box is taken away, so that strips, path and
+    // pictures never show a plan of other values.
+    void NumberBoxClamped(korvale::NumberBoxWidget* box, double entered);
+    // The boxes of the two questions (unsaved changes: Speichern / Verwerfen / Abbrechen;
+    // recovery: Wiederherstellen / Verwerfen), made here so that a test can look at them.
+    enum class QuestionKind { Unsaved, Recovery };
+    QMessageBox* MakeQuestionBox(QuestionKind kind, const QString& text);
 
     // ---- Status line ----------------------------------------------------------------------
     // An instruction holds until the next one; a result (a file written, a fit, a
@@ -88,6 +130,8 @@ class TMainForm : public QMainWindow {
     // Values of the pages, file names, the last folder and the window's geometry.
     void LoadSettings();
     void SaveSettings() const;
+    // Keeps the window, with its frame, on the screen it opens on.
+    void FitToScreen();
 
     // Runs a handler body; a korvale::Error (or any std::exception) ends it and its text is
     // shown as a modal message. What was done before stays done.
@@ -270,6 +314,7 @@ class TMainForm : public QMainWindow {
     korvale::NumberBoxWidget* NumberBoxFlaeche = nullptr;
     korvale::NumberBoxWidget* NumberBoxBilder = nullptr;
     korvale::NumberBoxWidget* NumberBoxAkkus = nullptr;
+    korvale::NumberBoxWidget* NumberBoxDateien = nullptr;
     korvale::NumberBoxWidget* NumberBoxRi = nullptr;
     QPushButton* ButtonWaypts = nullptr;
     QPushButton* ButtonAlfaAuto = nullptr;
@@ -400,6 +445,19 @@ class TMainForm : public QMainWindow {
 
     // Adds a second line to a conversion message that names the box holding the text.
     QString Explain(const QString& message) const;
+    // The map project from `name` (data file and image), all or nothing.
+    void LoadProjectFrom(const std::string& name);
+    QByteArray ProjectFingerprint() const;
+    void MarkSaved();
+    void RemoveAutosave();
+    void StartAutosave();
+    // After a project was loaded or recovered: ring, area and plan as the values give them.
+    void AfterProjectLoaded();
+    // The map copy as the JPEG a project keeps beside its data file.
+    QByteArray MapCopyJpeg() const;
+    // A file name without a folder goes to the last folder; at first that is the documents
+    // folder, which an account may not have yet: it is made then.
+    void EnsureLastFolder() const;
 
     korvale::State state_;
     korvale::Overlay overlay_;
@@ -411,4 +469,15 @@ class TMainForm : public QMainWindow {
     double tileCopyMs_ = -1;
     QString lastFolder_;
     bool settingsSaved_ = false;
+    QString messageTitle_;
+    MessageIcon messageIcon_ = MessageIcon::Information;
+    QString failureTitle_;
+    bool dirty_ = false;
+    QByteArray savedFingerprint_;
+    QString projectFile_; // the file the project was last saved to or loaded from
+    QByteArray autosavedFingerprint_;
+    QTimer* autosaveTimer_ = nullptr;
+    QLockFile* autosaveLock_ = nullptr; // held while this window may autosave
+    QByteArray autosaveJpeg_;           // the map copy as last autosaved
+    qint64 autosaveJpegKey_ = 0;
 };

@@ -165,19 +165,28 @@ void TMainForm::ButtonWorldClick() {
     const std::string points = korvale::WriteGcpPoints(state_, top);
     const std::string image = korvale::ProjectImageName(name);
 
+    // The image is written again unless the one there is this map copy's size; the world
+    // file, its coordinate system (.prj and GDAL's side-car) and the control points go with it
+    // as one set, so that a GIS never finds a world file of one copy beside another.
+    QByteArray jpeg;
     QImageReader existing(Q(image));
     if (existing.size() != map.size()) {
-        QByteArray jpeg;
         QBuffer buffer(&jpeg);
         buffer.open(QIODevice::WriteOnly);
         if (!map.save(&buffer, "JPG", 95))
             throw korvale::Error(korvale::ErrorKind::File,
                                  "Die Kartenkopie lässt sich nicht als JPEG speichern.");
-        korvale::WriteFileAtomic(
-            image, std::string_view(jpeg.constData(), static_cast<size_t>(jpeg.size())));
     }
-    korvale::WriteFileAtomic(korvale::WorldFileName(image), korvale::WorldFileText(w));
-    korvale::WriteFileAtomic(image + ".points", points);
+    const std::string world = korvale::WorldFileText(w), wkt = korvale::UtmWkt(w),
+                      aux = korvale::GdalAuxXml(w);
+    std::vector<korvale::FileToWrite> files = {{korvale::WorldFileName(image), world},
+                                               {korvale::PrjFileName(image), wkt},
+                                               {image + ".aux.xml", aux},
+                                               {image + ".points", points}};
+    if (!jpeg.isEmpty())
+        files.insert(files.begin(),
+                     {image, std::string_view(jpeg.constData(), static_cast<size_t>(jpeg.size()))});
+    korvale::WriteFilesAtomic(files);
     LabelStatus->setText(Q(korvale::Format("Weltdatei geschrieben: %s (UTM, EPSG:%d)",
                                            {korvale::WorldFileName(image), korvale::UtmEpsg(w)})));
 }

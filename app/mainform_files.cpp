@@ -1,6 +1,7 @@
 // DXF drawing and map project files of the "Korvale" page.
 #include <QBuffer>
 #include <QByteArray>
+#include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
@@ -16,6 +17,7 @@
 #include "model/fileio.h"
 #include "numberboxwidget.h"
 #include "planning/edits.h"
+#include "planning/params.h"
 
 void TMainForm::Button5Click() {
     SchreibDXF();
@@ -37,20 +39,53 @@ void TMainForm::SchreibDXF() {
     SetStatus(QStringLiteral("DXF geschrieben: ") + path, true);
 }
 
+void TMainForm::EnsureLastFolder() const {
+    if (!lastFolder_.isEmpty() && !QFileInfo(lastFolder_).exists() && !QDir().mkpath(lastFolder_))
+        throw korvale::Error(korvale::ErrorKind::File,
+                             "Der Ordner lässt sich nicht anlegen:\n" + lastFolder_.toStdString());
+}
+
 void TMainForm::ButtonSaveKVClick() {
+    FailureTitle(QStringLiteral("Speichern fehlgeschlagen"));
+    QString path = FilePath(EditKVName->text());
+    const QString folder = QFileInfo(path).absolutePath();
+    if (path.isEmpty() || !QFileInfo(folder).isDir()) {
+        if (!path.isEmpty() && QFileInfo(folder) == QFileInfo(lastFolder_)) {
+            // The default place of a bare name: the documents folder is made on first use.
+            EnsureLastFolder();
+        } else {
+            // A folder typed or remembered that is gone: the dialog opens in the nearest one
+            // that exists, with the name kept.
+            QString existing = folder.isEmpty() ? lastFolder_ : folder;
+            while (!existing.isEmpty() && !QFileInfo(existing).isDir() &&
+                   QFileInfo(existing).absolutePath() != existing)
+                existing = QFileInfo(existing).absolutePath();
+            const QDir start(QFileInfo(existing).isDir() ? existing : QDir::homePath());
+            const QString name =
+                path.isEmpty() ? QStringLiteral("Karte.dat") : QFileInfo(path).fileName();
+            const QString chosen = AskFileName(
+                FileDialogKind::Save, QStringLiteral("Karte sichern unter"), start.filePath(name));
+            if (chosen.isEmpty())
+                return;
+            EditKVName->setText(chosen);
+            param_.EditKVName = chosen.toStdString();
+            path = chosen;
+        }
+    }
     SavePar();
+    MarkSaved();
     SetStatus(QStringLiteral("Karte gesichert: ") + FilePath(EditKVName->text()), true);
 }
 
 void TMainForm::ButtonLoadKVClick() {
+    if (!ConfirmDiscard(QStringLiteral("dem Laden einer anderen Karte"), false))
+        return;
+    FailureTitle(QStringLiteral("Laden fehlgeschlagen"));
     if (!LoadPar())
         return;
-    Showgrafik();
-    // The redraw draws markers only with a ring built; the loaded points show in any case.
-    ShowPoints();
-    // The loaded map copy is what the user wants to see next.
-    BringMapToFront();
-    PointsChanged();
+    AfterProjectLoaded();
+    // Saved as loaded; the ground coordinates the ring step filled in are part of it.
+    MarkSaved();
     SetStatus(QStringLiteral("Karte geladen: %1 (%2 Punkte)")
                   .arg(FilePath(EditKVName->text()))
                   .arg(state_.Points.size()),
@@ -80,15 +115,7 @@ void TMainForm::SavePar() {
     if (map.isNull())
         throw korvale::Error(korvale::ErrorKind::Refused,
                              "Keine Kartenkopie vorhanden: das Projekt wurde nicht gespeichert.");
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpg");
-    writer.setQuality(95);
-    if (!writer.write(map))
-        throw korvale::Error(korvale::ErrorKind::File,
-                             "Die Kartenkopie lässt sich nicht als JPEG speichern.\n" +
-                                 writer.errorString().toStdString());
+    const QByteArray jpeg = MapCopyJpeg();
     const std::string data = korvale::ProjectBytesToSave(state_);
     korvale::WriteFilesAtomic(
         {{korvale::ProjectImageName(name),
@@ -96,10 +123,49 @@ void TMainForm::SavePar() {
          {name, data}});
 }
 
+QByteArray TMainForm::MapCopyJpeg() const {
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpg");
+    writer.setQuality(95);
+    if (!writer.write(ImageViewer1->image()))
+        throw korvale::Error(korvale::ErrorKind::File,
+                             "Die Kartenkopie lässt sich nicht als JPEG speichern.\n" +
+                                 writer.errorString().toStdString());
+    return jpeg;
+}
+
+void TMainForm::AfterProjectLoaded() {
+    // The ring and its area follow the loaded points; with a ring and values that can plan,
+    // the plan is there at once, as "Calc Raster" would make it.
+    SetBorderPointer();
+    if (!state_.BorderLines.empty()) {
+        try {
+            ButtonWayptsClick();
+        } catch (const korvale::Error& e) {
+            Redraw(false);
+            SetStatus(QStringLiteral("Flugplan nicht berechnet: ") +
+                      QString::fromUtf8(e.what()).section(QLatin1Char('\n'), 0, 0));
+        }
+    } else {
+        Showgrafik();
+    }
+    // The redraw draws markers only with a ring built; the loaded points show in any case.
+    ShowPoints();
+    // The loaded map copy is what the user wants to see next.
+    BringMapToFront();
+    PointsChanged();
+}
+
+bool TMainForm::LoadPar() {
+    LoadProjectFrom(FilePath(EditKVName->text()).toStdString());
+    return true;
+}
+
 // All or nothing: the data file is read and checked and the image is loaded before anything
 // of the state changes.
-bool TMainForm::LoadPar() {
-    const std::string name = FilePath(EditKVName->text()).toStdString();
+void TMainForm::LoadProjectFrom(const std::string& name) {
     const korvale::ProjectData data = korvale::LoadProjectData(name);
 
     std::string imageName = korvale::ProjectImageName(name);
@@ -124,5 +190,4 @@ bool TMainForm::LoadPar() {
     korvale::LoadProjectPoints(state_, param_, data, &history_, std::any(ImageViewer1->image()));
     SetMapCopy(image);
     NumberBoxFlaeche->Refresh();
-    return true;
 }

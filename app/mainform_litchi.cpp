@@ -9,6 +9,8 @@
 #include <QTextDocument>
 #include <QVBoxLayout>
 
+#include <limits>
+
 #include "litchi/csv.h"
 #include "litchi/editor.h"
 #include "litchi/missions.h"
@@ -86,7 +88,7 @@ void TMainForm::BuildLitchiPage(QWidget* page) {
     NumberBoxCuSz = box(m.NumberBoxCuSz, "NumberBoxCuSz", 56);
     NumberBoxRotDir = box(m.NumberBoxRotDir, "NumberBoxRotDir", 56);
     NumberBoxGimM =
-        box(m.NumberBoxGimM, "NumberBoxGimM", 30, "0:Kein 1:Focus POI 2: interplolieren ");
+        box(m.NumberBoxGimM, "NumberBoxGimM", 30, "0:Kein 1:Focus POI 2: interpolieren ");
     NumberBoxGimP = box(m.NumberBoxGimP, "NumberBoxGimP", 46);
     NumberBoxSpeed = box(m.NumberBoxSpeed, "NumberBoxSpeed", 56);
     Label14 = MakeLabel(QString::fromStdString(m.Label14), page, "Label14");
@@ -102,7 +104,7 @@ void TMainForm::BuildLitchiPage(QWidget* page) {
     NumberBoxPoiAltMode =
         box(m.NumberBoxPoiAltMode, "NumberBoxPoiAltMode", 28, "0:über Start 1: über Grund");
     CheckBoxAlle = Check("CheckBoxAlle", "Alle ändern", page);
-    CheckBoxAlle->setToolTip("Änderungen wirken auf alle Lininen");
+    CheckBoxAlle->setToolTip("Änderungen wirken auf alle Linien");
     CheckBoxPhoto = ShowOnlyCheck("CheckBoxPhoto", "Mach Foto", page);
     CheckBoxStartRec = ShowOnlyCheck("CheckBoxStartRec", "StartRec", page);
     CheckBoxStopRec = ShowOnlyCheck("CheckBoxStopRec", "StopRec", page);
@@ -119,8 +121,8 @@ void TMainForm::BuildLitchiPage(QWidget* page) {
     NumberBoxMaxWP = box(m.NumberBoxMaxWP, "NumberBoxMaxWP", 44, "Höchstzahl Wegpunkte je Datei");
     Button9 =
         Button("Button9", "Litchi RasterL", "Berechnetes Raster Linien  in Litchi Linien", page);
-    Button1 = Button("Button1", "Litchi FreeL", "Freie Linine in Litchi Lininen", page);
-    Button8 = Button("Button8", "Display Lines", "Zeigt Litchi Lininen", page);
+    Button1 = Button("Button1", "Litchi FreeL", "Freie Linie in Litchi-Linien", page);
+    Button8 = Button("Button8", "Display Lines", "Zeigt Litchi-Linien", page);
     CheckBoxNadir = Check("CheckBoxNadir", "Kamera -90°", page);
     CheckBoxNadir->setToolTip(QStringLiteral("Litchi RasterL schreibt in jeden Wegpunkt "
                                              "Gimbalmodus 2 und Neigung -90° (Kamera senkrecht "
@@ -290,7 +292,7 @@ void TMainForm::WriteLitchiCVS() {
     const QString done =
         names.size() == 1
             ? QStringLiteral("Litchi CSV geschrieben: ") + QString::fromStdString(path)
-            : QStringLiteral("Litchi CSV in %1 Teilen (ein Teil je Akku) geschrieben: %2 … %3")
+            : QStringLiteral("Litchi CSV in %1 Dateien geschrieben: %2 … %3")
                   .arg(names.size())
                   .arg(QString::fromStdString(names.front()), QString::fromStdString(names.back()));
     // Parts of an earlier, longer mission stay; the pilot must not take one of them for a
@@ -347,7 +349,9 @@ void TMainForm::Button7Click() {
 }
 
 void TMainForm::MakeLitchiLines() {
-    const double before = litchi_.NumberBoxActrec.Value();
+    // A new mission: the editor shows its selected waypoint at once, also when the selector
+    // keeps its number.
+    const double before = std::numeric_limits<double>::quiet_NaN();
     korvale::MakeLitchiLines(state_, param_, litchi_, overlay_);
     litchiGrid_ = true;
     DrawMissionParts();
@@ -356,7 +360,7 @@ void TMainForm::MakeLitchiLines() {
 }
 
 void TMainForm::MakeFreeLitchiLines() {
-    const double before = litchi_.NumberBoxActrec.Value();
+    const double before = std::numeric_limits<double>::quiet_NaN();
     korvale::MakeFreeLitchiLines(state_, litchi_);
     litchiGrid_ = false;
     SelectorSettled(before);

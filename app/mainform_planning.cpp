@@ -69,6 +69,9 @@ void TMainForm::BuildParameterPage(QWidget* page) {
     NumberBoxAkkus = box(p.NumberBoxAkkus, "NumberBoxAkkus", 36);
     NumberBoxAkkus->setToolTip(QStringLiteral(
         "Akkus der Litchi-Mission (Akku (min) und Max. Wegpunkte: Seite Litchi CSV)"));
+    NumberBoxDateien = box(p.NumberBoxDateien, "NumberBoxDateien", 36);
+    NumberBoxDateien->setToolTip(QStringLiteral(
+        "Dateien der Litchi-Mission: ein Teil endet am Akku oder an Max. Wegpunkte"));
     NumberBoxRi = box(p.NumberBoxRi, "NumberBoxRi", 56);
     ButtonWaypts = Button("ButtonWaypts", "Calc Raster", page);
     ButtonAlfaAuto = Button("ButtonAlfaAuto", "Alfa auto", page);
@@ -107,6 +110,7 @@ void TMainForm::BuildParameterPage(QWidget* page) {
     col->addSpacing(6);
     AddRow(col,
            {Labelled("Bilder", {NumberBoxBilder}, page), Labelled("Akkus", {NumberBoxAkkus}, page),
+            Labelled("Dateien", {NumberBoxDateien}, page),
             Labelled("Alfa °", {NumberBoxRi, ButtonAlfaAuto}, page),
             Labelled("", {ButtonWaypts}, page)});
     col->addSpacing(10);
@@ -170,10 +174,10 @@ void TMainForm::RefreshParameterPage() {
     set(EditKVName, p.EditKVName);
     CheckBoxFormat->setChecked(p.CheckBoxFormat);
     CheckBoxFormat->setText(QString::fromStdString(p.CheckBoxFormatCaption));
-    for (NumberBoxWidget* w :
-         {NumberBoxLG, NumberBoxBG, NumberBoxP, NumberBoxQ, NumberBoxH, NumberBoxBA, NumberBoxV,
-          NumberBoxFlugzeit, NumberBoxA, NumberBoxB, NumberBoxFrameS, NumberBoxStreifen,
-          NumberBoxWeg, NumberBoxFlaeche, NumberBoxBilder, NumberBoxAkkus, NumberBoxRi})
+    for (NumberBoxWidget* w : {NumberBoxLG, NumberBoxBG, NumberBoxP, NumberBoxQ, NumberBoxH,
+                               NumberBoxBA, NumberBoxV, NumberBoxFlugzeit, NumberBoxA, NumberBoxB,
+                               NumberBoxFrameS, NumberBoxStreifen, NumberBoxWeg, NumberBoxFlaeche,
+                               NumberBoxBilder, NumberBoxAkkus, NumberBoxDateien, NumberBoxRi})
         w->Refresh();
 }
 
@@ -227,10 +231,12 @@ void TMainForm::RunPlanningStep(const std::function<void()>& step) {
     } catch (...) {
         RefreshParameterPage();
         AfterDraw();
+        Autosave();
         throw;
     }
     RefreshParameterPage();
     AfterDraw();
+    Autosave();
 }
 
 void TMainForm::FlightLines() {

@@ -3,9 +3,12 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
+#include <algorithm>
 
 #include "imageviewer.h"
 #include "litchi/editor.h"
@@ -78,8 +81,10 @@ void TMainForm::LoadSettings() {
         lastFolder_ = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (lastFolder_.isEmpty())
         lastFolder_ = QDir::homePath();
-    if (s.contains(QStringLiteral("window/geometry")))
+    if (s.contains(QStringLiteral("window/geometry"))) {
         restoreGeometry(s.value(QStringLiteral("window/geometry")).toByteArray());
+        FitToScreen();
+    }
     // The first start (nothing stored) keeps the design's start values untouched.
     if (!s.contains(QStringLiteral("values/stored")))
         return;
@@ -117,6 +122,28 @@ void TMainForm::LoadSettings() {
     litchi_.Label14 = korvale::Label14Text(litchi_.NumberBoxSpeed.Value());
     RefreshParameterPage();
     RefreshLitchiPage();
+}
+
+void TMainForm::FitToScreen() {
+    // A size saved on a larger screen would put the status line below this one.
+    const QScreen* sc = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!sc)
+        return;
+    const QRect avail = sc->availableGeometry();
+    const QRect inner = geometry(), outer = frameGeometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    const QSize room = avail.size().shrunkBy(frame);
+    if (width() > room.width() || height() > room.height())
+        resize(size().boundedTo(room));
+    QRect g = frameGeometry();
+    if (!avail.contains(g)) {
+        g.moveLeft(std::clamp(g.left(), avail.left(),
+                              std::max(avail.left(), avail.right() - g.width() + 1)));
+        g.moveTop(std::clamp(g.top(), avail.top(),
+                             std::max(avail.top(), avail.bottom() - g.height() + 1)));
+        move(g.topLeft());
+    }
 }
 
 void TMainForm::SaveSettings() const {

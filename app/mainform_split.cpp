@@ -8,6 +8,7 @@
 void TMainForm::ShowBatteries() {
     const std::string note = korvale::ShowBatteries(state_, param_, litchi_);
     NumberBoxAkkus->Refresh();
+    NumberBoxDateien->Refresh();
     if (!note.empty())
         SetStatus(QString::fromStdString(note));
 }

@@ -43,6 +43,8 @@ bool NumberBoxWidget::CommitText(const QString& entered) {
     }
     box_->SetValue(v);
     Refresh();
+    if (v < box_->Min() || v > box_->Max())
+        emit clamped(v);
     emit userChanged();
     return true;
 }

@@ -29,6 +29,9 @@ class NumberBoxWidget : public QLineEdit {
   signals:
     // The user has entered a value (the model already holds it).
     void userChanged();
+    // The entered value lay outside the box's range; the box holds the nearest bound.
+    // Emitted before userChanged.
+    void clamped(double entered);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;

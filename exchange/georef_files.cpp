@@ -99,10 +99,10 @@ WorldFile MakeWorldFile(const State& s, double imageTop) {
     WorldFile w;
     // The zone is the one written in front of the transformation's eastings.
     w.zone = static_cast<int>(std::trunc(s.TrafYs / 1e6));
-    // The model of Trafone at the upper-left pixel (0, imageTop), in double precision (Trafone
+    // The model of Trafone at the centre of the upper-left pixel, in double precision (Trafone
     // takes single-precision positions).
-    const double u = 0.0 - s.TrafXbs;
-    const double v = imageTop - s.TrafYbs;
+    const double u = 0.5 - s.TrafXbs;
+    const double v = imageTop + 0.5 - s.TrafYbs;
     const double E = s.TrafYs + s.TrafO * u + s.TrafA * v;
     const double N = s.TrafXs + s.TrafA * u - s.TrafO * v;
     w.south = N < 0;
@@ -137,6 +137,37 @@ std::string WorldFileName(const std::string& imagePath) {
 
 int UtmEpsg(const WorldFile& w) {
     return (w.south ? 32700 : 32600) + w.zone;
+}
+
+std::string UtmWkt(const WorldFile& w) {
+    const char* hemi = w.south ? "S" : "N";
+    return Format("PROJCS[\"WGS 84 / UTM zone %d%s\",GEOGCS[\"WGS 84\",DATUM[\"WGS_1984\","
+                  "SPHEROID[\"WGS 84\",6378137,298.257223563,AUTHORITY[\"EPSG\",\"7030\"]],"
+                  "AUTHORITY[\"EPSG\",\"6326\"]],PRIMEM[\"Greenwich\",0,AUTHORITY[\"EPSG\","
+                  "\"8901\"]],UNIT[\"degree\",0.0174532925199433,AUTHORITY[\"EPSG\",\"9122\"]],"
+                  "AUTHORITY[\"EPSG\",\"4326\"]],PROJECTION[\"Transverse_Mercator\"],"
+                  "PARAMETER[\"latitude_of_origin\",0],PARAMETER[\"central_meridian\",%d],"
+                  "PARAMETER[\"scale_factor\",0.9996],PARAMETER[\"false_easting\",500000],"
+                  "PARAMETER[\"false_northing\",%d],UNIT[\"metre\",1,AUTHORITY[\"EPSG\","
+                  "\"9001\"]],AXIS[\"Easting\",EAST],AXIS[\"Northing\",NORTH],"
+                  "AUTHORITY[\"EPSG\",\"%d\"]]",
+                  {w.zone, hemi, w.zone * 6 - 183, w.south ? 10000000 : 0, UtmEpsg(w)});
+}
+
+std::string GdalAuxXml(const WorldFile& w) {
+    std::string wkt;
+    for (const char c : UtmWkt(w))
+        wkt += c == '"' ? std::string("&quot;") : std::string(1, c);
+    return "<PAMDataset>\n  <SRS dataAxisToSRSAxisMapping=\"1,2\">" + wkt +
+           "</SRS>\n</PAMDataset>\n";
+}
+
+std::string PrjFileName(const std::string& imagePath) {
+    const auto slash = imagePath.find_last_of('/');
+    const auto dot = imagePath.find_last_of('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash))
+        return imagePath.substr(0, dot) + ".prj";
+    return imagePath + ".prj";
 }
 
 GcpFile ReadGcpPoints(std::string_view bytes) {
@@ -217,8 +248,8 @@ std::string WriteGcpPoints(const State& s, double imageTop) {
         const double dy = (fit.N - p.N) / pixel;
         const double mapX = p.E - w.zone * 1e6;
         const double mapY = w.south ? p.N + kFalseNorthingSouth : p.N;
-        const double srcX = static_cast<double>(p.xb) + 0.5;
-        const double srcY = -(static_cast<double>(p.yb) - imageTop + 0.5);
+        const double srcX = static_cast<double>(p.xb);
+        const double srcY = -(static_cast<double>(p.yb) - imageTop);
         out += Format("%.6f,%.6f,%.6f,%.6f,1,%.6f,%.6f,%.6f\n",
                       {mapX, mapY, srcX, srcY, dx, dy, std::sqrt(dx * dx + dy * dy)});
     }
@@ -250,8 +281,8 @@ std::vector<TPt> GcpControlPoints(const GcpFile& f, int L0, double imageTop) {
     for (const GcpRecord& g : f.points) {
         if (!g.enable)
             continue; // switched off in QGIS: not part of the fit there, nor here
-        const double xb = g.srcX - 0.5;
-        const double yb = -g.srcY - 0.5 + imageTop;
+        const double xb = g.srcX;
+        const double yb = -g.srcY + imageTop;
         // A map copy is at most a few ten thousand pixels; the check also keeps the conversion
         // to single precision defined.
         if (!(std::fabs(xb) < 1e6 && std::fabs(yb) < 1e6))

@@ -1,12 +1,12 @@
 // The georeferenced map copy for GIS programs: a world file beside its JPEG and a QGIS
 // control-point file (.points), and control points read from such a file.
 //
-// Pixels: a map position (xb, yb) is the window client position of a pixel of the map copy;
-// the copy's first row lies `imageTop` below the client area's top (toolbar and tab header),
-// so the pixel in column i, row j is at (i, j + imageTop). A mouse press at that position is
-// a press on that pixel, so the position stands for the pixel's centre: image coordinates
-// (corner of the upper-left pixel at 0, 0, as GIS programs count) are (xb + 0.5,
-// yb - imageTop + 0.5).
+// Pixels: a map position (xb, yb) is a window client position on the map copy, measured as Qt
+// and the web maps measure: continuously, with the copy's top-left edge at (0, imageTop). A
+// press on a pixel, a clipboard position from the web map and a tile-map corner all name the
+// point under the pointer in this one measure, so image coordinates (edge of the upper-left
+// pixel at 0, 0, as GIS programs count) are (xb, yb - imageTop), and the centre of the pixel
+// in column i, row j is the map position (i + 0.5, j + 0.5 + imageTop).
 #pragma once
 
 #include <string>
@@ -18,8 +18,9 @@
 namespace korvale {
 
 // The six world-file terms: x' = A x + B y + C, y' = D x + E y + F for pixel column x and row
-// y, with (C, F) the centre of the upper-left pixel in UTM metres of the zone the control
-// points are in (easting without the zone number in front).
+// y, with (C, F) the centre of the upper-left pixel (the world-file convention GDAL, QGIS and
+// ArcGIS read) in UTM metres of the zone the control points are in (easting without the zone
+// number in front).
 struct WorldFile {
     double A = 0, D = 0, B = 0, E = 0, C = 0, F = 0;
     int zone = 0;       // UTM zone of the transformation's easting
@@ -39,6 +40,14 @@ std::string WorldFileName(const std::string& imagePath);
 // WGS 84 / UTM (326zz north, 327zz south). The control points come from a web map, whose
 // coordinates are WGS 84; ETRS89 (258zz) drifts from them by several decimetres in Europe.
 int UtmEpsg(const WorldFile& w);
+
+// The coordinate system of the world file as WKT (WGS 84 / UTM zone zz N or S, with its EPSG
+// code), the content of the ".prj" beside the image; and the same inside the GDAL side-car
+// "<image>.aux.xml", by which GDAL and QGIS know the system of a JPEG.
+std::string UtmWkt(const WorldFile& w);
+std::string GdalAuxXml(const WorldFile& w);
+// The name of the ".prj" beside an image: its extension replaced, else ".prj" appended.
+std::string PrjFileName(const std::string& imagePath);
 
 // One control point of a .points file: map coordinates (x east or longitude, y north or
 // latitude), source pixel coordinates as QGIS writes them (y negative downward), enabled flag.

@@ -112,7 +112,7 @@ TrafResult TrafPar(State& s) {
         Format("ybs %5.0f xbs %5.0f Ys %10.2f Xs %10.2f o %10.6f a %10.6f M %10.6f m0 %10.6f "
                "mp %10.2f",
                {f.Ybs, f.Xbs, f.Ys, f.Xs, f.O, f.A, f.M, r.m0, r.mp}));
-    r.status = Format("Transformation: Masstab 1:%10.6f m0 %10.6f mp %10.2f", {f.M, r.m0, r.mp});
+    r.status = Format("Transformation: Pixelgröße m:%10.6f m0 %10.6f mp %10.2f", {f.M, r.m0, r.mp});
     r.ok = r.mp < 2.0;
 
     s.TrafO = f.O;

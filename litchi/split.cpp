@@ -261,13 +261,21 @@ std::string ShowBatteries(const State& s, ParamPageModel& p, const LitchiPageMod
     // what a speed of 0 means.
     if (!(p.NumberBoxV.Value() > 0)) {
         p.NumberBoxAkkus.SetValue(0);
+        p.NumberBoxDateien.SetValue(0);
         return {};
     }
     try {
-        p.NumberBoxAkkus.SetValue(BatteriesOfState(s, SplitOptionsOf(p, m)));
+        // Batteries count flight time alone; a file also ends at its number of waypoints, so
+        // there may be more files than batteries.
+        const SplitOptions o = SplitOptionsOf(p, m);
+        SplitOptions timeOnly = o;
+        timeOnly.maxWaypoints = 1000000000;
+        p.NumberBoxAkkus.SetValue(BatteriesOfState(s, timeOnly));
+        p.NumberBoxDateien.SetValue(BatteriesOfState(s, o));
         return {};
     } catch (const Error& e) {
         p.NumberBoxAkkus.SetValue(0);
+        p.NumberBoxDateien.SetValue(0);
         const std::string text = e.what();
         return "Akkus: " + text.substr(0, text.find('\n'));
     }

@@ -102,9 +102,10 @@ SplitOptions SplitOptionsOf(const ParamPageModel& p, const LitchiPageModel& m);
 // else by waypoint count. Throws like SplitMission.
 std::vector<MissionPart> MissionPartsOf(const State& s, const SplitOptions& o);
 
-// Sets NumberBoxAkkus to the batteries of the state's plan (0 at a speed of 0). Returns "" or,
-// when the count cannot be made (a line longer than a battery), the reason for the status
-// line, with the box at 0.
+// Sets NumberBoxAkkus to the batteries of the state's plan (by flight time alone) and
+// NumberBoxDateien to the files its grid mission is written in (by flight time and waypoints
+// per file); both 0 at a speed of 0. Returns "" or, when the count cannot be made (a line
+// longer than a battery), the reason for the status line, with both boxes at 0.
 std::string ShowBatteries(const State& s, ParamPageModel& p, const LitchiPageModel& m);
 
 // The file name of part k (1-based) of a mission written to `path`: "_k" in front of the

@@ -35,9 +35,10 @@ using Tpunkt = std::array<double, 2>;
 // A segment given by two indices (into Points, or into CutPoints for FlightSegs).
 using TLine = std::array<int, 2>;
 
-// One action slot of a waypoint.
+// One action slot of a waypoint. An empty slot is -1 ("no action" in Litchi's numbering); 0 is
+// "stay for (ms)" and would make every unused slot a zero-length wait.
 struct TlitchAction {
-    std::int32_t actiontype = 0;
+    std::int32_t actiontype = -1;
     double actionparam = 0;
 };
 

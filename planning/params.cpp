@@ -51,7 +51,8 @@ std::string Rechnen(ParamPageModel& p) {
         status = "Geschwindigkeit 0 km/h: keine Bildfolge berechnet";
     }
 
-    p.NumberBoxBA.SetText(FormatGeneral(fourPixelsCm));
+    // Centimetres to one decimal, as the box shows its other lengths.
+    p.NumberBoxBA.SetText(FormatFixed(fourPixelsCm, 1));
     return status;
 }
 

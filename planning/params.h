@@ -48,6 +48,8 @@ struct ParamPageModel {
     NumberBox NumberBoxBilder{K::Integer, 0, 0, 1e9, 0, true};
     // Number of batteries ("Akkus") the grid mission of the plan needs
     NumberBox NumberBoxAkkus{K::Integer, 0, 0, 1e9, 0, true};
+    // Files the grid mission is written in (parts by battery time and by waypoints per file).
+    NumberBox NumberBoxDateien{K::Integer, 0, 0, 1e9, 0, true};
     // Direction of the flight lines ("Alfa"), degrees counterclockwise from east
     NumberBox NumberBoxRi{K::Float, 0.01, 0.01, 360, 1};
     // Files

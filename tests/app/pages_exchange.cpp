@@ -127,7 +127,8 @@ TEST_F(ExchangeTest, WorldFileAndControlPointsGoBesideTheMapImageAndComeBack) {
     w->EditKVName->setText(Path("Karte.dat"));
     w->ButtonWorld->click();
     ASSERT_TRUE(messages.empty()) << messages.front().toStdString();
-    for (const char* f : {"Karte.jpg", "Karte.jgw", "Karte.jpg.points"})
+    for (const char* f :
+         {"Karte.jpg", "Karte.jgw", "Karte.prj", "Karte.jpg.aux.xml", "Karte.jpg.points"})
         EXPECT_TRUE(QFileInfo::exists(Path(f))) << f;
     const std::string jgw = korvale::ReadFileBytes(Path("Karte.jgw").toStdString());
     EXPECT_EQ(jgw.substr(0, 39), "1.0000000000\n0.0000000000\n0.0000000000\n");

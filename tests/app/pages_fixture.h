@@ -37,6 +37,10 @@ inline QApplication& App() {
         QStandardPaths::setTestModeEnabled(true);
         QSettings::setDefaultFormat(QSettings::IniFormat);
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+        // Autosaves, too (a child run of a crash test is given its parent's folder).
+        const QByteArray given = qgetenv("KORVALE_TEST_STATE_HOME");
+        qputenv("XDG_STATE_HOME",
+                given.isEmpty() ? (settings.path() + QStringLiteral("/state")).toUtf8() : given);
         QCoreApplication::setOrganizationName(QStringLiteral("KorvaleTest"));
         QCoreApplication::setApplicationName(QStringLiteral("KorvaleTest"));
         return a;
@@ -63,6 +67,8 @@ class PagesTest : public ::testing::Test {
         QSettings().clear(); // the design's start values
         w = std::make_unique<TMainForm>();
         w->messageHook = [this](const QString& m) { messages.push_back(m); };
+        // Unsaved work is let go without a box; tests of the question answer it themselves.
+        w->unsavedHook = [](const QString&) { return TMainForm::UnsavedChoice::Discard; };
         w->fileDialogHook = [this](TMainForm::FileDialogKind kind, const QString&,
                                    const QString& current) {
             dialogKinds.push_back(kind);

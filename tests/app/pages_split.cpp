@@ -40,8 +40,10 @@ TEST_F(SplitPage, LongMissionIsCountedWrittenAndDrawnInParts) {
     w->Tabcontrol1->setCurrentWidget(w->TabItemLitchi);
     TypeInto(w->NumberBoxMaxWP, "4");
     const int parts = (lines + 1) / 2;
-    EXPECT_EQ(w->param().NumberBoxAkkus.Value(), parts);
-    EXPECT_EQ(w->NumberBoxAkkus->text(), QString::number(parts));
+    EXPECT_EQ(w->param().NumberBoxDateien.Value(), parts);
+    EXPECT_EQ(w->NumberBoxDateien->text(), QString::number(parts));
+    // The batteries are counted by flight time alone: one battery flies the whole plan.
+    EXPECT_EQ(w->NumberBoxAkkus->text(), "1");
 
     w->Button9->click();
     ASSERT_TRUE(messages.empty()) << messages[0].toStdString();
@@ -54,7 +56,7 @@ TEST_F(SplitPage, LongMissionIsCountedWrittenAndDrawnInParts) {
     w->EditCVS->setText(file);
     w->Button6->click();
     ASSERT_TRUE(messages.empty()) << messages[0].toStdString();
-    EXPECT_TRUE(w->LabelStatus->text().startsWith(QString("Litchi CSV in %1 Teilen").arg(parts)))
+    EXPECT_TRUE(w->LabelStatus->text().startsWith(QString("Litchi CSV in %1 Dateien").arg(parts)))
         << w->LabelStatus->text().toStdString();
     EXPECT_FALSE(QFile::exists(file));
     std::size_t waypoints = 0;

@@ -20,10 +20,10 @@ struct ButtonDef {
 const ButtonDef kButtons[] = {
     {"ButtonMapCopy", "Cp", "Kopiert Google Maps in Kartenkopie", false},
     {"ButtonTrafo", "Tr", "Passpunkttransformation", false},
-    {"ButtonBorder", "RL", "Gebeitsraster festlegen", true},
+    {"ButtonBorder", "RL", "Gebietsraster festlegen", true},
     {"ButtonFreeline", "FL", "Freien Flugweg festlegen", true},
     {"ButtonPOI", "PI", "Point of interest setzen", true},
-    {"ButtonPoly", "Kr", "Freie Linine anzeigen", true},
+    {"ButtonPoly", "Kr", "Freie Linie anzeigen", true},
     {"ButtonMove", "", "Punkt verschieben", true},
     {"ButtonPtDel", "", "Punkt löschen", true},
     {"ButtonMessen", "", "Strecken messen", true},
@@ -223,7 +223,7 @@ TEST_F(WindowTest, DeleteAllEmptiesPointsAndEveryListBuiltFromThem) {
     EXPECT_TRUE(s.BorderLines.empty());
     EXPECT_TRUE(s.FlightSegs.empty());
     EXPECT_FALSE(w->ButtonMove->isChecked());
-    EXPECT_EQ(Status(), "Alle Punkte gelöscht, Passpunkte neu fetlegen.");
+    EXPECT_EQ(Status(), "Alle Punkte gelöscht, Passpunkte neu festlegen.");
     EXPECT_EQ(w->overlay().Size(), 0u);
 }
 
@@ -243,7 +243,7 @@ TEST_F(WindowTest, TransformationWritesProtocolStatusAndConfirms) {
     const QRegularExpression zero(R"(E 32500100\.00 N  5300000\.00 vE *-?0\.00 vN *-?0\.00$)");
     EXPECT_TRUE(zero.match(lines[2]).hasMatch()) << lines[2].toStdString();
     EXPECT_TRUE(lines[3].startsWith("   2 x300.00 y400.00")) << lines[3].toStdString();
-    EXPECT_EQ(Status(), "Transformation: Masstab 1:  1.000000 m0   0.000000 mp       0.00");
+    EXPECT_EQ(Status(), "Transformation: Pixelgröße m:  1.000000 m0   0.000000 mp       0.00");
     // The plain point got its ground coordinates.
     EXPECT_NEAR(s.Points[1].E, 32500050, 1e-6);
     EXPECT_NEAR(s.Points[1].N, 5299950, 1e-6);
@@ -257,7 +257,7 @@ TEST_F(WindowTest, TransformationWritesProtocolStatusAndConfirms) {
     ASSERT_EQ(messages.size(), 1);
     EXPECT_NE(messages[0], "Transformation ist OK!");
     EXPECT_EQ(w->Memo1->toPlainText(), before);
-    EXPECT_EQ(Status(), "Transformation: Masstab 1:  1.000000 m0   0.000000 mp       0.00");
+    EXPECT_EQ(Status(), "Transformation: Pixelgröße m:  1.000000 m0   0.000000 mp       0.00");
 }
 
 } // namespace

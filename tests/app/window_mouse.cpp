@@ -75,7 +75,7 @@ TEST_F(MouseTest, GeoreferenceMeasureMoveAndDeleteEndToEnd) {
     const QRegularExpression zero(R"(vE *-?0\.00 vN *-?0\.00$)");
     for (int i = 1; i <= 3; ++i)
         EXPECT_TRUE(zero.match(lines[i]).hasMatch()) << lines[i].toStdString();
-    EXPECT_EQ(Status(), "Transformation: Masstab 1:  1.000000 m0   0.000000 mp       0.00");
+    EXPECT_EQ(Status(), "Transformation: Pixelgröße m:  1.000000 m0   0.000000 mp       0.00");
 
     // Plain points mode: view (100, 50) is map position (100, 130).
     Click(Qt::LeftButton, {100, 50});

@@ -37,6 +37,8 @@ class WindowTest : public ::testing::Test {
         QSettings().clear();
         w = std::make_unique<TMainForm>();
         w->messageHook = [this](const QString& m) { messages << m; };
+        // Unsaved work is let go without a box; tests of the question answer it themselves.
+        w->unsavedHook = [](const QString&) { return TMainForm::UnsavedChoice::Discard; };
     }
     void TearDown() override { w.reset(); }
 
@@ -85,6 +87,8 @@ int main(int argc, char** argv) {
     QTemporaryDir settings;
     QSettings::setDefaultFormat(QSettings::IniFormat);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+    // Autosaves, too.
+    qputenv("XDG_STATE_HOME", (settings.path() + QStringLiteral("/state")).toUtf8());
     QCoreApplication::setOrganizationName(QStringLiteral("KorvaleTest"));
     QCoreApplication::setApplicationName(QStringLiteral("KorvaleTest"));
     ::testing::InitGoogleTest(&argc, argv);

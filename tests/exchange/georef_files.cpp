@@ -7,10 +7,14 @@
 
 #include <cmath>
 #include <regex>
+#include <sstream>
 
+#include "georef/clipboard.h"
+#include "georef/tilemap.h"
 #include "georef/transform.h"
 #include "model/error.h"
 #include "model/fileio.h"
+#include "model/format.h"
 #include "model/geodesy.h"
 #include "ogr_oracle.h"
 
@@ -61,17 +65,76 @@ TEST(WorldFile, GdalPutsTheCornersOfTheMapCopyWhereTheTransformationDoes) {
         const char* label;
         double col, row; // pixel corner in image coordinates
     };
-    // Image coordinates (x, y) are the map position (x - 0.5, y - 0.5 + kTop).
+    // Image coordinates (x, y) are the map position (x, y + kTop).
     for (const Corner c : {Corner{"Upper Left", 0, 0}, Corner{"Upper Right", 40, 0},
                            Corner{"Lower Left", 0, 30}, Corner{"Lower Right", 40, 30}}) {
         SCOPED_TRACE(c.label);
         const std::regex re(std::string(c.label) + R"(\s*\(\s*([-0-9.]+),\s*([-0-9.]+)\))");
         std::smatch m;
         ASSERT_TRUE(std::regex_search(r.out, m, re)) << r.out;
-        const auto [E, N] = Ground(s, c.col - 0.5, c.row - 0.5 + kTop);
+        const auto [E, N] = Ground(s, c.col, c.row + kTop);
         EXPECT_NEAR(std::stod(m[1].str()), E, 0.01);
         EXPECT_NEAR(std::stod(m[2].str()), N, 0.01);
     }
+}
+
+// A tile-map copy at zoom 17 as the window makes it: five control points from the view's
+// corners and centre, fitted. GDAL, reading the JPEG with the world file and the coordinate
+// system beside it, puts each control point's ground position on its own pixel.
+TEST(WorldFile, GdalFindsEveryControlPointOfATileCopyOnItsPixel) {
+    TempDir dir;
+    const TileView view{17, {48.1420, 11.5560}, {48.1360, 11.5700}};
+    const TileCopyPlan plan = PlanTileCopy(view, 1305, 838);
+    const std::string tif = dir.File("k.tif"), jpg = dir.File("Kachel.jpg");
+    ASSERT_EQ(Shell("gdal_create -of GTiff -outsize " + std::to_string(plan.width) + " " +
+                        std::to_string(plan.height) + " -bands 1 -ot Byte '" + tif + "'",
+                    dir)
+                  .status,
+              0);
+    ASSERT_EQ(Shell("gdal_translate -q -of JPEG '" + tif + "' '" + jpg + "'", dir).status, 0);
+    std::filesystem::remove(jpg + ".aux.xml");
+
+    State s;
+    for (const TileControlPixel& c : plan.points)
+        AddGeoControlPoint(s, c.geo.B, c.geo.L, static_cast<float>(c.x),
+                           static_cast<float>(c.y + kTop));
+    TrafPar(s);
+    const WorldFile w = MakeWorldFile(s, kTop);
+    WriteFilesAtomic({{WorldFileName(jpg), WorldFileText(w)},
+                      {PrjFileName(jpg), UtmWkt(w)},
+                      {jpg + ".aux.xml", GdalAuxXml(w)}});
+    EXPECT_EQ(PrjFileName(jpg), dir.File("Kachel.prj"));
+
+    std::string input;
+    for (const TPt& p : s.Points)
+        input += FormatFixed(p.E - w.zone * 1e6, 4) + " " + FormatFixed(p.N, 4) + "\n";
+    WriteFileAtomic(dir.File("in.txt"), input);
+    const auto r = Shell("gdaltransform -i '" + jpg + "' < '" + dir.File("in.txt") + "'", dir);
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream out(r.out);
+    for (const TileControlPixel& c : plan.points) {
+        double px = 0, line = 0, z = 0;
+        ASSERT_TRUE(out >> px >> line >> z) << r.out;
+        EXPECT_NEAR(px, c.x, 0.1) << "pixel";
+        EXPECT_NEAR(line, c.y, 0.1) << "line";
+    }
+
+    // The system: GDAL names its EPSG code from the side-car, and the .prj is the same WKT.
+    const auto srs = Shell("gdalsrsinfo -e '" + jpg + "'", dir);
+    EXPECT_NE(srs.out.find("EPSG:32632"), std::string::npos) << srs.out << srs.err;
+    const auto prj = Shell("gdalsrsinfo -e '" + dir.File("Kachel.prj") + "'", dir);
+    EXPECT_NE(prj.out.find("EPSG:32632"), std::string::npos) << prj.out << prj.err;
+}
+
+TEST(WorldFile, SouthernZonesNameTheirFalseNorthing) {
+    WorldFile w;
+    w.zone = 33;
+    w.south = true;
+    const std::string wkt = UtmWkt(w);
+    EXPECT_NE(wkt.find("\"WGS 84 / UTM zone 33S\""), std::string::npos) << wkt;
+    EXPECT_NE(wkt.find("\"central_meridian\",15]"), std::string::npos) << wkt;
+    EXPECT_NE(wkt.find("\"false_northing\",10000000]"), std::string::npos) << wkt;
+    EXPECT_NE(wkt.find("AUTHORITY[\"EPSG\",\"32733\"]]"), std::string::npos) << wkt;
 }
 
 TEST(WorldFile, NoTransformationNoWorldFile) {
@@ -110,7 +173,7 @@ TEST(GcpPoints, WrittenAndReadBackGiveTheSameControlPoints) {
               0u)
         << text;
     // QGIS counts rows downward as negative source y, from the image's upper edge.
-    EXPECT_NE(text.find(",100.500000,-40.500000,1,"), std::string::npos) << text;
+    EXPECT_NE(text.find(",100.000000,-40.000000,1,"), std::string::npos) << text;
 
     const GcpFile f = ReadGcpPoints(text);
     EXPECT_EQ(f.crs, GcpCrs::Utm);
@@ -151,7 +214,7 @@ TEST(GcpPoints, QgisFilesOfBothFormatsRead) {
     ASSERT_EQ(pts.size(), 4u);
     EXPECT_EQ(pts[0].B, 15);
     EXPECT_EQ(pts[0].L, 70);
-    EXPECT_NEAR(pts[0].yb, 892.40625 - 0.5 + kTop, 1e-4);
+    EXPECT_NEAR(pts[0].yb, 892.40625 + kTop, 1e-4);
 
     // Newer format: WKT2 of WGS 84 (ID 4326 last), "sourceX,sourceY".
     const GcpFile erie = ReadGcpPoints(
@@ -235,8 +298,8 @@ TEST(GcpPoints, BrokenFilesAndForeignZonesAreRefused) {
         const auto pts = GcpControlPoints(ReadGcpPoints(text), 9, kTop);
         ASSERT_EQ(pts.size(), 1u);
         EXPECT_EQ(pts[0].E, 32500000.0);
-        EXPECT_EQ(pts[0].xb, 10.0f);
-        EXPECT_EQ(pts[0].yb, 100.0f);
+        EXPECT_EQ(pts[0].xb, 10.5f);
+        EXPECT_EQ(pts[0].yb, 100.5f);
     }
 }
 

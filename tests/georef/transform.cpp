@@ -84,7 +84,7 @@ TEST(TrafPar, TwoControlPointsFitExactlyWithFullProtocol) {
         "M   0.901388 m0   0.000000 mp       0.00",
     };
     EXPECT_EQ(r.protocol, expected);
-    EXPECT_EQ(r.status, "Transformation: Masstab 1:  0.901388 m0   0.000000 mp       0.00");
+    EXPECT_EQ(r.status, "Transformation: Pixelgröße m:  0.901388 m0   0.000000 mp       0.00");
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(s.TrafO, 0.5);
     EXPECT_EQ(s.TrafA, 0.75);
@@ -103,7 +103,7 @@ TEST(TrafPar, NorthUpOneMetrePerPixel) {
 
     const TrafResult r = TrafPar(s);
 
-    EXPECT_EQ(r.status, "Transformation: Masstab 1:  1.000000 m0   0.000000 mp       0.00");
+    EXPECT_EQ(r.status, "Transformation: Pixelgröße m:  1.000000 m0   0.000000 mp       0.00");
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(s.TrafO, 1.0);
     EXPECT_EQ(s.TrafA, 0.0);
@@ -124,14 +124,14 @@ TEST(TrafPar, AccuracyOfThreePointsAndTheOkThreshold) {
     };
     const Case cases[] = {
         {0.995, "m0   1.407142 mp       1.99",
-         "Transformation: Masstab 1:  1.000000 m0   1.407142 mp       1.99", true},
+         "Transformation: Pixelgröße m:  1.000000 m0   1.407142 mp       1.99", true},
         // Shown as 2.00 but below 2: the rule looks at the computed value.
         {0.9999, "m0   1.414072 mp       2.00",
-         "Transformation: Masstab 1:  1.000000 m0   1.414072 mp       2.00", true},
+         "Transformation: Pixelgröße m:  1.000000 m0   1.414072 mp       2.00", true},
         {1.0, "m0   1.414214 mp       2.00",
-         "Transformation: Masstab 1:  1.000000 m0   1.414214 mp       2.00", false},
+         "Transformation: Pixelgröße m:  1.000000 m0   1.414214 mp       2.00", false},
         {1.5, "m0   2.121320 mp       3.00",
-         "Transformation: Masstab 1:  1.000000 m0   2.121320 mp       3.00", false},
+         "Transformation: Pixelgröße m:  1.000000 m0   2.121320 mp       3.00", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.k);

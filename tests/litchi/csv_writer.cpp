@@ -55,7 +55,7 @@ TEST(LitchiCsvWriter, ExampleWaypointGivesExactFile) {
     r.photo_timeinterval = 2;
     std::string line = " 48.500000, 11.500000,    40.000,    0.0000,  0.0,    0.0000, 0,  0.0,";
     for (int k = 0; k < 15; ++k) {
-        line += "0,0.00,";
+        line += "-1,0.00,";
     }
     line += "0,  4.2,  0.000000,  0.000000,     0.000,    0,    2,   0";
     EXPECT_EQ(FormatLitchiCsv({r}), kHeader + "\r\n" + line + "\r\n");
@@ -88,7 +88,8 @@ TEST(LitchiCsvWriter, EachFieldInItsColumnAndWidth) {
         {"rotationdir", [](TlitchRec& r) { r.rotationdir = 90; }, 6, "   90.0000"},
         {"gimbalmode 1 in width 2", [](TlitchRec& r) { r.gimbalmode = 1; }, 7, " 1"},
         {"gimbal pitch", [](TlitchRec& r) { r.gimbalpitchangle = -90; }, 8, "-90.0"},
-        {"empty slot", [](TlitchRec& r) { r.Actions[0].actiontype = -1; }, 9, "-1"},
+        {"stay for 0 ms is not an empty slot", [](TlitchRec& r) { r.Actions[0].actiontype = 0; }, 9,
+         "0"},
         {"actionparam wider than 4", [](TlitchRec& r) { r.Actions[0].actionparam = 1000; }, 10,
          "1000.00"},
         {"actionparam half goes away from zero",

@@ -56,7 +56,7 @@ TEST(GridMission, TwoSegmentsGiveFourWaypointsInSerpentineOrder) {
         EXPECT_EQ(r.heading, 0.0f);
         EXPECT_EQ(r.poi_latitude, 0.0f);
         EXPECT_EQ(r.gimbalmode, 0);
-        EXPECT_EQ(r.Actions[14].actiontype, 0);
+        EXPECT_EQ(r.Actions[14].actiontype, -1);
     }
     // Drawn: page asked for, three legs, selector up to the last waypoint.
     EXPECT_TRUE(o.TakeFrontRequest());

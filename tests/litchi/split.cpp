@@ -243,6 +243,15 @@ TEST(MissionSplit, BatteriesOfThePlanAsThePagesShowThem) {
     const std::size_t parts = SplitMission(s.LitchiRecs, MissionLinesOf(s), {4, 99, 5}).size();
     ASSERT_GT(parts, 1u);
     EXPECT_EQ(p.NumberBoxAkkus.Value(), static_cast<double>(parts));
+    EXPECT_EQ(p.NumberBoxDateien.Value(), static_cast<double>(parts));
+    // Fewer waypoints per file: more files, the same batteries.
+    m.NumberBoxMaxWP.SetValue(4);
+    EXPECT_EQ(ShowBatteries(s, p, m), "");
+    EXPECT_EQ(p.NumberBoxAkkus.Value(), static_cast<double>(parts));
+    EXPECT_EQ(p.NumberBoxDateien.Value(),
+              static_cast<double>(SplitMission(s.LitchiRecs, MissionLinesOf(s), {4, 4, 5}).size()));
+    EXPECT_GT(p.NumberBoxDateien.Value(), p.NumberBoxAkkus.Value());
+    m.NumberBoxMaxWP.SetValue(99);
     // A line longer than the battery: no count, and the reason.
     m.NumberBoxAkku.SetValue(1);
     EXPECT_EQ(ShowBatteries(s, p, m).rfind("Akkus: Flugstreifen ", 0), 0u);
