@@ -99,6 +99,14 @@ int Wrap(int h) {
     return h <= 0 ? h + kHalfTurn : h;
 }
 
+// The same terms in the same order as the plan's totals, so both agree to the last bit.
+double PathLength(LegRouter& router, const std::vector<PlannedLine>& lines) {
+    double path = 0;
+    for (const PlannedLine& l : lines)
+        path += Polar(l.end.E - l.start.E, l.end.N - l.start.N).s;
+    return AddLegLengths(path, router.Legs(lines));
+}
+
 } // namespace
 
 std::size_t CountGridLines(const std::vector<PlanPt>& ring, double Ri, double B) {
@@ -115,11 +123,8 @@ std::size_t CountGridLines(const std::vector<PlanPt>& ring, double Ri, double B)
 }
 
 double PlanPathLength(const std::vector<PlanPt>& ring, const std::vector<PlannedLine>& lines) {
-    // The same terms in the same order as the plan's totals, so both agree to the last bit.
-    double path = 0;
-    for (const PlannedLine& l : lines)
-        path += Polar(l.end.E - l.start.E, l.end.N - l.start.N).s;
-    return AddLegLengths(path, PlanLegs(ring, lines));
+    LegRouter router(ring);
+    return PathLength(router, lines);
 }
 
 GridAngleResult BestGridAngle(const std::vector<PlanPt>& ring, double B) {
@@ -137,11 +142,14 @@ GridAngleResult BestGridAngle(const std::vector<PlanPt>& ring, double B) {
         throw Error(ErrorKind::Refused,
                     "Das Gebiet umschließt keine Fläche: es gibt keine Flugrichtung zu wählen.");
 
+    // One router for every direction: the ring, its index and what is known about its
+    // corners do not change with the direction.
+    LegRouter router(ring);
     const auto full = [&](int h) {
         Candidate c{h, Counted(ring, fr, h), 0};
         GridFrame f = fr.f;
         f.Ri = static_cast<double>(h) / 100.0;
-        c.pathM = PlanPathLength(ring, PlanGridLines(ring, f));
+        c.pathM = PathLength(router, PlanGridLines(ring, f));
         return c;
     };
 

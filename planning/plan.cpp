@@ -10,6 +10,7 @@
 #include "model/geodesy.h"
 #include "planning/grid.h"
 #include "planning/ringgeom.h"
+#include "planning/ringindex.h"
 
 namespace korvale {
 
@@ -169,6 +170,16 @@ void RefuseBadPhotoBase(double A) {
                     "Der Bildabstand muss größer als 0 m sein (Längsüberdeckung unter 100 %).");
 }
 
+// The ring the plan works on: the drawn one with the corners merged that lie within a
+// centimetre of the way past them (points along a straight edge), unless merging would make
+// it cross itself (a slit narrower than a centimetre).
+ring::Simplification PlanningRing(std::vector<Vec> cleaned) {
+    ring::Simplification s = ring::Simplified(cleaned, ring::kMergeTolerance);
+    if (s.merged > 0 && ring::SelfIntersecting(s.ring))
+        return {std::move(cleaned), 0};
+    return s;
+}
+
 double Gap(const PlanPt& a, const Vec& b) {
     return std::hypot(b.x - a.E, b.y - a.N);
 }
@@ -188,7 +199,7 @@ std::vector<PlannedLine> PlanGridLines(const std::vector<PlanPt>& ringPts, const
         return {};
 
     // Edges of length 0 (a corner clicked twice) cross nothing and are left out.
-    const std::vector<Vec> ring = ring::Cleaned(Local(ringPts, Ec, Nc));
+    std::vector<Vec> ring = ring::Cleaned(Local(ringPts, Ec, Nc));
     // Fewer than three corners, or all on one straight line, enclose nothing to fly.
     if (ring.size() < 3)
         return {};
@@ -202,6 +213,7 @@ std::vector<PlannedLine> PlanGridLines(const std::vector<PlanPt>& ringPts, const
         throw Error(ErrorKind::Refused,
                     "Die Gebietsgrenze kreuzt sich selbst: dafür gibt es keinen Flugplan.\n"
                     "Bitte die Grenzpunkte der Reihe nach um das Gebiet herum setzen.");
+    ring = PlanningRing(std::move(ring)).ring;
     const bool convex = ring::IsConvex(ring);
 
     if (Ri == 0)
@@ -325,23 +337,30 @@ double AddLegLengths(double path, const std::vector<FlightLeg>& legs) {
     return path;
 }
 
-std::vector<FlightLeg> PlanLegs(const std::vector<PlanPt>& ringPts,
-                                const std::vector<PlannedLine>& lines) {
+LegRouter::LegRouter(const std::vector<PlanPt>& ringPts)
+    : Er_(ringPts.empty() ? 0 : ringPts.front().E), Nr_(ringPts.empty() ? 0 : ringPts.front().N) {
+    const std::vector<Vec> cleaned = ring::Cleaned(Local(ringPts, Er_, Nr_));
     // Straight where that stays inside (always so in a convex area), else the shortest way
     // inside around the notch.
-    const double Er = ringPts.empty() ? 0 : ringPts.front().E;
-    const double Nr = ringPts.empty() ? 0 : ringPts.front().N;
-    std::vector<Vec> ring = ring::Cleaned(Local(ringPts, Er, Nr));
-    const bool bend = ring.size() >= 3 && !ring::IsConvex(ring) && !ring::SelfIntersecting(ring);
-    ring::InsidePaths ways(bend ? std::move(ring) : std::vector<Vec>{});
+    if (cleaned.size() < 3 || ring::SelfIntersecting(cleaned))
+        return;
+    ring::Simplification s = PlanningRing(cleaned);
+    merged_ = s.merged;
+    if (!ring::IsConvex(s.ring))
+        ways_ = std::make_unique<ring::InsidePaths>(std::move(s.ring));
+}
+
+LegRouter::~LegRouter() = default;
+
+std::vector<FlightLeg> LegRouter::Legs(const std::vector<PlannedLine>& lines) {
     std::vector<FlightLeg> legs;
     legs.reserve(lines.size());
     for (std::size_t k = 0; k + 1 < lines.size(); ++k) {
         const PlanPt a = lines[k].end, b = lines[k + 1].start;
         FlightLeg leg;
-        if (bend) {
-            for (const Vec& p : ways.Way({a.E - Er, a.N - Nr}, {b.E - Er, b.N - Nr}))
-                leg.points.push_back({p.x + Er, p.y + Nr});
+        if (ways_) {
+            for (const Vec& p : ways_->Way({a.E - Er_, a.N - Nr_}, {b.E - Er_, b.N - Nr_}))
+                leg.points.push_back({p.x + Er_, p.y + Nr_});
             leg.points.front() = a; // the ends exactly as the lines have them
             leg.points.back() = b;
         } else {
@@ -350,6 +369,11 @@ std::vector<FlightLeg> PlanLegs(const std::vector<PlanPt>& ringPts,
         legs.push_back(std::move(leg));
     }
     return legs;
+}
+
+std::vector<FlightLeg> PlanLegs(const std::vector<PlanPt>& ringPts,
+                                const std::vector<PlannedLine>& lines) {
+    return LegRouter(ringPts).Legs(lines);
 }
 
 FlightPlan CompletePlan(const std::vector<PlanPt>& ringPts, const std::vector<PlannedLine>& lines,
@@ -392,7 +416,9 @@ FlightPlan CompletePlan(const std::vector<PlanPt>& ringPts, const std::vector<Pl
         plan.lines.push_back(fl);
     }
 
-    plan.legs = PlanLegs(ringPts, lines);
+    LegRouter router(ringPts);
+    plan.legs = router.Legs(lines);
+    plan.totals.mergedCorners = router.Merged();
     path = AddLegLengths(path, plan.legs);
 
     plan.totals.strips = plan.lines.size();
