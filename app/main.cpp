@@ -5,12 +5,14 @@
 #include <QTimer>
 #include <QTranslator>
 #include <cstdio>
+#include <new>
 #include <unistd.h>
 
 #include "commandline.h"
 #include "korvale_buildinfo.h"
 #include "korvale_help.h"
 #include "mainform.h"
+#include "planning/plan.h"
 
 namespace {
 
@@ -77,5 +79,10 @@ int main(int argc, char** argv) {
     // The project opens once the window is up, so that a message about it has its window.
     if (!cl.file.isEmpty())
         QTimer::singleShot(0, &form, [&form, file = cl.file] { korvale::OpenProject(form, file); });
-    return QApplication::exec();
+    try {
+        return QApplication::exec();
+    } catch (const std::bad_alloc&) { // outside any handler (painting, layout)
+        std::fprintf(stderr, "korvale: %s\n", korvale::kOutOfMemoryText);
+        return 1;
+    }
 }

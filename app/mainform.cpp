@@ -32,12 +32,14 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <exception>
+#include <new>
 
 #include "georef/transform.h"
 #include "imageviewer.h"
 #include "model/error.h"
 #include "model/tools.h"
 #include "numberboxwidget.h"
+#include "planning/plan.h"
 
 using korvale::Tool;
 
@@ -455,6 +457,9 @@ void TMainForm::Guard(const std::function<void()>& body) {
         body();
     } catch (const korvale::Error& e) {
         ShowMessage(Explain(QString::fromUtf8(e.what())));
+    } catch (const std::bad_alloc&) {
+        // The handlers compute before they commit: the state is as it was, nothing written.
+        ShowMessage(QString::fromUtf8(korvale::kOutOfMemoryText));
     } catch (const std::exception& e) {
         ShowMessage(QString::fromUtf8(e.what()));
     }

@@ -1,6 +1,7 @@
 #include "cli/plan_command.h"
 
 #include <cmath>
+#include <new>
 
 #include "cli/options.h"
 #include "exchange/area.h"
@@ -200,6 +201,10 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         return 0;
     } catch (const Error& e) {
         err << "korvale-plan: " << e.what() << '\n';
+        return 1;
+    } catch (const std::bad_alloc&) {
+        // The files are written as one set at the very end: out of memory, none was touched.
+        err << "korvale-plan: " << kOutOfMemoryText << '\n';
         return 1;
     }
 }

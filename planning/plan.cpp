@@ -5,6 +5,8 @@
 #include <limits>
 #include <numbers>
 
+#include <unistd.h>
+
 #include "model/error.h"
 #include "model/format.h"
 #include "model/geodesy.h"
@@ -170,21 +172,30 @@ void RefuseBadPhotoBase(double A) {
                     "Der Bildabstand muss größer als 0 m sein (Längsüberdeckung unter 100 %).");
 }
 
-// The ring the plan works on: the drawn one with the corners merged that lie within a
-// centimetre of the way past them (points along a straight edge), unless merging would make
-// it cross itself (a slit narrower than a centimetre).
-ring::Simplification PlanningRing(std::vector<Vec> cleaned) {
-    ring::Simplification s = ring::Simplified(cleaned, ring::kMergeTolerance);
-    if (s.merged > 0 && ring::SelfIntersecting(s.ring))
-        return {std::move(cleaned), 0};
-    return s;
-}
-
 double Gap(const PlanPt& a, const Vec& b) {
     return std::hypot(b.x - a.E, b.y - a.N);
 }
 
 } // namespace
+
+double MemoryBudget() {
+    const long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || size <= 0)
+        return 2.0 * 1024 * 1024 * 1024; // unknown: a modest machine
+    return static_cast<double>(pages) * static_cast<double>(size) / 2.0;
+}
+
+void RefuseBeyondMemory(double bytes) {
+    const double budget = MemoryBudget();
+    if (!(bytes <= budget))
+        throw Error(ErrorKind::Limit,
+                    Format("Zu wenig Arbeitsspeicher: der Plan bräuchte etwa %d MB, erlaubt sind "
+                           "%d MB (die Hälfte des Arbeitsspeichers dieses Rechners).",
+                           {static_cast<long long>(std::min(bytes, 1e18) / 1048576.0),
+                            static_cast<long long>(budget / 1048576.0)}) +
+                        "\nBitte den Bildabstand vergrößern, das Gebiet verkleinern oder "
+                        "weniger Grenzpunkte setzen.");
+}
 
 std::vector<PlannedLine> PlanGridLines(const std::vector<PlanPt>& ringPts, const GridFrame& f) {
     double B = f.B, Ri = f.Ri;
@@ -198,6 +209,7 @@ std::vector<PlannedLine> PlanGridLines(const std::vector<PlanPt>& ringPts, const
     if (!(dE >= 0 && dN >= 0))
         return {};
 
+    RefuseBeyondMemory(static_cast<double>(ringPts.size()) * 256.0);
     // Edges of length 0 (a corner clicked twice) cross nothing and are left out.
     std::vector<Vec> ring = ring::Cleaned(Local(ringPts, Ec, Nc));
     // Fewer than three corners, or all on one straight line, enclose nothing to fly.
@@ -213,7 +225,7 @@ std::vector<PlannedLine> PlanGridLines(const std::vector<PlanPt>& ringPts, const
         throw Error(ErrorKind::Refused,
                     "Die Gebietsgrenze kreuzt sich selbst: dafür gibt es keinen Flugplan.\n"
                     "Bitte die Grenzpunkte der Reihe nach um das Gebiet herum setzen.");
-    ring = PlanningRing(std::move(ring)).ring;
+    ring = ring::PlanningRing(std::move(ring)).ring;
     const bool convex = ring::IsConvex(ring);
 
     if (Ri == 0)
@@ -344,7 +356,7 @@ LegRouter::LegRouter(const std::vector<PlanPt>& ringPts)
     // inside around the notch.
     if (cleaned.size() < 3 || ring::SelfIntersecting(cleaned))
         return;
-    ring::Simplification s = PlanningRing(cleaned);
+    ring::Simplification s = ring::PlanningRing(cleaned);
     merged_ = s.merged;
     if (!ring::IsConvex(s.ring))
         ways_ = std::make_unique<ring::InsidePaths>(std::move(s.ring));
@@ -390,6 +402,9 @@ FlightPlan CompletePlan(const std::vector<PlanPt>& ringPts, const std::vector<Pl
                     Format("Zu viele Bilder: der Plan hätte über %d Bildpositionen (Grenze %d).",
                            {static_cast<long long>(std::min(estimate, 1e18)), MaxPictures}) +
                         "\nBitte den Bildabstand vergrößern oder das Gebiet verkleinern.");
+    // Each picture costs about a kilobyte over a whole run (its position, waypoint, mark on
+    // the map and lines in the files); each border corner a few hundred bytes.
+    RefuseBeyondMemory(estimate * 1024.0 + static_cast<double>(ringPts.size()) * 256.0);
     plan.pictures.reserve(static_cast<std::size_t>(estimate));
 
     double path = 0;

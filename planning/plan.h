@@ -31,6 +31,18 @@ inline constexpr long long MaxPictures = 2'500'000;
 // from border points scattered over a country).
 inline constexpr long long MaxGridLines = 100'000;
 
+// Work that would need more memory than this share of the machine (half of its main memory)
+// is refused before it starts, so that a huge area ends with a message, not a crash.
+double MemoryBudget();
+// Throws Error (Limit) naming both figures in MB when `bytes` exceed MemoryBudget().
+void RefuseBeyondMemory(double bytes);
+
+// What both programs say when memory runs out after all (nothing is written then).
+inline constexpr const char* kOutOfMemoryText =
+    "Zu wenig Arbeitsspeicher für diese Aufgabe: sie wurde abgebrochen, es wurde nichts "
+    "geschrieben.\nBitte den Bildabstand vergrößern, das Gebiet verkleinern oder weniger "
+    "Grenzpunkte setzen.";
+
 struct FlightLine {
     PlanPt start;       // where the line is entered
     PlanPt end;         // where it is left

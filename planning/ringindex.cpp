@@ -182,18 +182,40 @@ Simplification Simplified(const std::vector<Vec>& v, double tolerance) {
             todo.push_back({at, j});
         }
     }
-    std::vector<Vec> r;
-    for (std::size_t i = 0; i < n; ++i)
-        if (keep[i])
-            r.push_back(v[i]);
+    // A corner kept only to split a chord may still lie on the way between its final
+    // neighbours: merge it too when every corner between them stays within the tolerance.
+    const auto onWay = [&](std::size_t i, std::size_t k, std::size_t j) { // i < k < j, mod n
+        for (std::size_t m = i + 1; m < j; ++m)
+            if (m != k && detail::ToSegment(v[m % n], v[i % n], v[j % n]).d >= tolerance)
+                return false;
+        return detail::ToSegment(v[k % n], v[i % n], v[j % n]).d < tolerance;
+    };
+    std::vector<std::size_t> idx;
+    for (std::size_t i = 0; i <= n; ++i) // the first corner again at the end closes the ring
+        if (keep[i % n]) {
+            idx.push_back(i);
+            while (idx.size() >= 3 && onWay(idx[idx.size() - 3], idx[idx.size() - 2], idx.back()))
+                idx.erase(idx.end() - 2);
+        }
+    idx.pop_back();
     // The first corner was kept as an anchor: merge it too when it lies on the way.
-    if (r.size() > 3 && detail::ToSegment(r[0], r.back(), r[1]).d < tolerance)
-        r.erase(r.begin());
+    if (idx.size() > 3 && onWay(idx.back(), n, n + idx[1]))
+        idx.erase(idx.begin());
+    std::vector<Vec> r;
+    for (const std::size_t i : idx)
+        r.push_back(v[i % n]);
     if (r.size() < 3 || TwiceArea(r) == 0)
         return out;
     out.merged = n - r.size();
     out.ring = std::move(r);
     return out;
+}
+
+Simplification PlanningRing(std::vector<Vec> cleaned) {
+    Simplification s = Simplified(cleaned, kMergeTolerance);
+    if (s.merged > 0 && SelfIntersecting(s.ring))
+        return {std::move(cleaned), 0};
+    return s;
 }
 
 } // namespace korvale::ring

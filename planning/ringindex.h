@@ -44,4 +44,9 @@ Simplification Simplified(const std::vector<Vec>& cleanedRing, double tolerance)
 // geographic coordinates leaves on the points of a straight edge.
 inline constexpr double kMergeTolerance = 0.01; // metres
 
+// The ring the plan works on: the drawn one with the corners merged that lie within
+// kMergeTolerance of the way past them (points along a straight edge), unless merging would
+// make it cross itself (a slit narrower than the tolerance).
+Simplification PlanningRing(std::vector<Vec> cleanedRing);
+
 } // namespace korvale::ring
