@@ -103,7 +103,8 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         State s = StateOf(area);
         ParamPageModel p = PageOf(o);
 
-        // The planning run of "Calc Raster", without the drawing.
+        // The planning run of "Calc Raster", without the drawing; the one plan feeds the
+        // totals, the drawing and the geodata.
         SetBorderPointer(s, p);
         CalcBorderMinMax(s);
         if (o.angleAuto)
@@ -153,10 +154,10 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         }
         if (!o.dxfFile.empty()) {
             paths.push_back(o.dxfFile);
-            bytes.push_back(BuildDxf(s, p.NumberBoxA.Value()));
+            bytes.push_back(BuildDxf(s, p.NumberBoxA.Value(), plan));
         }
         if (!o.geojsonFile.empty() || !o.kmlFile.empty()) {
-            const PlanGeo geo = PlanGeoFromState(s, p);
+            const PlanGeo geo = PlanGeoFromState(s, p, plan);
             if (!o.geojsonFile.empty()) {
                 paths.push_back(o.geojsonFile);
                 bytes.push_back(PlanToGeoJson(geo));
