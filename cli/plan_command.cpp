@@ -21,6 +21,7 @@
 #include "planning/border.h"
 #include "planning/grid.h"
 #include "planning/params.h"
+#include "planning/path.h"
 #include "planning/plan.h"
 
 namespace korvale {
@@ -178,6 +179,8 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
                 err << "Hinweis: ältere Missionsdatei bleibt liegen: " << left << '\n';
         }
 
+        if (const std::string note = MergedCornersNote(s); !note.empty())
+            err << "Hinweis: " << note << '\n';
         if (!batteryNote.empty())
             err << "Hinweis: " << batteryNote << '\n';
         if (area.holes > 0 || areas.size() > 1)
