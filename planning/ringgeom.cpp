@@ -55,10 +55,44 @@ double TwiceArea(const std::vector<Vec>& v) {
     return s;
 }
 
+namespace {
+
+// Whether edges i and j (i != j) of the ring meet where they must not: neighbours that run
+// back over each other, others that touch or cross.
+bool EdgesMeet(const std::vector<Vec>& v, std::size_t i, std::size_t j) {
+    const std::size_t n = v.size();
+    const Vec a = v[i], b = v[(i + 1) % n];
+    const Vec c = v[j], d = v[(j + 1) % n];
+    const bool next = (i + 1) % n == j, prev = (j + 1) % n == i;
+    if (next || prev) {
+        // Neighbours share one corner; they must not run back over each other.
+        const Vec o = next ? b : a; // the shared corner
+        const Vec p = next ? a : b; // far end of edge i
+        const Vec q = next ? d : c; // far end of edge j
+        return Cross(o, p, q) == 0 && (p.x - o.x) * (q.x - o.x) + (p.y - o.y) * (q.y - o.y) > 0;
+    }
+    return Touch(a, b, c, d);
+}
+
+} // namespace
+
 bool SelfIntersecting(const std::vector<Vec>& v) {
     const std::size_t n = v.size();
     if (n < 3)
         return false;
+    if (n > 256) {
+        // Many corners (a traced boundary with thousands of points along one straight edge,
+        // which a sweep along one axis would meet all at once): each edge meets only the
+        // edges in the cells it passes.
+        const EdgeIndex index(v);
+        bool meets = false;
+        for (std::size_t i = 0; i < n && !meets; ++i)
+            index.EdgesNear(i, [&](std::uint32_t j) {
+                meets = j > i && EdgesMeet(v, i, j);
+                return !meets;
+            });
+        return meets;
+    }
     // Edges sorted by their lowest x let each edge meet only those whose x range overlaps.
     std::vector<std::size_t> order(n);
     for (std::size_t i = 0; i < n; ++i)
@@ -67,27 +101,10 @@ bool SelfIntersecting(const std::vector<Vec>& v) {
     const auto hi = [&](std::size_t i) { return std::max(v[i].x, v[(i + 1) % n].x); };
     std::sort(order.begin(), order.end(),
               [&](std::size_t a, std::size_t b) { return lo(a) < lo(b); });
-    for (std::size_t oi = 0; oi < n; ++oi) {
-        const std::size_t i = order[oi];
-        const Vec a = v[i], b = v[(i + 1) % n];
-        for (std::size_t oj = oi + 1; oj < n && lo(order[oj]) <= hi(i); ++oj) {
-            const std::size_t j = order[oj];
-            const Vec c = v[j], d = v[(j + 1) % n];
-            const bool next = (i + 1) % n == j, prev = (j + 1) % n == i;
-            if (next || prev) {
-                // Neighbours share one corner; they must not run back over each other.
-                const Vec o = next ? b : a; // the shared corner
-                const Vec p = next ? a : b; // far end of edge i
-                const Vec q = next ? d : c; // far end of edge j
-                if (Cross(o, p, q) == 0 &&
-                    (p.x - o.x) * (q.x - o.x) + (p.y - o.y) * (q.y - o.y) > 0)
-                    return true;
-                continue;
-            }
-            if (Touch(a, b, c, d))
+    for (std::size_t oi = 0; oi < n; ++oi)
+        for (std::size_t oj = oi + 1; oj < n && lo(order[oj]) <= hi(order[oi]); ++oj)
+            if (EdgesMeet(v, order[oi], order[oj]))
                 return true;
-        }
-    }
     return false;
 }
 

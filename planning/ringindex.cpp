@@ -96,6 +96,10 @@ template <class F> void EdgeIndex::ForEdgesAlong(Vec a, Vec b, F&& f) const {
     });
 }
 
+void EdgeIndex::EdgesNear(std::size_t i, const std::function<bool(std::uint32_t)>& f) const {
+    ForEdgesAlong(v_[i], v_[(i + 1) % v_.size()], f);
+}
+
 bool EdgeIndex::PointInside(Vec p) const {
     const std::size_t n = v_.size();
     if (n == 0 || !(p.x >= x0_ && p.y >= y0_ && p.x <= x0_ + static_cast<double>(nx_) * cell_ &&

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "planning/ringgeom.h"
@@ -17,6 +18,9 @@ class EdgeIndex {
     explicit EdgeIndex(const std::vector<Vec>& cleanedRing);
     bool PointInside(Vec p) const;
     bool SegmentInside(Vec a, Vec b) const;
+    // Calls f(j) once for every edge j listed in a cell that edge i passes (i among them) while
+    // f returns true.
+    void EdgesNear(std::size_t i, const std::function<bool(std::uint32_t)>& f) const;
 
   private:
     template <class F> void ForCells(Vec a, Vec b, double margin, F&& f) const;

@@ -180,4 +180,23 @@ TEST(PlanningRing, KeepsCornersThatMatter) {
     EXPECT_EQ(s.ring[0].y, 10);
 }
 
+TEST(SelfIntersecting, ManyCornersAnswerAsFew) {
+    // Above a few hundred corners the test runs over the edge index: the same answers for a
+    // traced comb, the comb with two points swapped (a crossing), and with a point folded back.
+    std::mt19937 rng(5);
+    std::size_t added = 0;
+    Ring dense = WithPointsOnEdges(Comb(), rng, added);
+    while (dense.size() <= 300)
+        dense = WithPointsOnEdges(dense, rng, added);
+    const std::vector<Vec> v = LocalRing(dense);
+    ASSERT_GT(v.size(), 256u);
+    EXPECT_FALSE(ring::SelfIntersecting(v));
+    std::vector<Vec> crossed = v;
+    std::swap(crossed[10], crossed[v.size() / 2]);
+    EXPECT_TRUE(ring::SelfIntersecting(crossed));
+    std::vector<Vec> folded = v;
+    folded.insert(folded.begin() + 5, v[3]); // back along the edge it came from
+    EXPECT_TRUE(ring::SelfIntersecting(ring::Cleaned(folded)));
+}
+
 } // namespace
