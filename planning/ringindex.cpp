@@ -206,6 +206,7 @@ Simplification Simplified(const std::vector<Vec>& v, double tolerance) {
     if (idx.size() > 3 && onWay(idx.back(), n, n + idx[1]))
         idx.erase(idx.begin());
     std::vector<Vec> r;
+    r.reserve(idx.size());
     for (const std::size_t i : idx)
         r.push_back(v[i % n]);
     if (r.size() < 3 || TwiceArea(r) == 0)

@@ -34,14 +34,14 @@ class EdgeIndex {
     mutable std::uint32_t query_ = 0;
 };
 
-// The ring with every corner merged away that lies closer than `tolerance` to the edge that
-// replaces it (Douglas-Peucker on the closed ring; the first corner stays first unless it is
+// The cleaned ring `v` with every corner merged away that lies closer than `tolerance` to the edge
+// that replaces it (Douglas-Peucker on the closed ring; the first corner stays first unless it is
 // merged itself). Returns the ring unchanged when merging would leave less than a triangle.
 struct Simplification {
     std::vector<Vec> ring;
     std::size_t merged = 0; // corners merged away
 };
-Simplification Simplified(const std::vector<Vec>& cleanedRing, double tolerance);
+Simplification Simplified(const std::vector<Vec>& v, double tolerance);
 
 // Corners closer than this to the line through their neighbours are merged before planning:
 // far below what a drone flies or a GPS measures, far above the rounding a conversion from
@@ -51,6 +51,6 @@ inline constexpr double kMergeTolerance = 0.01; // metres
 // The ring the plan works on: the drawn one with the corners merged that lie within
 // kMergeTolerance of the way past them (points along a straight edge), unless merging would
 // make it cross itself (a slit narrower than the tolerance).
-Simplification PlanningRing(std::vector<Vec> cleanedRing);
+Simplification PlanningRing(std::vector<Vec> cleaned);
 
 } // namespace korvale::ring
