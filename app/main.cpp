@@ -5,12 +5,14 @@
 #include <QTimer>
 #include <QTranslator>
 #include <cstdio>
+#include <new>
 #include <unistd.h>
 
 #include "commandline.h"
 #include "korvale_buildinfo.h"
 #include "korvale_help.h"
 #include "mainform.h"
+#include "planning/plan.h"
 
 namespace {
 
@@ -82,5 +84,10 @@ int main(int argc, char** argv) {
         if (!file.isEmpty())
             korvale::OpenProject(form, file);
     });
-    return QApplication::exec();
+    try {
+        return QApplication::exec();
+    } catch (const std::bad_alloc&) { // outside any handler (painting, layout)
+        std::fprintf(stderr, "korvale: %s\n", korvale::kOutOfMemoryText);
+        return 1;
+    }
 }

@@ -34,6 +34,7 @@
 #include <QVBoxLayout>
 #include <exception>
 #include <memory>
+#include <new>
 
 #include "georef/transform.h"
 #include "imageviewer.h"
@@ -41,6 +42,7 @@
 #include "model/error.h"
 #include "model/tools.h"
 #include "numberboxwidget.h"
+#include "planning/plan.h"
 
 using korvale::Tool;
 
@@ -504,6 +506,10 @@ void TMainForm::Guard(const std::function<void()>& body) {
     } catch (const korvale::Error& e) {
         ShowMessage(Explain(QString::fromUtf8(e.what())), ErrorTitle(failureTitle_, e.kind()),
                     ErrorIcon(e.kind()));
+    } catch (const std::bad_alloc&) {
+        // The handlers compute before they commit: the state is as it was, nothing written.
+        ShowMessage(QString::fromUtf8(korvale::kOutOfMemoryText),
+                    ErrorTitle(failureTitle_, korvale::ErrorKind::Limit), MessageIcon::Critical);
     } catch (const std::exception& e) {
         ShowMessage(QString::fromUtf8(e.what()),
                     ErrorTitle(failureTitle_, korvale::ErrorKind::Internal), MessageIcon::Critical);

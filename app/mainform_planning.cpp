@@ -243,6 +243,9 @@ void TMainForm::FlightLines() {
     RunPlanningStep([this] {
         korvale::FlightLines(state_, param_, overlay_);
         ShowBatteries();
+        const std::string note = korvale::MergedCornersNote(state_);
+        if (!note.empty())
+            SetStatus(QString::fromStdString(note), true);
     });
 }
 

@@ -1,6 +1,7 @@
 #include "cli/plan_command.h"
 
 #include <cmath>
+#include <new>
 
 #include "cli/options.h"
 #include "cli/terrain_step.h"
@@ -24,6 +25,7 @@
 #include "planning/flyable.h"
 #include "planning/grid.h"
 #include "planning/params.h"
+#include "planning/path.h"
 #include "planning/plan.h"
 
 namespace korvale {
@@ -110,7 +112,8 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         State s = StateOf(area);
         ParamPageModel p = PageOf(o);
 
-        // The planning run of "Calc Raster", without the drawing.
+        // The planning run of "Calc Raster", without the drawing; the one plan feeds the
+        // totals, the drawing and the geodata.
         SetBorderPointer(s, p);
         CalcBorderMinMax(s);
         if (o.angleAuto)
@@ -175,10 +178,10 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
             wpml = AddWpmlFiles(o, *drone, s, plan, p, paths, bytes);
         if (!o.dxfFile.empty()) {
             paths.push_back(o.dxfFile);
-            bytes.push_back(BuildDxf(s, p.NumberBoxA.Value()));
+            bytes.push_back(BuildDxf(s, p.NumberBoxA.Value(), plan));
         }
         if (!o.geojsonFile.empty() || !o.kmlFile.empty()) {
-            PlanGeo geo = PlanGeoFromState(s, p);
+            PlanGeo geo = PlanGeoFromState(s, p, plan);
             AddTerrainToGeo(geo, terrain);
             if (!o.geojsonFile.empty()) {
                 paths.push_back(o.geojsonFile);
@@ -204,6 +207,8 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         if (!o.wpmlFile.empty())
             for (const std::string& left : LeftoverPartNames(WpmlFileName(o.wpmlFile), wpml.parts))
                 err << "Hinweis: ältere Missionsdatei bleibt liegen: " << left << '\n';
+        if (const std::string note = MergedCornersNote(s); !note.empty())
+            err << "Hinweis: " << note << '\n';
         if (!batteryNote.empty())
             err << "Hinweis: " << batteryNote << '\n';
         if (area.holes > 0 || areas.size() > 1)
@@ -232,6 +237,10 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         return 0;
     } catch (const Error& e) {
         err << "korvale-plan: " << e.what() << '\n';
+        return 1;
+    } catch (const std::bad_alloc&) {
+        // The files are written as one set at the very end: out of memory, none was touched.
+        err << "korvale-plan: " << kOutOfMemoryText << '\n';
         return 1;
     }
 }

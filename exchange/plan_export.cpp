@@ -85,39 +85,48 @@ std::string KmlPoint(const GeoPos& p) {
 } // namespace
 
 std::string PlanToGeoJson(const PlanGeo& plan) {
-    std::vector<std::string> features;
+    // One text, grown in place: a million pictures make a file of some 150 MB, and a list of
+    // the features beside it, or a copy at the end, would double that.
+    std::string out = "{\"type\": \"FeatureCollection\", \"features\": [\n";
+    out.reserve(out.size() + 160 * (plan.pictures.size() + plan.waypoints.size()) + 4096);
+    bool first = true;
+    const auto add = [&](const std::string& feature) {
+        if (!first)
+            out += ",\n";
+        out += feature;
+        first = false;
+    };
     if (plan.area.size() >= 3)
-        features.push_back(JsonFeature("area", 0,
-                                       "{\"type\": \"Polygon\", \"coordinates\": [" +
-                                           JsonLine(OuterRing(plan.area)) + "]}"));
+        add(JsonFeature("area", 0,
+                        "{\"type\": \"Polygon\", \"coordinates\": [" +
+                            JsonLine(OuterRing(plan.area)) + "]}"));
     for (std::size_t k = 0; k < plan.lines.size() || k < plan.legs.size(); ++k) {
         if (k < plan.lines.size())
-            features.push_back(JsonFeature(
+            add(JsonFeature(
                 "line", k,
                 "{\"type\": \"LineString\", \"coordinates\": " + JsonLine(plan.lines[k]) + "}"));
         if (k < plan.legs.size())
-            features.push_back(JsonFeature(
+            add(JsonFeature(
                 "leg", k,
                 "{\"type\": \"LineString\", \"coordinates\": " + JsonLine(plan.legs[k]) + "}"));
     }
     for (std::size_t k = 0; k < plan.pictures.size(); ++k)
-        features.push_back(JsonFeature(
-            "picture", k,
-            "{\"type\": \"Point\", \"coordinates\": " + JsonPos(plan.pictures[k]) + "}"));
+        add(JsonFeature("picture", k,
+                        "{\"type\": \"Point\", \"coordinates\": " + JsonPos(plan.pictures[k]) +
+                            "}"));
     const bool heights = plan.waypointGround.size() == plan.waypoints.size() &&
                          plan.waypointAltitude.size() == plan.waypoints.size();
     for (std::size_t k = 0; k < plan.waypoints.size(); ++k)
-        features.push_back(JsonFeature(
-            "waypoint", k,
-            "{\"type\": \"Point\", \"coordinates\": " + JsonPos(plan.waypoints[k]) + "}",
-            heights && !plan.waypoints.empty()
-                ? Format(", \"ground_m\": %.2f, \"altitude_m\": %.2f",
-                         {plan.waypointGround[k], plan.waypointAltitude[k]})
-                : std::string()));
-    std::string out = "{\"type\": \"FeatureCollection\", \"features\": [\n";
-    for (std::size_t i = 0; i < features.size(); ++i)
-        out += features[i] + (i + 1 < features.size() ? ",\n" : "\n");
-    return out + "]}\n";
+        add(JsonFeature("waypoint", k,
+                        "{\"type\": \"Point\", \"coordinates\": " + JsonPos(plan.waypoints[k]) +
+                            "}",
+                        heights ? Format(", \"ground_m\": %.2f, \"altitude_m\": %.2f",
+                                         {plan.waypointGround[k], plan.waypointAltitude[k]})
+                                : std::string()));
+    if (!first)
+        out += "\n";
+    out += "]}\n";
+    return out;
 }
 
 std::string PlanToKml(const PlanGeo& plan) {

@@ -8,6 +8,7 @@
 #include "exchange/area.h"
 #include "model/state.h"
 #include "planning/params.h"
+#include "planning/plan.h"
 
 namespace korvale {
 
@@ -32,6 +33,9 @@ struct PlanGeo {
 // neither an area nor a plan nor a mission to export, or when pictures are asked for with a
 // photo base that is not positive.
 PlanGeo PlanGeoFromState(const State& s, const ParamPageModel& p);
+// The same from a plan already computed for the state (PlanOfState at NumberBoxA and
+// NumberBoxV), so that a run writing several files plans once.
+PlanGeo PlanGeoFromState(const State& s, const ParamPageModel& p, const FlightPlan& plan);
 
 // GeoJSON (RFC 7946): a FeatureCollection with the area as a Polygon (outer ring counter-
 // clockwise, closed) with "kind": "area", then lines and legs interleaved in flight order as

@@ -8,7 +8,9 @@
 
 namespace korvale {
 
-PlanGeo PlanGeoFromState(const State& s, const ParamPageModel& p) {
+namespace {
+
+PlanGeo Build(const State& s, const ParamPageModel& p, const FlightPlan* given) {
     const auto geo = [&s](const PlanPt& at) {
         const GeoResult g = ProjectUtmToGeo(s, at.N, at.E);
         return GeoPos{g.B, g.L};
@@ -29,7 +31,10 @@ PlanGeo PlanGeoFromState(const State& s, const ParamPageModel& p) {
     if (!s.FlightSegs.empty()) {
         // The same plan the map, the boxes, the DXF and the mission show: lines in flight
         // order, legs that bend around notches, pictures with the end-picture rule.
-        const FlightPlan fp = PlanOfState(s, p.NumberBoxA.Value(), p.NumberBoxV.Value());
+        FlightPlan own;
+        if (!given)
+            own = PlanOfState(s, p.NumberBoxA.Value(), p.NumberBoxV.Value());
+        const FlightPlan& fp = given ? *given : own;
         for (std::size_t k = 0; k < fp.lines.size(); ++k) {
             plan.lines.push_back({geo(fp.lines[k].start), geo(fp.lines[k].end)});
             if (k < fp.legs.size()) {
@@ -49,6 +54,16 @@ PlanGeo PlanGeoFromState(const State& s, const ParamPageModel& p) {
         throw Error(ErrorKind::Refused, "Nichts auszugeben: weder Gebiet noch Flugplan noch "
                                         "Wegpunkte vorhanden.");
     return plan;
+}
+
+} // namespace
+
+PlanGeo PlanGeoFromState(const State& s, const ParamPageModel& p) {
+    return Build(s, p, nullptr);
+}
+
+PlanGeo PlanGeoFromState(const State& s, const ParamPageModel& p, const FlightPlan& plan) {
+    return Build(s, p, &plan);
 }
 
 } // namespace korvale

@@ -179,6 +179,11 @@ std::string BuildDxf(const State& s, double A) {
     } catch (const Error& e) {
         throw Error(e.kind(), std::string(e.what()) + "\nDie DXF-Datei wurde nicht geschrieben.");
     }
+    return BuildDxf(s, A, plan);
+}
+
+std::string BuildDxf(const State& s, double A, const FlightPlan& plan) {
+    CheckPhotoBase(A);
 
     // Room for the whole text at once: a POINT takes 133 bytes or less, a LINE or TEXT 215.
     double legPieces = 0;

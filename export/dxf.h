@@ -8,6 +8,7 @@
 
 #include "model/state.h"
 #include "planning/params.h"
+#include "planning/plan.h"
 
 namespace korvale {
 
@@ -56,6 +57,9 @@ class DxfWriter {
 // coordinate that is not a finite number. Index pairs that point outside Points or CutPoints
 // are left out.
 std::string BuildDxf(const State& s, double A);
+// The same drawing from a plan already computed for the state at photo base A (PlanOfState),
+// so that a run writing several files plans once.
+std::string BuildDxf(const State& s, double A, const FlightPlan& plan);
 
 // "Schreib DXF": the file named by EditDXFFileName (also kept in s.DxfFileName), with the
 // photo base of NumberBoxA. The file is replaced atomically; on any error (refused photo

@@ -7,6 +7,7 @@
 #include "model/error.h"
 #include "model/geodesy.h"
 #include "planning/ringgeom.h"
+#include "planning/ringindex.h"
 
 namespace korvale {
 
@@ -15,11 +16,10 @@ namespace {
 // Directions are handled in hundredths of a degree, the direction box's step, so that every
 // candidate is a value the box holds exactly and no sum of steps drifts.
 constexpr int kHalfTurn = 18000; // 180 degrees
-constexpr int kSample = 50;      // 0.5 degrees
 
 // A corner this close to a grid line may lie on it for the planner (which rounds at 1e-7 m);
 // such directions are counted by the planner itself.
-constexpr double kNearLine = 1e-3; // metres
+constexpr double kNearLine = 1e-5; // metres
 
 struct Frame {
     GridFrame f{};
@@ -38,7 +38,7 @@ Frame FrameOf(const std::vector<PlanPt>& ring, double B) {
     v.reserve(ring.size());
     for (const PlanPt& p : ring)
         v.push_back({p.E - Ec, p.N - Nc});
-    fr.local = ring::Cleaned(v);
+    fr.local = ring::PlanningRing(ring::Cleaned(v)).ring; // the ring the planner cuts
     return fr;
 }
 
@@ -93,10 +93,12 @@ struct Candidate {
     double pathM = std::numeric_limits<double>::infinity();
 };
 
-// Into 1 ... 18000: a direction and its opposite fly the same lines.
-int Wrap(int h) {
-    h %= kHalfTurn;
-    return h <= 0 ? h + kHalfTurn : h;
+// The same terms in the same order as the plan's totals, so both agree to the last bit.
+double PathLength(LegRouter& router, const std::vector<PlannedLine>& lines) {
+    double path = 0;
+    for (const PlannedLine& l : lines)
+        path += Polar(l.end.E - l.start.E, l.end.N - l.start.N).s;
+    return AddLegLengths(path, router.Legs(lines));
 }
 
 } // namespace
@@ -115,11 +117,8 @@ std::size_t CountGridLines(const std::vector<PlanPt>& ring, double Ri, double B)
 }
 
 double PlanPathLength(const std::vector<PlanPt>& ring, const std::vector<PlannedLine>& lines) {
-    // The same terms in the same order as the plan's totals, so both agree to the last bit.
-    double path = 0;
-    for (const PlannedLine& l : lines)
-        path += Polar(l.end.E - l.start.E, l.end.N - l.start.N).s;
-    return AddLegLengths(path, PlanLegs(ring, lines));
+    LegRouter router(ring);
+    return PathLength(router, lines);
 }
 
 GridAngleResult BestGridAngle(const std::vector<PlanPt>& ring, double B) {
@@ -131,31 +130,34 @@ GridAngleResult BestGridAngle(const std::vector<PlanPt>& ring, double B) {
     // The planner refuses a bad spacing, a self-intersecting ring or too many lines: once
     // here, before the sampling relies on the ring being sound.
     GridFrame f0 = fr.f;
-    f0.Ri = static_cast<double>(kSample) / 100.0;
+    f0.Ri = 0.5;
     const bool empty = PlanGridLines(ring, f0).empty();
     if (empty && (fr.local.size() < 3 || std::fabs(ring::TwiceArea(fr.local)) == 0))
         throw Error(ErrorKind::Refused,
                     "Das Gebiet umschließt keine Fläche: es gibt keine Flugrichtung zu wählen.");
 
+    // One router for every direction: the ring, its index and what is known about its
+    // corners do not change with the direction.
+    LegRouter router(ring);
     const auto full = [&](int h) {
         Candidate c{h, Counted(ring, fr, h), 0};
         GridFrame f = fr.f;
         f.Ri = static_cast<double>(h) / 100.0;
-        c.pathM = PlanPathLength(ring, PlanGridLines(ring, f));
+        c.pathM = PathLength(router, PlanGridLines(ring, f));
         return c;
     };
 
-    // The count alone at every sample; the lines and legs, which cost more, only where the
-    // count is lowest and the area narrowest.
-    std::vector<Candidate> samples;
-    samples.reserve(kHalfTurn / kSample);
+    // The direction box holds hundredths of a degree, so the rule is decided over every one
+    // of them: the count of lines and the width across them at each direction (a few
+    // operations per corner), then the path only where both are best.
+    std::vector<Count> counts(kHalfTurn + 1);
     std::size_t fewest = std::numeric_limits<std::size_t>::max();
     // A direction that lays no line over the area (one narrower than the spacing, between two
     // lines) flies nothing: the fewest lines are the fewest that fly.
-    for (int h = kSample; h <= kHalfTurn; h += kSample) {
-        samples.push_back({h, Counted(ring, fr, h), 0});
-        if (samples.back().count.lines > 0)
-            fewest = std::min(fewest, samples.back().count.lines);
+    for (int h = 1; h <= kHalfTurn; ++h) {
+        counts[static_cast<std::size_t>(h)] = Counted(ring, fr, h);
+        if (counts[static_cast<std::size_t>(h)].lines > 0)
+            fewest = std::min(fewest, counts[static_cast<std::size_t>(h)].lines);
     }
     if (fewest == std::numeric_limits<std::size_t>::max())
         throw Error(ErrorKind::Refused,
@@ -164,42 +166,20 @@ GridAngleResult BestGridAngle(const std::vector<PlanPt>& ring, double B) {
     // Where the grid happens to lay its outer lines along both edges of an area, tilting the
     // lines shortens those two (they cut across the corners) at the same count: the shortest
     // path alone would turn the lines away from the area's length. The narrowest direction
-    // decides first; within a tenth of a spacing of it the path does.
+    // decides first; within a tenth of a spacing of it the path does, then the smaller angle.
     const double tolerance = B / 10.0;
     double narrowest = std::numeric_limits<double>::infinity();
-    for (const Candidate& c : samples)
-        if (c.count.lines == fewest)
-            narrowest = std::min(narrowest, c.count.width);
+    for (int h = 1; h <= kHalfTurn; ++h)
+        if (counts[static_cast<std::size_t>(h)].lines == fewest)
+            narrowest = std::min(narrowest, counts[static_cast<std::size_t>(h)].width);
     Candidate best;
-    for (const Candidate& c : samples)
-        if (c.count.lines == fewest && c.count.width <= narrowest + tolerance) {
-            const Candidate k = full(c.h);
-            if (best.h == 0 || k.pathM < best.pathM)
-                best = k;
-        }
-
-    // Between two samples the count may drop (a narrow area lines up with the grid only
-    // near its own direction), so finer steps look around the best sample.
-    for (const int step : {10, 1}) {
-        const int centre = best.h;
-        for (int k = -(kSample / step - 1); k <= kSample / step - 1; ++k) {
-            if (k == 0)
-                continue;
-            const int h = Wrap(centre + k * step);
-            const Count c = Counted(ring, fr, h);
-            if (c.lines == 0 || c.lines > best.count.lines)
-                continue;
-            if (c.lines == best.count.lines && c.width > narrowest + tolerance)
-                continue;
-            const Candidate cand = full(h);
-            const bool fewer = cand.count.lines < best.count.lines;
-            if (fewer || cand.pathM < best.pathM || (cand.pathM == best.pathM && h < best.h)) {
-                if (fewer)
-                    narrowest = cand.count.width;
-                best = cand;
-            }
-            narrowest = std::min(narrowest, cand.count.width);
-        }
+    for (int h = 1; h <= kHalfTurn; ++h) {
+        const Count& c = counts[static_cast<std::size_t>(h)];
+        if (c.lines != fewest || c.width > narrowest + tolerance)
+            continue;
+        const Candidate k = full(h);
+        if (best.h == 0 || k.pathM < best.pathM)
+            best = k;
     }
     return {static_cast<double>(best.h) / 100.0, best.count.lines, best.pathM};
 }

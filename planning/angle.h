@@ -16,12 +16,11 @@ struct GridAngleResult {
 };
 
 // The direction for the direction box ("Alfa", degrees counterclockwise from east) at strip
-// spacing B. Samples 0.5, 1.0, ... 180 degrees (0 and 180 fly the same lines; 180 lies in the
-// box's range 0.01 ... 360, 0 does not) and takes the fewest lines of the plan; among those
-// the narrowest area across the lines (within a tenth of the spacing), then the shortest path,
-// then the smaller angle; then refines in steps of 0.1 and 0.01 degrees around that, taking a
-// direction only with fewer lines or, at as many lines and as narrow, a shorter path. The
-// result never has more lines than any sample. Counts and paths are those of the plan
+// spacing B. Every direction the box holds over a half turn (0.01, 0.02, ... 180 degrees; 0
+// and 180 fly the same lines) is counted: the fewest lines of the plan first; among those the
+// narrowest area across the lines (within a tenth of the spacing), then the shortest path,
+// then the smaller angle. So no direction of the box has fewer lines, nor as many over an
+// area narrower by more than a tenth of the spacing. Counts and paths are those of the plan
 // (PlanGridLines, PlanLegs); a direction that lays no line is never chosen. Throws Error as
 // PlanGridLines does, and Refused for a ring without coordinates, one that encloses nothing,
 // or one that no direction lays a line over.

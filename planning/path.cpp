@@ -6,10 +6,12 @@
 #include "georef/transform.h"
 #include "model/draw.h"
 #include "model/error.h"
+#include "model/format.h"
 #include "model/geodesy.h"
 #include "planning/border.h"
 #include "planning/grid.h"
 #include "planning/plan.h"
+#include "planning/ringindex.h"
 
 namespace korvale {
 
@@ -74,6 +76,25 @@ void FlightLines(State& s, ParamPageModel& p, Overlay& o) {
         s.FlightSegs = std::move(segs);
         throw;
     }
+}
+
+std::string MergedCornersNote(const State& s) {
+    const std::vector<PlanPt> ringPts = BorderRing(s);
+    if (ringPts.size() < 4)
+        return {};
+    std::vector<ring::Vec> v;
+    v.reserve(ringPts.size());
+    for (const PlanPt& p : ringPts)
+        v.push_back({p.E - ringPts.front().E, p.N - ringPts.front().N});
+    v = ring::Cleaned(v);
+    if (v.size() < 4 || ring::SelfIntersecting(v))
+        return {};
+    const std::size_t merged = ring::PlanningRing(std::move(v)).merged;
+    if (merged == 0)
+        return {};
+    return Format("%d Grenzpunkte liegen auf geraden Kanten (näher als 1 cm) und wurden für die "
+                  "Planung zusammengefasst.",
+                  {static_cast<long long>(merged)});
 }
 
 } // namespace korvale

@@ -2,6 +2,8 @@
 // the map copy and the statistics of the parameter page; and the whole planning run.
 #pragma once
 
+#include <string>
+
 #include "model/overlay.h"
 #include "model/state.h"
 #include "planning/params.h"
@@ -28,5 +30,9 @@ void CalcFlugWeg(State& s, ParamPageModel& p, Overlay& o);
 // the flight path. A refused run (Error) leaves CutPoints, FlightSegs and the statistics as
 // they were.
 void FlightLines(State& s, ParamPageModel& p, Overlay& o);
+
+// The note for the status line when the plan merged border points that lie on a straight
+// edge (within a centimetre of the way past them); empty when it merged none.
+std::string MergedCornersNote(const State& s);
 
 } // namespace korvale

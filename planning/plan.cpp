@@ -5,11 +5,14 @@
 #include <limits>
 #include <numbers>
 
+#include <unistd.h>
+
 #include "model/error.h"
 #include "model/format.h"
 #include "model/geodesy.h"
 #include "planning/grid.h"
 #include "planning/ringgeom.h"
+#include "planning/ringindex.h"
 
 namespace korvale {
 
@@ -175,6 +178,25 @@ double Gap(const PlanPt& a, const Vec& b) {
 
 } // namespace
 
+double MemoryBudget() {
+    const long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || size <= 0)
+        return 2.0 * 1024 * 1024 * 1024; // unknown: a modest machine
+    return static_cast<double>(pages) * static_cast<double>(size) / 2.0;
+}
+
+void RefuseBeyondMemory(double bytes) {
+    const double budget = MemoryBudget();
+    if (!(bytes <= budget))
+        throw Error(ErrorKind::Limit,
+                    Format("Zu wenig Arbeitsspeicher: der Plan bräuchte etwa %d MB, erlaubt sind "
+                           "%d MB (die Hälfte des Arbeitsspeichers dieses Rechners).",
+                           {static_cast<long long>(std::min(bytes, 1e18) / 1048576.0),
+                            static_cast<long long>(budget / 1048576.0)}) +
+                        "\nBitte den Bildabstand vergrößern, das Gebiet verkleinern oder "
+                        "weniger Grenzpunkte setzen.");
+}
+
 std::vector<PlannedLine> PlanGridLines(const std::vector<PlanPt>& ringPts, const GridFrame& f) {
     double B = f.B, Ri = f.Ri;
     if (!std::isfinite(B) || !(B > 0))
@@ -187,8 +209,9 @@ std::vector<PlannedLine> PlanGridLines(const std::vector<PlanPt>& ringPts, const
     if (!(dE >= 0 && dN >= 0))
         return {};
 
+    RefuseBeyondMemory(static_cast<double>(ringPts.size()) * 256.0);
     // Edges of length 0 (a corner clicked twice) cross nothing and are left out.
-    const std::vector<Vec> ring = ring::Cleaned(Local(ringPts, Ec, Nc));
+    std::vector<Vec> ring = ring::Cleaned(Local(ringPts, Ec, Nc));
     // Fewer than three corners, or all on one straight line, enclose nothing to fly.
     if (ring.size() < 3)
         return {};
@@ -202,6 +225,7 @@ std::vector<PlannedLine> PlanGridLines(const std::vector<PlanPt>& ringPts, const
         throw Error(ErrorKind::Refused,
                     "Die Gebietsgrenze kreuzt sich selbst: dafür gibt es keinen Flugplan.\n"
                     "Bitte die Grenzpunkte der Reihe nach um das Gebiet herum setzen.");
+    ring = ring::PlanningRing(std::move(ring)).ring;
     const bool convex = ring::IsConvex(ring);
 
     if (Ri == 0)
@@ -325,23 +349,30 @@ double AddLegLengths(double path, const std::vector<FlightLeg>& legs) {
     return path;
 }
 
-std::vector<FlightLeg> PlanLegs(const std::vector<PlanPt>& ringPts,
-                                const std::vector<PlannedLine>& lines) {
+LegRouter::LegRouter(const std::vector<PlanPt>& ringPts)
+    : Er_(ringPts.empty() ? 0 : ringPts.front().E), Nr_(ringPts.empty() ? 0 : ringPts.front().N) {
+    const std::vector<Vec> cleaned = ring::Cleaned(Local(ringPts, Er_, Nr_));
     // Straight where that stays inside (always so in a convex area), else the shortest way
     // inside around the notch.
-    const double Er = ringPts.empty() ? 0 : ringPts.front().E;
-    const double Nr = ringPts.empty() ? 0 : ringPts.front().N;
-    std::vector<Vec> ring = ring::Cleaned(Local(ringPts, Er, Nr));
-    const bool bend = ring.size() >= 3 && !ring::IsConvex(ring) && !ring::SelfIntersecting(ring);
-    ring::InsidePaths ways(bend ? std::move(ring) : std::vector<Vec>{});
+    if (cleaned.size() < 3 || ring::SelfIntersecting(cleaned))
+        return;
+    ring::Simplification s = ring::PlanningRing(cleaned);
+    merged_ = s.merged;
+    if (!ring::IsConvex(s.ring))
+        ways_ = std::make_unique<ring::InsidePaths>(std::move(s.ring));
+}
+
+LegRouter::~LegRouter() = default;
+
+std::vector<FlightLeg> LegRouter::Legs(const std::vector<PlannedLine>& lines) {
     std::vector<FlightLeg> legs;
     legs.reserve(lines.size());
     for (std::size_t k = 0; k + 1 < lines.size(); ++k) {
         const PlanPt a = lines[k].end, b = lines[k + 1].start;
         FlightLeg leg;
-        if (bend) {
-            for (const Vec& p : ways.Way({a.E - Er, a.N - Nr}, {b.E - Er, b.N - Nr}))
-                leg.points.push_back({p.x + Er, p.y + Nr});
+        if (ways_) {
+            for (const Vec& p : ways_->Way({a.E - Er_, a.N - Nr_}, {b.E - Er_, b.N - Nr_}))
+                leg.points.push_back({p.x + Er_, p.y + Nr_});
             leg.points.front() = a; // the ends exactly as the lines have them
             leg.points.back() = b;
         } else {
@@ -350,6 +381,11 @@ std::vector<FlightLeg> PlanLegs(const std::vector<PlanPt>& ringPts,
         legs.push_back(std::move(leg));
     }
     return legs;
+}
+
+std::vector<FlightLeg> PlanLegs(const std::vector<PlanPt>& ringPts,
+                                const std::vector<PlannedLine>& lines) {
+    return LegRouter(ringPts).Legs(lines);
 }
 
 FlightPlan CompletePlan(const std::vector<PlanPt>& ringPts, const std::vector<PlannedLine>& lines,
@@ -366,6 +402,9 @@ FlightPlan CompletePlan(const std::vector<PlanPt>& ringPts, const std::vector<Pl
                     Format("Zu viele Bilder: der Plan hätte über %d Bildpositionen (Grenze %d).",
                            {static_cast<long long>(std::min(estimate, 1e18)), MaxPictures}) +
                         "\nBitte den Bildabstand vergrößern oder das Gebiet verkleinern.");
+    // Each picture costs about a kilobyte over a whole run (its position, waypoint, mark on
+    // the map and lines in the files); each border corner a few hundred bytes.
+    RefuseBeyondMemory(estimate * 1024.0 + static_cast<double>(ringPts.size()) * 256.0);
     plan.pictures.reserve(static_cast<std::size_t>(estimate));
 
     double path = 0;
@@ -392,7 +431,9 @@ FlightPlan CompletePlan(const std::vector<PlanPt>& ringPts, const std::vector<Pl
         plan.lines.push_back(fl);
     }
 
-    plan.legs = PlanLegs(ringPts, lines);
+    LegRouter router(ringPts);
+    plan.legs = router.Legs(lines);
+    plan.totals.mergedCorners = router.Merged();
     path = AddLegLengths(path, plan.legs);
 
     plan.totals.strips = plan.lines.size();

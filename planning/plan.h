@@ -5,11 +5,16 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 #include "model/state.h"
 
 namespace korvale {
+
+namespace ring {
+class InsidePaths;
+}
 
 // A ground position: easting (with zone prefix) and northing, metres.
 struct PlanPt {
@@ -25,6 +30,18 @@ inline constexpr long long MaxPictures = 2'500'000;
 // Grid lines beyond this number come from a spacing far below anything a camera gives (or
 // from border points scattered over a country).
 inline constexpr long long MaxGridLines = 100'000;
+
+// Work that would need more memory than this share of the machine (half of its main memory)
+// is refused before it starts, so that a huge area ends with a message, not a crash.
+double MemoryBudget();
+// Throws Error (Limit) naming both figures in MB when `bytes` exceed MemoryBudget().
+void RefuseBeyondMemory(double bytes);
+
+// What both programs say when memory runs out after all (nothing is written then).
+inline constexpr const char* kOutOfMemoryText =
+    "Zu wenig Arbeitsspeicher für diese Aufgabe: sie wurde abgebrochen, es wurde nichts "
+    "geschrieben.\nBitte den Bildabstand vergrößern, das Gebiet verkleinern oder weniger "
+    "Grenzpunkte setzen.";
 
 struct FlightLine {
     PlanPt start;       // where the line is entered
@@ -58,6 +75,8 @@ struct PlanTotals {
     std::size_t pictures = 0; // regular pictures (as the map shows them)
     double flightMin = 0;     // path at the speed, minutes, no turns, climb or landing
     double areaHa = 0;
+    std::size_t mergedCorners = 0; // border corners merged away before planning (on a
+                                   // straight way within a centimetre)
 };
 
 struct FlightPlan {
@@ -95,6 +114,25 @@ std::vector<PlannedLine> PlanGridLines(const std::vector<PlanPt>& ring, const Gr
 // start of lines[k + 1], straight where that stays inside, else the shortest way inside.
 std::vector<FlightLeg> PlanLegs(const std::vector<PlanPt>& ring,
                                 const std::vector<PlannedLine>& lines);
+
+// The legs over one ring, for any number of line sets (the angle search asks for many): the
+// ring is simplified and its index built once, and what is known about the corners is kept.
+class LegRouter {
+  public:
+    explicit LegRouter(const std::vector<PlanPt>& ring);
+    ~LegRouter();
+    LegRouter(const LegRouter&) = delete;
+    LegRouter& operator=(const LegRouter&) = delete;
+    // As PlanLegs.
+    std::vector<FlightLeg> Legs(const std::vector<PlannedLine>& lines);
+    // Corners of the ring merged away before planning.
+    std::size_t Merged() const { return merged_; }
+
+  private:
+    double Er_, Nr_;
+    std::size_t merged_ = 0;
+    std::unique_ptr<ring::InsidePaths> ways_; // none where every leg is straight
+};
 
 // `path` plus the lengths of the legs' segments in metres, added one segment after the other
 // in flight order, so that every caller's total agrees to the last bit.

@@ -5,36 +5,18 @@
 #include <limits>
 #include <queue>
 
+#include "planning/ringindex.h"
+#include "planning/ringmath.h"
+
 namespace korvale::ring {
 
 namespace {
 
-double Cross(Vec o, Vec a, Vec b) {
-    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
-}
-
-double Dist(Vec a, Vec b) {
-    return std::hypot(b.x - a.x, b.y - a.y);
-}
-
-// Distance of p from the segment a-b, and the parameter of its foot (0 at a, 1 at b).
-struct Foot {
-    double d;
-    double t;
-};
-Foot ToSegment(Vec p, Vec a, Vec b) {
-    const double dx = b.x - a.x, dy = b.y - a.y;
-    const double l2 = dx * dx + dy * dy;
-    double t = l2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / l2 : 0;
-    t = std::clamp(t, 0.0, 1.0);
-    return {Dist(p, {a.x + t * dx, a.y + t * dy}), t};
-}
-
-// Side of p relative to the line a-b as a signed distance.
-double Side(Vec a, Vec b, Vec p) {
-    const double l = Dist(a, b);
-    return l > 0 ? Cross(a, b, p) / l : 0;
-}
+using detail::Cross;
+using detail::Dist;
+using detail::Foot;
+using detail::Side;
+using detail::ToSegment;
 
 // Whether segments a-b and c-d share a point (ends included), exactly.
 bool Touch(Vec a, Vec b, Vec c, Vec d) {
@@ -73,10 +55,44 @@ double TwiceArea(const std::vector<Vec>& v) {
     return s;
 }
 
+namespace {
+
+// Whether edges i and j (i != j) of the ring meet where they must not: neighbours that run
+// back over each other, others that touch or cross.
+bool EdgesMeet(const std::vector<Vec>& v, std::size_t i, std::size_t j) {
+    const std::size_t n = v.size();
+    const Vec a = v[i], b = v[(i + 1) % n];
+    const Vec c = v[j], d = v[(j + 1) % n];
+    const bool next = (i + 1) % n == j, prev = (j + 1) % n == i;
+    if (next || prev) {
+        // Neighbours share one corner; they must not run back over each other.
+        const Vec o = next ? b : a; // the shared corner
+        const Vec p = next ? a : b; // far end of edge i
+        const Vec q = next ? d : c; // far end of edge j
+        return Cross(o, p, q) == 0 && (p.x - o.x) * (q.x - o.x) + (p.y - o.y) * (q.y - o.y) > 0;
+    }
+    return Touch(a, b, c, d);
+}
+
+} // namespace
+
 bool SelfIntersecting(const std::vector<Vec>& v) {
     const std::size_t n = v.size();
     if (n < 3)
         return false;
+    if (n > 256) {
+        // Many corners (a traced boundary with thousands of points along one straight edge,
+        // which a sweep along one axis would meet all at once): each edge meets only the
+        // edges in the cells it passes.
+        const EdgeIndex index(v);
+        bool meets = false;
+        for (std::size_t i = 0; i < n && !meets; ++i)
+            index.EdgesNear(i, [&](std::uint32_t j) {
+                meets = j > i && EdgesMeet(v, i, j);
+                return !meets;
+            });
+        return meets;
+    }
     // Edges sorted by their lowest x let each edge meet only those whose x range overlaps.
     std::vector<std::size_t> order(n);
     for (std::size_t i = 0; i < n; ++i)
@@ -85,27 +101,10 @@ bool SelfIntersecting(const std::vector<Vec>& v) {
     const auto hi = [&](std::size_t i) { return std::max(v[i].x, v[(i + 1) % n].x); };
     std::sort(order.begin(), order.end(),
               [&](std::size_t a, std::size_t b) { return lo(a) < lo(b); });
-    for (std::size_t oi = 0; oi < n; ++oi) {
-        const std::size_t i = order[oi];
-        const Vec a = v[i], b = v[(i + 1) % n];
-        for (std::size_t oj = oi + 1; oj < n && lo(order[oj]) <= hi(i); ++oj) {
-            const std::size_t j = order[oj];
-            const Vec c = v[j], d = v[(j + 1) % n];
-            const bool next = (i + 1) % n == j, prev = (j + 1) % n == i;
-            if (next || prev) {
-                // Neighbours share one corner; they must not run back over each other.
-                const Vec o = next ? b : a; // the shared corner
-                const Vec p = next ? a : b; // far end of edge i
-                const Vec q = next ? d : c; // far end of edge j
-                if (Cross(o, p, q) == 0 &&
-                    (p.x - o.x) * (q.x - o.x) + (p.y - o.y) * (q.y - o.y) > 0)
-                    return true;
-                continue;
-            }
-            if (Touch(a, b, c, d))
+    for (std::size_t oi = 0; oi < n; ++oi)
+        for (std::size_t oj = oi + 1; oj < n && lo(order[oj]) <= hi(order[oi]); ++oj)
+            if (EdgesMeet(v, order[oi], order[oj]))
                 return true;
-        }
-    }
     return false;
 }
 
@@ -134,11 +133,8 @@ bool PointInside(const std::vector<Vec>& v, Vec p) {
         const Vec a = v[i], b = v[(i + 1) % n];
         if (ToSegment(p, a, b).d <= kTouch)
             return true;
-        if ((a.y > p.y) != (b.y > p.y)) {
-            const double x = a.x + (p.y - a.y) / (b.y - a.y) * (b.x - a.x);
-            if (p.x < x)
-                in = !in;
-        }
+        if (detail::RayCrosses(p, a, b))
+            in = !in;
     }
     return in;
 }
@@ -151,10 +147,7 @@ bool SegmentInside(const std::vector<Vec>& v, Vec a, Vec b) {
     std::vector<double> cuts{0.0, 1.0};
     for (std::size_t i = 0; i < n; ++i) {
         const Vec p = v[i], q = v[(i + 1) % n];
-        const double s1 = Side(a, b, p), s2 = Side(a, b, q);
-        const double s3 = Side(p, q, a), s4 = Side(p, q, b);
-        if (((s1 > kTouch && s2 < -kTouch) || (s1 < -kTouch && s2 > kTouch)) &&
-            ((s3 > kTouch && s4 < -kTouch) || (s3 < -kTouch && s4 > kTouch)))
+        if (detail::CrossesProperly(a, b, p, q))
             return false;
         // Where the segment touches a corner it may pass from inside to outside there.
         const Foot f = ToSegment(p, a, b);
@@ -182,78 +175,114 @@ InsidePaths::InsidePaths(std::vector<Vec> cleanedRing) : v_(std::move(cleanedRin
         if (orient * Side(a, c, b) > kTouch)
             reflex_.push_back(i);
     }
+    if (!reflex_.empty())
+        index_ = std::make_unique<EdgeIndex>(v_);
 }
 
-void InsidePaths::BuildGraph() {
-    const std::size_t r = reflex_.size();
-    visible_.assign(r, std::vector<double>(r, -1.0));
-    for (std::size_t i = 0; i < r; ++i)
-        for (std::size_t j = i + 1; j < r; ++j) {
-            const Vec a = v_[reflex_[i]], b = v_[reflex_[j]];
-            if (SegmentInside(v_, a, b))
-                visible_[i][j] = visible_[j][i] = Dist(a, b);
-        }
-    built_ = true;
+InsidePaths::~InsidePaths() = default;
+
+bool InsidePaths::Inside(Vec a, Vec b) const {
+    return index_ ? index_->SegmentInside(a, b) : SegmentInside(v_, a, b);
+}
+
+// Whether the line from the corner to x touches the area there without entering the corner's
+// inside: both neighbours of the corner on one side of it (within the touching distance). A
+// shortest way meets a corner only along such lines; any other way past it can be cut short.
+bool InsidePaths::Wraps(std::size_t corner, Vec x) const {
+    const std::size_t n = v_.size();
+    const std::size_t c = reflex_[corner];
+    const Vec p = v_[(c + n - 1) % n], o = v_[c], q = v_[(c + 1) % n];
+    if (Dist(o, x) == 0)
+        return true;
+    const double s1 = Side(o, x, p), s2 = Side(o, x, q);
+    return !((s1 > kTouch && s2 < -kTouch) || (s1 < -kTouch && s2 > kTouch));
+}
+
+bool InsidePaths::Sees(std::size_t i, std::size_t j) {
+    const std::uint64_t key = (static_cast<std::uint64_t>(std::min(i, j)) << 32) | std::max(i, j);
+    const auto it = visible_.find(key);
+    if (it != visible_.end())
+        return it->second;
+    const bool sees = Inside(v_[reflex_[i]], v_[reflex_[j]]);
+    visible_.emplace(key, sees);
+    return sees;
 }
 
 std::vector<Vec> InsidePaths::Way(Vec a, Vec b) {
-    if (SegmentInside(v_, a, b) || reflex_.empty())
+    if (reflex_.empty() || Inside(a, b))
         return {a, b};
-    if (!built_)
-        BuildGraph();
-    // Dijkstra over a, the concave corners and b (nodes 0, 1..r, r+1).
     const std::size_t r = reflex_.size();
-    const std::size_t nodes = r + 2;
-    std::vector<double> fromA(r, -1.0), toB(r, -1.0);
-    for (std::size_t i = 0; i < r; ++i) {
-        const Vec c = v_[reflex_[i]];
-        if (SegmentInside(v_, a, c))
-            fromA[i] = Dist(a, c);
-        if (SegmentInside(v_, c, b))
-            toB[i] = Dist(c, b);
-    }
     const double inf = std::numeric_limits<double>::infinity();
-    std::vector<double> dist(nodes, inf);
-    std::vector<std::size_t> prev(nodes, nodes);
-    using Item = std::pair<double, std::size_t>;
-    std::priority_queue<Item, std::vector<Item>, std::greater<>> pq;
-    dist[0] = 0;
-    pq.push({0, 0});
-    while (!pq.empty()) {
-        // Plain variables, not a structured binding: the lambda below captures them.
-        const double d = pq.top().first;
-        const std::size_t u = pq.top().second;
-        pq.pop();
-        if (d > dist[u] || u == r + 1)
-            continue;
-        const auto relax = [&](std::size_t w, double len) {
-            if (len >= 0 && d + len < dist[w]) {
-                dist[w] = d + len;
-                prev[w] = u;
-                pq.push({dist[w], w});
-            }
-        };
-        if (u == 0) {
-            for (std::size_t i = 0; i < r; ++i)
-                relax(i + 1, fromA[i]);
-        } else {
-            const std::size_t i = u - 1;
-            for (std::size_t j = 0; j < r; ++j)
-                if (j != i)
-                    relax(j + 1, visible_[i][j]);
-            relax(r + 1, toB[i]);
+    // Nodes: 0 = a, 1 ... m = the corners of the ellipse, m + 1 = b.
+    std::vector<std::size_t> corner;
+    std::vector<double> dist;
+    std::vector<std::size_t> prev;
+    std::vector<char> done;
+    for (double U = 2 * Dist(a, b) + 1.0;; U *= 2) {
+        corner.clear();
+        for (std::size_t i = 0; i < r; ++i) {
+            const Vec c = v_[reflex_[i]];
+            if (Dist(a, c) + Dist(c, b) <= U)
+                corner.push_back(i);
         }
+        const std::size_t m = corner.size();
+        const std::size_t nodes = m + 2;
+        // With every corner in the ellipse a longer way has nowhere else to go.
+        const double limit = m == r ? inf : U;
+        const auto at = [&](std::size_t u) {
+            return u == 0 ? a : u == m + 1 ? b : v_[reflex_[corner[u - 1]]];
+        };
+        dist.assign(nodes, inf);
+        prev.assign(nodes, nodes);
+        done.assign(nodes, 0);
+        // A* with the straight distance to b, which never overestimates; ways longer than U
+        // are left to the next, wider ellipse.
+        using Item = std::pair<double, std::size_t>;
+        std::priority_queue<Item, std::vector<Item>, std::greater<>> pq;
+        dist[0] = 0;
+        pq.push({Dist(a, b), 0});
+        while (!pq.empty()) {
+            const std::size_t u = pq.top().second;
+            pq.pop();
+            if (done[u])
+                continue;
+            done[u] = 1;
+            if (u == m + 1)
+                break;
+            const Vec pu = at(u);
+            for (std::size_t w = 1; w < nodes; ++w) {
+                if (done[w] || w == u)
+                    continue;
+                const Vec pw = at(w);
+                const double len = Dist(pu, pw);
+                const double d = dist[u] + len;
+                if (!(d < dist[w]) || d + Dist(pw, b) > limit)
+                    continue;
+                if ((u != 0 && !Wraps(corner[u - 1], pw)) ||
+                    (w != m + 1 && !Wraps(corner[w - 1], pu)))
+                    continue;
+                const bool sees =
+                    u != 0 && w != m + 1 ? Sees(corner[u - 1], corner[w - 1]) : Inside(pu, pw);
+                if (!sees)
+                    continue;
+                dist[w] = d;
+                prev[w] = u;
+                pq.push({d + Dist(pw, b), w});
+            }
+        }
+        if (dist[m + 1] < inf) {
+            std::vector<Vec> way;
+            for (std::size_t u = m + 1; u != nodes; u = prev[u]) {
+                way.push_back(at(u));
+                if (u == 0)
+                    break;
+            }
+            std::reverse(way.begin(), way.end());
+            return way;
+        }
+        if (m == r) // every corner was open to the search: there is no way inside
+            return {a, b};
     }
-    if (!(dist[r + 1] < inf))
-        return {a, b};
-    std::vector<Vec> way;
-    for (std::size_t u = r + 1; u != nodes; u = prev[u]) {
-        way.push_back(u == 0 ? a : u == r + 1 ? b : v_[reflex_[u - 1]]);
-        if (u == 0)
-            break;
-    }
-    std::reverse(way.begin(), way.end());
-    return way;
 }
 
 } // namespace korvale::ring

@@ -4,6 +4,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace korvale::ring {
@@ -36,21 +39,33 @@ bool PointInside(const std::vector<Vec>& v, Vec p);
 // Whether the closed segment a-b lies in the closed area (within kTouch).
 bool SegmentInside(const std::vector<Vec>& v, Vec a, Vec b);
 
-// Shortest ways inside a simple ring. The visibility between its concave corners is worked
-// out on first use and kept for all further ways.
+class EdgeIndex;
+
+// Shortest ways inside a simple ring. A shortest way bends only at concave corners, and only
+// at those it wraps around (both neighbours of the corner on one side of the way); a way of
+// length at most U bends only at corners c with |ac| + |cb| <= U. So each way is searched
+// over the corners inside such an ellipse, U doubling from twice the straight distance until
+// a way no longer than U is found: that way is the shortest over all corners. Whether two
+// corners see each other is asked of an index of the edges and kept for later ways.
 class InsidePaths {
   public:
     explicit InsidePaths(std::vector<Vec> cleanedRing);
+    ~InsidePaths();
+    InsidePaths(const InsidePaths&) = delete;
+    InsidePaths& operator=(const InsidePaths&) = delete;
     // The way from a to b as a polyline (a and b included); the straight segment when it
     // stays inside or when no way inside is found (a or b outside the area).
     std::vector<Vec> Way(Vec a, Vec b);
+    // Whether the closed segment a-b lies in the closed area, as SegmentInside answers.
+    bool Inside(Vec a, Vec b) const;
 
   private:
-    void BuildGraph();
+    bool Wraps(std::size_t corner, Vec x) const;
+    bool Sees(std::size_t i, std::size_t j);
     std::vector<Vec> v_;
-    std::vector<std::size_t> reflex_;          // indices into v_ of the concave corners
-    std::vector<std::vector<double>> visible_; // distances between reflex corners, <0: blocked
-    bool built_ = false;
+    std::unique_ptr<EdgeIndex> index_;
+    std::vector<std::size_t> reflex_;                 // indices into v_ of the concave corners
+    std::unordered_map<std::uint64_t, bool> visible_; // pairs of reflex_ positions asked so far
 };
 
 } // namespace korvale::ring

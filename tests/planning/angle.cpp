@@ -150,3 +150,47 @@ TEST(BestGridAngle, Refusals) {
 }
 
 } // namespace
+
+namespace {
+
+// The rule checked by brute force: the planner's own count and the width across at every
+// hundredth of a degree never beat the choice (fewer lines, or as many and narrower by more
+// than the tenth of a spacing within which the path decides).
+TEST(BestGridAngle, NoHundredthOfADegreeBeatsTheChoice) {
+    std::mt19937 rng(190519);
+    std::vector<Ring> rings;
+    for (int k = 0; k < 5; ++k)
+        rings.push_back(testrings::RandomStar(rng, 5 + 2 * k, false));
+    // A star whose fewest lines lie in a window narrower than half a degree.
+    rings.push_back(At({{0, 60}, {8, 8}, {60, 0}, {8, -8}, {0, -60}, {-8, -8}, {-60, 0}, {-8, 8}}));
+    for (std::size_t k = 0; k < rings.size(); ++k) {
+        SCOPED_TRACE(k);
+        const Ring& r = rings[k];
+        const double B = k == rings.size() - 1 ? 27.1 : kB;
+        const GridAngleResult g = BestGridAngle(r, B);
+        const auto width = [&](double ri) {
+            const double a = ri / Rho, vx = -std::sin(a), vy = std::cos(a);
+            double lo = 1e300, hi = -1e300;
+            for (const PlanPt& p : r)
+                lo = std::min(lo, p.E * vx + p.N * vy), hi = std::max(hi, p.E * vx + p.N * vy);
+            return hi - lo;
+        };
+        GridFrame f{1e10, -1e10, 1e10, -1e10, 0, B};
+        for (const PlanPt& p : r)
+            f.EMin = std::min(f.EMin, p.E), f.EMax = std::max(f.EMax, p.E),
+            f.NMin = std::min(f.NMin, p.N), f.NMax = std::max(f.NMax, p.N);
+        const double chosenWidth = width(g.Ri);
+        for (int h = 1; h <= 18000; ++h) {
+            f.Ri = h / 100.0;
+            const std::size_t n = PlanGridLines(r, f).size();
+            if (n == 0)
+                continue;
+            ASSERT_LE(g.strips, n) << f.Ri;
+            if (n == g.strips) {
+                ASSERT_GE(width(f.Ri), chosenWidth - B / 10 - 1e-6) << f.Ri;
+            }
+        }
+    }
+}
+
+} // namespace

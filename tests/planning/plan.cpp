@@ -219,3 +219,22 @@ TEST(PlanFlight, Refusals) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(PlanFlight, WorkBeyondTheMemoryBudgetIsRefusedNamingTheFigures) {
+    EXPECT_NO_THROW(RefuseBeyondMemory(1e6));
+    try {
+        RefuseBeyondMemory(MemoryBudget() * 2);
+        FAIL() << "no refusal";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::Limit);
+        const std::string text = e.what();
+        EXPECT_NE(
+            text.find(std::to_string(static_cast<long long>(MemoryBudget() / 1048576.0)) + " MB"),
+            std::string::npos)
+            << text;
+    }
+}
+
+} // namespace

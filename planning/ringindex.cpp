@@ -1,0 +1,226 @@
+#include "planning/ringindex.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "planning/ringmath.h"
+
+namespace korvale::ring {
+
+namespace {
+
+// Every edge is listed in each cell that comes within this distance of it, so that an edge
+// within the touching distance of a point or segment is always among the edges looked at.
+constexpr double kCellMargin = 1e-3; // metres
+
+} // namespace
+
+EdgeIndex::EdgeIndex(const std::vector<Vec>& cleanedRing) : v_(cleanedRing) {
+    const std::size_t n = v_.size();
+    seen_.assign(n, 0);
+    if (n == 0)
+        return;
+    double x1 = -std::numeric_limits<double>::infinity(), y1 = x1;
+    x0_ = y0_ = std::numeric_limits<double>::infinity();
+    for (const Vec& p : v_) {
+        x0_ = std::min(x0_, p.x), y0_ = std::min(y0_, p.y);
+        x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
+    }
+    x0_ -= 2 * kCellMargin, y0_ -= 2 * kCellMargin;
+    x1 += 2 * kCellMargin, y1 += 2 * kCellMargin;
+    // About one edge per cell.
+    cell_ = std::max(std::sqrt((x1 - x0_) * (y1 - y0_) / static_cast<double>(n)), 1e-2);
+    nx_ = static_cast<std::size_t>((x1 - x0_) / cell_) + 1;
+    ny_ = static_cast<std::size_t>((y1 - y0_) / cell_) + 1;
+    std::vector<std::uint32_t> count(nx_ * ny_ + 1, 0);
+    for (std::size_t i = 0; i < n; ++i)
+        ForCells(v_[i], v_[(i + 1) % n], kCellMargin, [&](std::size_t c) { ++count[c]; });
+    first_.assign(nx_ * ny_ + 1, 0);
+    for (std::size_t c = 0; c < nx_ * ny_; ++c)
+        first_[c + 1] = first_[c] + count[c];
+    edges_.resize(first_.back());
+    std::vector<std::uint32_t> fill(first_.begin(), first_.end() - 1);
+    for (std::size_t i = 0; i < n; ++i)
+        ForCells(v_[i], v_[(i + 1) % n], kCellMargin,
+                 [&](std::size_t c) { edges_[fill[c]++] = static_cast<std::uint32_t>(i); });
+}
+
+// Calls f(cell) for every cell that comes within `margin` of the segment a-b: row by row, the
+// stretch of the row that the segment, widened by the margin, passes.
+template <class F> void EdgeIndex::ForCells(Vec a, Vec b, double margin, F&& f) const {
+    const auto row = [&](double y) {
+        return static_cast<std::size_t>(
+            std::clamp(std::floor((y - y0_) / cell_), 0.0, static_cast<double>(ny_ - 1)));
+    };
+    const auto col = [&](double x) {
+        return static_cast<std::size_t>(
+            std::clamp(std::floor((x - x0_) / cell_), 0.0, static_cast<double>(nx_ - 1)));
+    };
+    const double ylo = std::min(a.y, b.y) - margin, yhi = std::max(a.y, b.y) + margin;
+    for (std::size_t r = row(ylo), rEnd = row(yhi); r <= rEnd; ++r) {
+        // The part of the segment whose height lies in the row's band, widened by the margin.
+        const double bandLo = std::max(y0_ + static_cast<double>(r) * cell_ - margin, ylo);
+        const double bandHi = std::min(y0_ + static_cast<double>(r + 1) * cell_ + margin, yhi);
+        double xlo, xhi;
+        if (a.y == b.y) {
+            xlo = std::min(a.x, b.x), xhi = std::max(a.x, b.x);
+        } else {
+            const auto xAt = [&](double y) {
+                const double t = std::clamp((y - a.y) / (b.y - a.y), 0.0, 1.0);
+                return a.x + (b.x - a.x) * t;
+            };
+            const double p = xAt(bandLo), q = xAt(bandHi);
+            xlo = std::min(p, q), xhi = std::max(p, q);
+        }
+        for (std::size_t c = col(xlo - margin), cEnd = col(xhi + margin); c <= cEnd; ++c)
+            f(r * nx_ + c);
+    }
+}
+
+template <class F> void EdgeIndex::ForEdgesAlong(Vec a, Vec b, F&& f) const {
+    ++query_;
+    if (query_ == 0) { // wrapped: forget the old marks
+        std::fill(seen_.begin(), seen_.end(), 0);
+        query_ = 1;
+    }
+    bool stop = false;
+    ForCells(a, b, 1e-9, [&](std::size_t c) {
+        for (std::uint32_t k = first_[c]; k < first_[c + 1] && !stop; ++k) {
+            const std::uint32_t e = edges_[k];
+            if (seen_[e] == query_)
+                continue;
+            seen_[e] = query_;
+            stop = !f(e);
+        }
+    });
+}
+
+void EdgeIndex::EdgesNear(std::size_t i, const std::function<bool(std::uint32_t)>& f) const {
+    ForEdgesAlong(v_[i], v_[(i + 1) % v_.size()], f);
+}
+
+bool EdgeIndex::PointInside(Vec p) const {
+    const std::size_t n = v_.size();
+    if (n == 0 || !(p.x >= x0_ && p.y >= y0_ && p.x <= x0_ + static_cast<double>(nx_) * cell_ &&
+                    p.y <= y0_ + static_cast<double>(ny_) * cell_))
+        return false;
+    // On the border: an edge within the touching distance is listed in p's own cell.
+    bool border = false;
+    ForEdgesAlong(p, p, [&](std::uint32_t i) {
+        border = detail::ToSegment(p, v_[i], v_[(i + 1) % n]).d <= kTouch;
+        return !border;
+    });
+    if (border)
+        return true;
+    // The ray to +x meets only edges listed in the cells of p's row right of p.
+    bool in = false;
+    ForEdgesAlong(p, {x0_ + static_cast<double>(nx_) * cell_, p.y}, [&](std::uint32_t i) {
+        if (detail::RayCrosses(p, v_[i], v_[(i + 1) % n]))
+            in = !in;
+        return true;
+    });
+    return in;
+}
+
+bool EdgeIndex::SegmentInside(Vec a, Vec b) const {
+    const std::size_t n = v_.size();
+    if (n < 3)
+        return false;
+    std::vector<double> cuts{0.0, 1.0};
+    bool crossed = false;
+    ForEdgesAlong(a, b, [&](std::uint32_t i) {
+        const Vec p = v_[i], q = v_[(i + 1) % n];
+        if (detail::CrossesProperly(a, b, p, q)) {
+            crossed = true;
+            return false;
+        }
+        const detail::Foot f = detail::ToSegment(p, a, b);
+        if (f.d <= kTouch)
+            cuts.push_back(f.t);
+        return true;
+    });
+    if (crossed)
+        return false;
+    std::sort(cuts.begin(), cuts.end());
+    for (std::size_t k = 0; k + 1 < cuts.size(); ++k) {
+        if (cuts[k + 1] - cuts[k] <= 0)
+            continue;
+        const double t = (cuts[k] + cuts[k + 1]) / 2;
+        if (!PointInside({a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t}))
+            return false;
+    }
+    return PointInside(a) && PointInside(b);
+}
+
+Simplification Simplified(const std::vector<Vec>& v, double tolerance) {
+    const std::size_t n = v.size();
+    Simplification out{v, 0};
+    if (n < 4)
+        return out;
+    // Anchors: the first corner and the corner farthest from it; between them, keep the
+    // corner farthest from the chord while it is at least the tolerance away.
+    std::size_t far = 0;
+    for (std::size_t i = 1; i < n; ++i)
+        if (detail::Dist(v[0], v[i]) > detail::Dist(v[0], v[far]))
+            far = i;
+    if (far == 0)
+        return out;
+    std::vector<char> keep(n, 0);
+    keep[0] = keep[far] = 1;
+    std::vector<std::pair<std::size_t, std::size_t>> todo{{0, far}, {far, n}};
+    while (!todo.empty()) {
+        const auto [i, j] = todo.back();
+        todo.pop_back();
+        const Vec a = v[i], b = v[j % n];
+        double worst = -1;
+        std::size_t at = i;
+        for (std::size_t k = i + 1; k < j; ++k) {
+            const double d = detail::ToSegment(v[k], a, b).d;
+            if (d > worst)
+                worst = d, at = k;
+        }
+        if (at != i && worst >= tolerance) {
+            keep[at] = 1;
+            todo.push_back({i, at});
+            todo.push_back({at, j});
+        }
+    }
+    // A corner kept only to split a chord may still lie on the way between its final
+    // neighbours: merge it too when every corner between them stays within the tolerance.
+    const auto onWay = [&](std::size_t i, std::size_t k, std::size_t j) { // i < k < j, mod n
+        for (std::size_t m = i + 1; m < j; ++m)
+            if (m != k && detail::ToSegment(v[m % n], v[i % n], v[j % n]).d >= tolerance)
+                return false;
+        return detail::ToSegment(v[k % n], v[i % n], v[j % n]).d < tolerance;
+    };
+    std::vector<std::size_t> idx;
+    for (std::size_t i = 0; i <= n; ++i) // the first corner again at the end closes the ring
+        if (keep[i % n]) {
+            idx.push_back(i);
+            while (idx.size() >= 3 && onWay(idx[idx.size() - 3], idx[idx.size() - 2], idx.back()))
+                idx.erase(idx.end() - 2);
+        }
+    idx.pop_back();
+    // The first corner was kept as an anchor: merge it too when it lies on the way.
+    if (idx.size() > 3 && onWay(idx.back(), n, n + idx[1]))
+        idx.erase(idx.begin());
+    std::vector<Vec> r;
+    r.reserve(idx.size());
+    for (const std::size_t i : idx)
+        r.push_back(v[i % n]);
+    if (r.size() < 3 || TwiceArea(r) == 0)
+        return out;
+    out.merged = n - r.size();
+    out.ring = std::move(r);
+    return out;
+}
+
+Simplification PlanningRing(std::vector<Vec> cleaned) {
+    Simplification s = Simplified(cleaned, kMergeTolerance);
+    if (s.merged > 0 && SelfIntersecting(s.ring))
+        return {std::move(cleaned), 0};
+    return s;
+}
+
+} // namespace korvale::ring
