@@ -210,7 +210,8 @@ TEST_F(LitchiPage, BadOrCancelledReadKeepsTheMission) {
     // A good line followed by a bad one: all or nothing.
     const std::vector<std::string> good = Lines(before);
     const QString bad = Path("bad.csv");
-    WriteAll(bad, good[0] + "\r\n" + good[1] + "\r\n" + "48.5,abc" + good[1].substr(10) + "\r\n");
+    WriteAll(bad, good[0] + "\r\n" + good[1] + "\r\n" + "4x8.5" +
+                      good[1].substr(good[1].find(',')) + "\r\n");
     answers.push_back(bad);
     w->Button7->click();
     ASSERT_EQ(messages.size(), 1u);
