@@ -210,6 +210,9 @@ void TMainForm::BuildLitchiPage(QWidget* page) {
     click(Button9, &TMainForm::Button9Click);
     click(Button1, &TMainForm::Button1Click);
     click(Button8, &TMainForm::Button8Click);
+    new DoubleClickWatcher(EditCVS, [this] {
+        Guard([this] { PickWriteName(EditCVS, QStringLiteral("Missionsdatei wählen")); });
+    });
 }
 
 void TMainForm::RefreshLitchiPage() {
