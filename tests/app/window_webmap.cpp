@@ -1,5 +1,6 @@
 // The web map page: created on demand, service switch by double click, copy into the map copy.
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -136,6 +137,11 @@ TEST_F(WindowTest, AMapServiceThatCannotBeReachedShowsAGermanPage) {
     EXPECT_TRUE(text.contains("Internetverbindung prüfen")) << text.toStdString();
     EXPECT_EQ(w->WebBrowser1->url(), unreachable);
     EXPECT_TRUE(messages.isEmpty());
+    // With KORVALE_TILE_SHOT=<folder>: the page as the user sees it, for looking at.
+    if (const QString shots = qEnvironmentVariable("KORVALE_TILE_SHOT"); !shots.isEmpty()) {
+        QTest::qWait(500);
+        w->grab().save(QDir(shots).filePath(QStringLiteral("offline.png")));
+    }
 }
 
 } // namespace
