@@ -439,6 +439,8 @@ QString DialogFilter(const QString& title) {
         {"Projektdatei wählen", "Kartenprojekte (*.dat)"},
         {"Karte sichern unter", "Kartenprojekte (*.dat)"},
         {"Litchi CSV lesen", "Litchi-Missionen (*.csv *.CSV)"},
+        {"Missionsdatei wählen", "Litchi-Missionen (*.csv *.CSV)"},
+        {"DXF-Datei wählen", "DXF (*.dxf *.DXF)"},
     };
     const QString all = QStringLiteral("Alle Dateien (*)");
     for (const auto& k : kinds)
@@ -452,6 +454,7 @@ QString DialogFilter(const QString& title) {
 QString TMainForm::AskFileName(FileDialogKind kind, const QString& title, const QString& current) {
     const QString start = current.isEmpty() ? lastFolder_ : FilePath(current);
     const QString filter = DialogFilter(title);
+    fileDialogFilter_ = filter;
     QString chosen;
     if (fileDialogHook)
         chosen = fileDialogHook(kind, title, current);

@@ -81,6 +81,8 @@ class TMainForm : public QMainWindow {
     // The title and icon of the last message; a handler names what failed with FailureTitle.
     QString messageTitle() const { return messageTitle_; }
     MessageIcon messageIcon() const { return messageIcon_; }
+    // The file kinds the last file dialog offered ("KML (*.kml);;Alle Dateien (*)").
+    QString fileDialogFilter() const { return fileDialogFilter_; }
     // The box ShowMessage opens: a long text shows its first and last lines and keeps the
     // whole of it in the scrollable details area, so the box fits any screen.
     QMessageBox* MakeMessageBox(const QString& text, const QString& title, MessageIcon icon);
@@ -256,6 +258,9 @@ class TMainForm : public QMainWindow {
     void ButtonSaveKVClick();
     void ButtonLoadKVClick();
     void EditKVNameDblClick();
+    // A double click on the DXF name or the mission name picks the file to write to; the
+    // dialog offers the file's kind.
+    void PickWriteName(QLineEdit* edit, const QString& title);
     void SavePar();
     bool LoadPar();
 
@@ -471,6 +476,7 @@ class TMainForm : public QMainWindow {
     bool settingsSaved_ = false;
     QString messageTitle_;
     MessageIcon messageIcon_ = MessageIcon::Information;
+    QString fileDialogFilter_;
     QString failureTitle_;
     bool dirty_ = false;
     QByteArray savedFingerprint_;

@@ -101,6 +101,13 @@ void TMainForm::EditKVNameDblClick() {
         EditKVName->setText(chosen);
 }
 
+void TMainForm::PickWriteName(QLineEdit* edit, const QString& title) {
+    // Only a name is picked; the write button writes to it, as to a typed one.
+    const QString chosen = AskFileName(FileDialogKind::PickName, title, edit->text());
+    if (!chosen.isEmpty())
+        edit->setText(chosen);
+}
+
 // The map copy goes beside the data file as JPEG. Without a map copy there is nothing a
 // project could be loaded onto, so saving is refused before any file is touched. The image is
 // encoded in memory and the data checked to load again first; then both files are written as

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include <limits>
+#include <string>
 
 #include "litchi/csv.h"
 #include "litchi/editor.h"
@@ -209,6 +210,9 @@ void TMainForm::BuildLitchiPage(QWidget* page) {
     click(Button9, &TMainForm::Button9Click);
     click(Button1, &TMainForm::Button1Click);
     click(Button8, &TMainForm::Button8Click);
+    new DoubleClickWatcher(EditCVS, [this] {
+        Guard([this] { PickWriteName(EditCVS, QStringLiteral("Missionsdatei wählen")); });
+    });
 }
 
 void TMainForm::RefreshLitchiPage() {
@@ -263,6 +267,14 @@ void TMainForm::Button8Click() {
 }
 
 void TMainForm::WriteLitchiCVS() {
+    // The grid mission of a plan nobody can fly, or no mission at all, is no file: the reason
+    // is named before anything is touched.
+    if (state_.LitchiRecs.empty() || (litchiGrid_ && !state_.FlightSegs.empty()))
+        if (const std::string why = korvale::GridMissionUnflyable(state_, param_); !why.empty())
+            throw korvale::Error(korvale::ErrorKind::Refused,
+                                 "Schreib CSV: Der Plan ist nicht fliegbar; es wurde nichts "
+                                 "geschrieben.\n" +
+                                     why);
     // The name is lengthened before the file is created, so the edit shows the name written
     // to even when writing fails.
     std::string name = korvale::LitchiCsvFileName(EditCVS->text().toStdString());

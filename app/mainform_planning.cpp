@@ -157,6 +157,9 @@ void TMainForm::BuildParameterPage(QWidget* page) {
     click(ButtonSaveKV, &TMainForm::ButtonSaveKVClick);
     click(ButtonLoadKV, &TMainForm::ButtonLoadKVClick);
     new DoubleClickWatcher(EditKVName, [this] { Guard([this] { EditKVNameDblClick(); }); });
+    new DoubleClickWatcher(EditDXFFileName, [this] {
+        Guard([this] { PickWriteName(EditDXFFileName, QStringLiteral("DXF-Datei wählen")); });
+    });
 }
 
 void TMainForm::RefreshParameterPage() {

@@ -10,6 +10,7 @@
 #include "dji/profiles.h"
 #include "dji/route.h"
 #include "dji/wpml_write.h"
+#include "litchi/missions.h"
 #include "mainform.h"
 #include "model/error.h"
 #include "planning/plan.h"
@@ -75,6 +76,12 @@ void TMainForm::ButtonKMZClick() {
     // The grid is written from the plan's own positions; another mission (free line, orbit, a
     // file read) as the editor holds it.
     korvale::Route route;
+    if (state_.LitchiRecs.empty() || (litchiGrid_ && !state_.FlightSegs.empty()))
+        if (const std::string why = korvale::GridMissionUnflyable(state_, param_); !why.empty())
+            throw korvale::Error(korvale::ErrorKind::Refused,
+                                 "Schreib KMZ: Der Plan ist nicht fliegbar; es wurde nichts "
+                                 "geschrieben.\n" +
+                                     why);
     if ((litchiGrid_ || state_.LitchiRecs.empty()) && !state_.FlightSegs.empty())
         route = korvale::GridRoute(
             state_, korvale::PlanOfState(state_, ro.photoBaseM, param_.NumberBoxV.Value()), d, ro);

@@ -10,6 +10,7 @@
 #include <QLockFile>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QRect>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -20,6 +21,7 @@
 #include <QWebEngineView>
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "georef/clipboard.h"
 #include "georef/tilemap.h"
@@ -199,7 +201,23 @@ void TMainForm::TileViewArrived(const QVariant& reply) {
                                  {Number(m, "top"), Number(m, "left")},
                                  {Number(m, "bottom"), Number(m, "right")}};
 
-    const QImage grab = GrabWebMap();
+    // The map area alone: the page's zoom buttons and go-to field sit in a bar above it and
+    // belong to no copy.
+    const double area[4] = {Number(m, "pageLeft"), Number(m, "pageTop"), Number(m, "width"),
+                            Number(m, "height")};
+    // A page that does not say where its map lies is taken as all map.
+    QRect mapArea = WebBrowser1->rect();
+    if (std::all_of(std::begin(area), std::end(area),
+                    [](double v) { return std::isfinite(v) && std::fabs(v) < 1e6; }))
+        mapArea =
+            QRect(static_cast<int>(std::lround(area[0])), static_cast<int>(std::lround(area[1])),
+                  static_cast<int>(std::lround(area[2])), static_cast<int>(std::lround(area[3])))
+                .intersected(WebBrowser1->rect());
+    if (mapArea.width() < 2 || mapArea.height() < 2)
+        throw korvale::Error(korvale::ErrorKind::Refused,
+                             "Die Kachelkarte ist zu klein für eine Kopie; bitte das Fenster "
+                             "vergrößern und dann „Cp“ erneut drücken.");
+    const QImage grab = GrabWebMap().copy(mapArea);
     // Checked before anything changes: a view that cannot be tied to the ground is refused.
     const korvale::TileCopyPlan plan = korvale::PlanTileCopy(view, grab.width(), grab.height());
     // Resampled to square ground pixels, so that the similarity fit holds across the copy.

@@ -16,6 +16,7 @@
 #include "mainform.h"
 #include "model/error.h"
 #include "model/format.h"
+#include "webmap_offline.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ void TMainForm::EnsureWebBrowser() {
     page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     WebBrowser1->setPage(page);
+    korvale::ShowLoadFailuresInGerman(page);
     TabItemMaps->layout()->addWidget(WebBrowser1);
     WebBrowser1->setUrl(QUrl(QString::fromLatin1(kBingUrl)));
 }

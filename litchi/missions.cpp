@@ -9,6 +9,7 @@
 #include "model/error.h"
 #include "model/format.h"
 #include "model/geodesy.h"
+#include "planning/flyable.h"
 #include "planning/plan.h"
 
 namespace korvale {
@@ -60,6 +61,10 @@ void MakeLitchiLines(State& s, const ParamPageModel& p, LitchiPageModel& m, Over
                                             "\"v km/h\" höchstens " +
                                             Format("%.0f", {MissionLimitOf("speed").max * 3.6}) +
                                             " km/h eingeben.");
+    if (const std::string why = GridMissionUnflyable(s, p); !why.empty())
+        throw Error(ErrorKind::Refused, "Litchi RasterL: Der Plan ist nicht fliegbar; die "
+                                        "Mission bleibt, wie sie war.\n" +
+                                            why);
     GridWay way = GridMissionWay(s);
     s.LitchiRecs.clear();
     for (const PlanPt& at : way.points) {
@@ -79,6 +84,28 @@ void MakeLitchiLines(State& s, const ParamPageModel& p, LitchiPageModel& m, Over
     s.LitchiLineEnd.clear();
     SetActrecMax(s, m, static_cast<int>(s.LitchiRecs.size()) - 1);
     DisplayLitchiRecs(s, m, o);
+}
+
+std::string GridMissionUnflyable(const State& s, const ParamPageModel& p) {
+    const std::vector<PlanPt> ring = BorderRing(s);
+    const std::size_t lines = StateLines(s).size();
+    if (ring.size() < 3)
+        return lines > 0 ? std::string()
+                         : "Es gibt weder ein Gebiet noch Fluglinien: bitte zuerst die Grenze "
+                           "festlegen und \"Calc Raster\" drücken.";
+    // Only the number of strips decides beside the ring, so the pictures are not laid out.
+    FlightPlan counted;
+    counted.totals.strips = lines > 0 ? lines : 1;
+    const double B = p.NumberBoxB.Value();
+    if (std::string why = UnflyableReason(counted, ring, B); !why.empty())
+        return why;
+    // No lines over a ring that could hold them: the grid was not computed since the area or
+    // a planning value changed, or the area is narrower than the spacing; planning tells.
+    if (lines == 0)
+        return Format("Keine Fluglinien: bitte \"Calc Raster\" drücken. Bleibt das Gebiet "
+                      "ohne Streifen, ist es schmaler als der Streifenabstand (%.2f m).",
+                      {B});
+    return {};
 }
 
 int FindNearestPOI(const State& s, int n) {

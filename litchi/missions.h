@@ -2,6 +2,8 @@
 // the grid, or of every segment of the free line with its nearest point of interest.
 #pragma once
 
+#include <string>
+
 #include "litchi/editor.h"
 #include "model/overlay.h"
 #include "model/state.h"
@@ -16,8 +18,14 @@ namespace korvale {
 // segments give an empty mission. A segment whose ends are not both in CutPoints (the points were
 // deleted since the grid was computed) is left out.
 // A speed beyond the limit table's ("speed", 15 m/s = 54 km/h) is refused with the table's
-// message (Error, Refused) before anything changes.
+// message (Error, Refused) before anything changes, and so is a plan nobody can fly
+// (GridMissionUnflyable).
 void MakeLitchiLines(State& s, const ParamPageModel& p, LitchiPageModel& m, Overlay& o);
+
+// "" when the state's plan can be flown as a grid mission; otherwise the German reason: there
+// are no flight lines, or UnflyableReason of the lines over the border ring at spacing
+// NumberBoxB. Lines laid without a border ring are taken as they are.
+std::string GridMissionUnflyable(const State& s, const ParamPageModel& p);
 
 // Index into Points of the point of interest (kind 4) nearest to Points[n] in map pixels, the
 // lower index on ties; -1 when there is none or n is not an index of Points.

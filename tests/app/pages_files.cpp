@@ -3,9 +3,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QToolButton>
 #include <cstdlib>
+#include <functional>
+#include <vector>
 
 #include "imageviewer.h"
 #include "model/fileio.h"
@@ -255,4 +258,54 @@ TEST_F(FilesPage, DoubleClickOnTheProjectNameAsksForAFile) {
     doubleClick();
     EXPECT_EQ(w->EditKVName->text(), Path("neu.dat"));
     EXPECT_EQ(w->param().EditKVName, Path("neu.dat").toStdString());
+}
+
+// Every file dialog offers the kind it reads or writes, and all files beside it; a double click
+// on the DXF name or the mission name picks the file those are written to.
+TEST_F(FilesPage, FileDialogsOfferTheirKinds) {
+    Georeference(); // the area import asks for a file only on a georeferenced map
+    auto doubleClick = [](QWidget* edit) {
+        const QPointF at(5, 5);
+        QMouseEvent e(QEvent::MouseButtonDblClick, at, edit->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(edit, &e);
+    };
+    const struct {
+        const char* what;
+        std::function<void()> open;
+        std::vector<const char*> patterns;
+        QLineEdit* named; // takes the picked name
+    } cases[] = {
+        {"Gebiet importieren",
+         [this] { w->ButtonImport->click(); },
+         {"*.kml", "*.kmz", "*.geojson"},
+         nullptr},
+        {"Litchi CSV lesen", [this] { w->Button7->click(); }, {"*.csv"}, nullptr},
+        {"Missionsdatei wählen", [&] { doubleClick(w->EditCVS); }, {"*.csv"}, w->EditCVS},
+        {"DXF-Datei wählen",
+         [&] { doubleClick(w->EditDXFFileName); },
+         {"*.dxf"},
+         w->EditDXFFileName},
+        {"Projektdatei wählen", [&] { doubleClick(w->EditKVName); }, {"*.dat"}, w->EditKVName},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::size_t before = dialogKinds.size();
+        const QString picked = Path(QStringLiteral("gewählt"));
+        if (c.named)
+            answers.push_back(picked);
+        c.open();
+        ASSERT_EQ(dialogKinds.size(), before + 1);
+        const QString filter = w->fileDialogFilter();
+        const QStringList kinds = filter.split(QStringLiteral(";;"));
+        ASSERT_EQ(kinds.size(), 2) << filter.toStdString();
+        for (const char* p : c.patterns)
+            EXPECT_TRUE(kinds[0].contains(QString::fromLatin1(p))) << filter.toStdString();
+        EXPECT_EQ(kinds[1], QStringLiteral("Alle Dateien (*)"));
+        if (c.named) {
+            EXPECT_EQ(dialogKinds.back(), TMainForm::FileDialogKind::PickName);
+            EXPECT_EQ(c.named->text(), picked);
+        }
+    }
+    EXPECT_TRUE(messages.empty()) << messages[0].toStdString();
 }

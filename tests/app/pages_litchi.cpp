@@ -1,6 +1,7 @@
 // The "Litchi CSV" page in the real window: missions from the plan and the orbit, the editor,
 // writing and reading mission files through the dialog seam.
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QToolButton>
@@ -329,4 +330,43 @@ TEST_F(LitchiPage, FreeLineMissionAndDisplay) {
     }
     EXPECT_EQ(yellowDiscs, 3);
     EXPECT_EQ(cyanDiscs, 3);
+}
+
+// A plan nobody can fly (a 10 m square, far below one strip spacing squared) gives no grid
+// mission and no file: each step names the reason in a box and leaves everything as it was.
+TEST_F(LitchiPage, APlanNobodyCanFlyGivesNoMissionAndNoFile) {
+    w->SetMapCopy(SyntheticMap());
+    Georeference();
+    AddPoint(100, 200, korvale::KindBorder);
+    AddPoint(110, 200, korvale::KindBorder);
+    AddPoint(110, 210, korvale::KindBorder);
+    AddPoint(100, 210, korvale::KindBorder);
+    w->ButtonWaypts->click();
+    messages.clear();
+    w->Tabcontrol1->setCurrentWidget(w->TabItemLitchi);
+    w->EditCVS->setText(Path("klein.csv"));
+
+    w->Button9->click();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].startsWith("Litchi RasterL: Der Plan ist nicht fliegbar"))
+        << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].contains("kleiner als die Mindestfläche")) << messages[0].toStdString();
+    EXPECT_NE(w->messageIcon(), TMainForm::MessageIcon::Information);
+    EXPECT_TRUE(w->state().LitchiRecs.empty());
+    EXPECT_EQ(w->Tabcontrol1->currentWidget(), w->TabItemLitchi); // nothing drawn
+
+    const struct {
+        QPushButton* button;
+        const char* start;
+    } writes[] = {{w->Button6, "Schreib CSV: Der Plan ist nicht fliegbar"},
+                  {w->ButtonKMZ, "Schreib KMZ: Der Plan ist nicht fliegbar"}};
+    for (const auto& c : writes) {
+        SCOPED_TRACE(c.start);
+        messages.clear();
+        c.button->click();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(messages[0].startsWith(c.start)) << messages[0].toStdString();
+        EXPECT_TRUE(messages[0].contains("kleiner als die Mindestfläche"));
+    }
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }

@@ -90,10 +90,17 @@ class TileMapTest : public WindowTest {
             120000));
     }
 
+    // Where the map lies in the view, below the page's bar of controls (view pixels).
+    QRect MapArea() {
+        const QVariantMap v = Js("korvaleView()").toMap();
+        return QRect(qRound(v["pageLeft"].toDouble()), qRound(v["pageTop"].toDouble()),
+                     qRound(v["width"].toDouble()), qRound(v["height"].toDouble()));
+    }
+
     // Centres the map so that its top-left corner falls on a whole world pixel (the page
     // rounds its origin to one) and returns that corner.
     korvale::WorldPixel CentreOnTiles() {
-        const QSize css = w->WebBrowser1->size();
+        const QSize css = MapArea().size();
         const korvale::WorldPixel origin{kX0 * 256.0 + 300, kY0 * 256.0 + 200};
         const korvale::GeoPos c = korvale::WorldPixelToGeo(origin.x + css.width() / 2.0,
                                                            origin.y + css.height() / 2.0, kZoom);
@@ -134,10 +141,14 @@ class TileMapTest : public WindowTest {
 
     // Until the view shows every tile (a tile loaded is not yet a tile on the screen).
     void WaitForTiles(const korvale::WorldPixel& origin) {
+        const QRect map = MapArea();
         EXPECT_TRUE(QTest::qWaitFor(
             [&] {
-                const QImage view = w->WebBrowser1->grab().toImage().scaled(
-                    w->WebBrowser1->size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+                const QImage view = w->WebBrowser1->grab()
+                                        .toImage()
+                                        .scaled(w->WebBrowser1->size(), Qt::IgnoreAspectRatio,
+                                                Qt::FastTransformation)
+                                        .copy(map);
                 return WrongTiles(view, origin, 1, 1) == 0;
             },
             60000));
@@ -176,7 +187,7 @@ class TileMapTest : public WindowTest {
     // ground the tile scheme gives it, the tiles where the scheme puts them, and the protocol.
     void CheckCopy(const korvale::WorldPixel& origin, double ratio) {
         const QImage copy = w->ImageViewer1->image();
-        const QSize css = w->WebBrowser1->size();
+        const QSize css = MapArea().size();
         ASSERT_FALSE(copy.isNull());
         // World pixels per copy pixel: the copy may have more pixels than the page.
         const double sx = css.width() / static_cast<double>(copy.width());

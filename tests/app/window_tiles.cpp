@@ -17,6 +17,46 @@ TEST_F(TileMapTest, CopyOfTheTileMapArrivesTiedToTheGround) {
     EXPECT_TRUE(messages.isEmpty());
 }
 
+// The zoom buttons and the go-to field stand in a bar above the map: the copy's top-left
+// corner, where they used to float over the map, shows the tile that lies there.
+TEST_F(TileMapTest, TheCopyShowsTheMapWithoutThePagesControls) {
+    ShowLocalTiles();
+    EXPECT_TRUE(Js("document.getElementById('korvale-zoom-in') !== null && "
+                   "document.getElementById('korvale-goto') !== null")
+                    .toBool());
+    EXPECT_GT(MapArea().top(), 20);
+    const korvale::WorldPixel origin = CentreOnTiles();
+    WaitForTiles(origin);
+    CopyWhenLoaded();
+    const QImage copy = w->ImageViewer1->image();
+    const QSize css = MapArea().size();
+    const double sx = css.width() / static_cast<double>(copy.width());
+    const double sy = css.height() / static_cast<double>(copy.height());
+    int looked = 0;
+    int wrong = 0;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 320; ++x) {
+            const double wx = origin.x + (x + 0.5) * sx;
+            const double wy = origin.y + (y + 0.5) * sy;
+            const int tx = static_cast<int>(std::floor(wx / 256));
+            const int ty = static_cast<int>(std::floor(wy / 256));
+            const double lx = wx - tx * 256.0;
+            const double ly = wy - ty * 256.0;
+            // The tile's frame and its label are no flat colour.
+            if (lx < 5 || lx > 251 || ly < 5 || ly > 251 || (ly > 95 && ly < 161))
+                continue;
+            const QRgb got = copy.pixel(x, y);
+            const QRgb want = TileColour(tx, ty);
+            ++looked;
+            wrong += std::abs(qRed(got) - qRed(want)) + std::abs(qGreen(got) - qGreen(want)) +
+                         std::abs(qBlue(got) - qBlue(want)) >
+                     6;
+        }
+    EXPECT_GT(looked, 10000);
+    EXPECT_EQ(wrong, 0);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
 TEST_F(TileMapTest, ExistingControlPointsAreReplacedOnlyAfterTheQuestionAndOneUndoRestoresAll) {
     const QImage before = SyntheticMap(300, 200);
     w->SetMapCopy(before);

@@ -1,5 +1,6 @@
 // The web map page: created on demand, service switch by double click, copy into the map copy.
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -105,6 +106,42 @@ TEST_F(WindowTest, CopyBeforeTheWebMapWasShownIsRefused) {
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].startsWith("Die Webkarte wurde noch nicht angezeigt"));
     EXPECT_EQ(w->ImageViewer1->image().size(), QSize(50, 40));
+}
+
+// A service that cannot be reached (offline, here a closed port) shows a German page naming the
+// address in place of the engine's English error page; the address stays the page's own.
+TEST_F(WindowTest, AMapServiceThatCannotBeReachedShowsAGermanPage) {
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    w->Tabcontrol1->setCurrentWidget(w->TabItemMaps);
+    ASSERT_NE(w->WebBrowser1, nullptr);
+    const QUrl unreachable(QStringLiteral("http://127.0.0.1:9/karte"));
+    QSignalSpy loaded(w->WebBrowser1, &QWebEngineView::loadFinished);
+    w->WebBrowser1->setUrl(unreachable);
+    QString text;
+    QDeadlineTimer deadline(120000);
+    while (!text.contains("nicht geladen") && !deadline.hasExpired()) {
+        if (loaded.isEmpty())
+            loaded.wait(1000);
+        loaded.clear();
+        bool answered = false;
+        w->WebBrowser1->page()->toPlainText([&](const QString& t) {
+            text = t;
+            answered = true;
+        });
+        while (!answered && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    }
+    EXPECT_TRUE(text.contains("Die Karte konnte nicht geladen werden")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Adresse: http://127.0.0.1:9/karte")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Internetverbindung prüfen")) << text.toStdString();
+    EXPECT_EQ(w->WebBrowser1->url(), unreachable);
+    EXPECT_TRUE(messages.isEmpty());
+    // With KORVALE_TILE_SHOT=<folder>: the page as the user sees it, for looking at.
+    if (const QString shots = qEnvironmentVariable("KORVALE_TILE_SHOT"); !shots.isEmpty()) {
+        QTest::qWait(500);
+        w->grab().save(QDir(shots).filePath(QStringLiteral("offline.png")));
+    }
 }
 
 } // namespace

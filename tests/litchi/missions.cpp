@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -10,6 +11,8 @@
 #include "litchi/limits.h"
 #include "missions_fixture.h"
 #include "model/error.h"
+#include "planning/border.h"
+#include "planning/grid.h"
 
 namespace korvale {
 namespace {
@@ -118,19 +121,58 @@ TEST(GridMission, SelectorBeyondTheNewMissionShowsItsLastWaypoint) {
     EXPECT_EQ(m.NumberBoxAlt.Value(), 40);
 }
 
-TEST(GridMission, NoSegmentsLeaveAnEmptyMissionAndDrawNothing) {
-    State s = testing::GeoreferencedState();
-    s.LitchiRecs = {Marker(1), Marker(2)};
-    ParamPageModel p;
-    LitchiPageModel m;
-    Overlay o;
-
-    MakeLitchiLines(s, p, m, o);
-
-    EXPECT_TRUE(s.LitchiRecs.empty());
-    EXPECT_EQ(o.Size(), 0u);
-    EXPECT_FALSE(o.TakeFrontRequest());
-    EXPECT_EQ(m.NumberBoxActrec.Max(), 0);
+// A plan nobody can fly gives no mission: refused with the reason, and the mission, the
+// selector and the drawing stay as they were.
+TEST(GridMission, UnflyablePlansAreRefusedAndTheMissionStays) {
+    struct Case {
+        const char* name;
+        std::vector<std::array<float, 2>> ring; // map pixels, 1 m each
+        bool planned;                           // "Calc Raster" ran over the ring
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"nothing at all", {}, false, "weder ein Gebiet noch Fluglinien"},
+        {"ring not planned",
+         {{200, 200}, {800, 200}, {800, 600}, {200, 600}},
+         false,
+         "Keine Fluglinien: bitte \"Calc Raster\" drücken"},
+        {"corners on a line", {{200, 200}, {500, 200}, {800, 200}}, true, "keine Fläche"},
+        {"sliver below one spacing squared",
+         {{200, 200}, {220, 200}, {220, 220}, {200, 220}},
+         true,
+         "kleiner als die Mindestfläche"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        State s = testing::GeoreferencedState();
+        for (const auto& q : c.ring)
+            s.Points.push_back(PointAt(q[0], q[1], KindBorder));
+        ParamPageModel p;
+        p.NumberBoxB.SetValue(25); // the sliver's 400 m² lie below 25 m x 25 m
+        SetBorderPointer(s, p);
+        CalcBorderMinMax(s);
+        if (c.planned)
+            Schnitte(s, 0, p.NumberBoxB.Value());
+        s.LitchiRecs = {Marker(1), Marker(2)};
+        LitchiPageModel m;
+        m.NumberBoxActrec.SetMax(1);
+        Overlay o;
+        try {
+            MakeLitchiLines(s, p, m, o);
+            ADD_FAILURE() << "accepted";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.kind(), ErrorKind::Refused);
+            const std::string what = e.what();
+            EXPECT_EQ(what.rfind("Litchi RasterL: Der Plan ist nicht fliegbar", 0), 0u) << what;
+            EXPECT_NE(what.find(c.reason), std::string::npos) << what;
+            EXPECT_EQ(what.substr(what.find('\n') + 1), GridMissionUnflyable(s, p));
+        }
+        ASSERT_EQ(s.LitchiRecs.size(), 2u);
+        EXPECT_EQ(s.LitchiRecs[1].altitude, 2.0f);
+        EXPECT_EQ(o.Size(), 0u);
+        EXPECT_FALSE(o.TakeFrontRequest());
+        EXPECT_EQ(m.NumberBoxActrec.Max(), 1);
+    }
 }
 
 TEST(GridMission, SegmentsWhoseCutPointsWereDeletedAreLeftOut) {
@@ -149,9 +191,10 @@ TEST(GridMission, SegmentsWhoseCutPointsWereDeletedAreLeftOut) {
     const TlitchRec& third = s.LitchiRecs[2];
     EXPECT_LT(MetresOff(third.latitude, third.longitude, GroundE(800), GroundN(300)), kPosTol);
 
+    // With none left there is nothing to fly: refused, the mission stays.
     s.CutPoints.clear();
-    MakeLitchiLines(s, p, m, o);
-    EXPECT_TRUE(s.LitchiRecs.empty());
+    EXPECT_THROW(MakeLitchiLines(s, p, m, o), Error);
+    EXPECT_EQ(s.LitchiRecs.size(), 4u);
 }
 
 // A free line A -> B -> C: 100 m east, then 100 m north. The convergence is set by hand so
