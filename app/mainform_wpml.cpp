@@ -9,6 +9,7 @@
 
 #include "dji/profiles.h"
 #include "dji/route.h"
+#include "dji/terrain_route.h"
 #include "dji/wpml_write.h"
 #include "mainform.h"
 #include "model/error.h"
@@ -75,10 +76,14 @@ void TMainForm::ButtonKMZClick() {
     // The grid is written from the plan's own positions; another mission (free line, orbit, a
     // file read) as the editor holds it.
     korvale::Route route;
-    if ((litchiGrid_ || state_.LitchiRecs.empty()) && !state_.FlightSegs.empty())
+    if ((litchiGrid_ || state_.LitchiRecs.empty()) && !state_.FlightSegs.empty()) {
         route = korvale::GridRoute(
             state_, korvale::PlanOfState(state_, ro.photoBaseM, param_.NumberBoxV.Value()), d, ro);
-    else
+        // Over an elevation model the KMZ flies the heights of the Litchi mission; the editor's
+        // mission (below) already carries them when it was made over the ground.
+        if (HaveDem())
+            korvale::RouteOverGround(route, state_, Dem(), TerrainSettingsOf());
+    } else
         route = korvale::RouteOfMission(state_.LitchiRecs, ro);
     const QString name = KmzName(EditCVS->text());
     const std::string path = FilePath(name).toStdString();
