@@ -380,6 +380,7 @@ class TMainForm : public QMainWindow {
     void BuildProfilePage();
     void ButtonDemClick();
     void SetDemFile(const QString& path);
+    void DemFromProject();
     bool HaveDem() const { return !demFile_.isEmpty(); }
     const korvale::ElevationModel& Dem();
     korvale::TerrainSettings TerrainSettingsOf() const;

@@ -103,6 +103,7 @@ void TMainForm::ButtonDemClick() {
 void TMainForm::SetDemFile(const QString& path) {
     demFile_ = path;
     dem_.reset();
+    state_.DemFile = path.toStdString(); // saved with the project
     QSettings().setValue(kDemKey, path);
     LabelDem->setText(path.isEmpty() ? QStringLiteral("kein Höhenmodell")
                                      : QFileInfo(path).fileName());
@@ -142,4 +143,12 @@ void TMainForm::ShowProfile() {
         }
     }
     Profile1->SetProfile(terrain_, partOf);
+}
+
+void TMainForm::DemFromProject() {
+    // The loaded project's model, also when its file is missing here: the missions then say so
+    // rather than fly without the ground.
+    const QString path = QString::fromStdString(state_.DemFile);
+    if (path != demFile_)
+        SetDemFile(path);
 }

@@ -1,6 +1,7 @@
 // Heights above ground in the real window: "Höhenmodell laden" (remembered, a bad file refused
 // with nothing changed), the Litchi grid mission and the KMZ over the ground with the same
-// heights, the profile page, and "Ohne" giving the mission of no model again.
+// heights, the profile page, the model kept in the project, and "Ohne" giving the mission of no
+// model again.
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
@@ -115,6 +116,11 @@ TEST_F(TerrainPage, MissionsAndKmzFollowTheGroundOfTheLoadedModel) {
     for (std::size_t i = 0; i < points.size(); ++i)
         EXPECT_NEAR(points[i].height.value(), over[i], 0.01) << i;
 
+    // The project keeps the model.
+    w->EditKVName->setText(Path("gelaende.dat"));
+    w->ButtonSaveKV->click();
+    ASSERT_TRUE(messages.empty()) << messages[0].toStdString();
+
     if (const QByteArray shots = qgetenv("KORVALE_SCREENSHOT_DIR"); !shots.isEmpty()) {
         w->resize(1280, 800);
         w->Tabcontrol1->setCurrentWidget(w->TabItemProfile);
@@ -139,6 +145,10 @@ TEST_F(TerrainPage, MissionsAndKmzFollowTheGroundOfTheLoadedModel) {
     w->Button9->click();
     ASSERT_TRUE(messages.empty()) << messages[0].toStdString();
     EXPECT_EQ(Altitudes(), flat);
+    w->EditKVName->setText(Path("gelaende.dat"));
+    w->ButtonLoadKV->click();
+    ASSERT_TRUE(messages.empty()) << messages[0].toStdString();
+    EXPECT_EQ(w->LabelDem->text(), "fold.tif");
 }
 
 TEST_F(TerrainPage, AModelThatMissesTheAreaChangesNoMission) {
