@@ -94,7 +94,9 @@ void ReadProjectExtension(std::string_view rest, ProjectData& d) {
         const double n =
             Whole(GetDouble(path, 0), 1, std::min(kMaxDemPath, static_cast<double>(have - 1)));
         for (std::size_t j = 0; j < static_cast<std::size_t>(n); ++j)
-            dem.push_back(static_cast<char>(Whole(GetDouble(path, 1 + j), 0, 255)));
+            // Through unsigned char: a double above 127 does not fit a signed char.
+            dem.push_back(static_cast<char>(
+                static_cast<unsigned char>(Whole(GetDouble(path, 1 + j), 0, 255))));
     }
     d.Points = std::move(points);
     d.UtmZone = zone;
