@@ -383,6 +383,7 @@ void TMainForm::BuildPages() {
     Tabcontrol1->addTab(TabItemParameter, icon("drone"), QStringLiteral("Korvale"));
     Tabcontrol1->addTab(TabItemLitchi, icon("litchi"), QStringLiteral("Litchi CSV"));
     Tabcontrol1->addTab(TabItemHelp, QStringLiteral(" ? Help"));
+    BuildProfilePage();
     Tabcontrol1->setCurrentWidget(TabItemParameter);
 
     connect(Tabcontrol1, &QTabWidget::currentChanged, this, [this](int index) {

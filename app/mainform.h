@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "dji/profiles.h"
@@ -16,6 +17,7 @@
 #include "model/state.h"
 #include "planning/edits.h"
 #include "planning/params.h"
+#include "terrain/follow.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -39,11 +41,14 @@ class QCloseEvent;
 class QMessageBox;
 class QLockFile;
 class QTimer;
+class QDoubleSpinBox;
 
 namespace korvale {
 class ImageViewer;
 class OverlayViewer;
 class NumberBoxWidget;
+class ProfileView;
+class ElevationModel;
 struct ParamPageModel;
 struct LitchiPageModel;
 struct ToolState;
@@ -374,6 +379,28 @@ class TMainForm : public QMainWindow {
     QPushButton* ButtonKMZ = nullptr;
     std::vector<korvale::DroneProfile> drones_;
     QString dronesError_;
+    // Heights above ground (mainform_terrain.cpp): the elevation model of the planning page,
+    // the missions over it and the profile page.
+    QWidget* TerrainRow(QWidget* page);
+    void BuildProfilePage();
+    void ButtonDemClick();
+    void SetDemFile(const QString& path);
+    void DemFromProject();
+    bool HaveDem() const { return !demFile_.isEmpty(); }
+    const korvale::ElevationModel& Dem();
+    korvale::TerrainSettings TerrainSettingsOf() const;
+    void ShowProfile();
+    QPushButton* ButtonDem = nullptr;
+    QPushButton* ButtonDemOff = nullptr;
+    QLabel* LabelDem = nullptr;
+    QDoubleSpinBox* SpinTerrainTol = nullptr;
+    QWidget* TabItemProfile = nullptr;
+    korvale::ProfileView* Profile1 = nullptr;
+    QString demFile_;
+    std::shared_ptr<const korvale::ElevationModel> dem_; // opened for demZone_
+    int demZone_ = 0;
+    bool demSouth_ = false;
+    korvale::TerrainResult terrain_; // of the mission shown, empty without a model
     korvale::LitchiPageModel litchi_;
     korvale::LitchiPageModel& litchi() { return litchi_; }
     bool litchiGrid_ = false; // the mission was made from the grid (its interval is checked)

@@ -197,4 +197,5 @@ void TMainForm::LoadProjectFrom(const std::string& name) {
     korvale::LoadProjectPoints(state_, param_, data, &history_, std::any(ImageViewer1->image()));
     SetMapCopy(image);
     NumberBoxFlaeche->Refresh();
+    DemFromProject();
 }

@@ -17,6 +17,7 @@
 #include "litchi/missions.h"
 #include "litchi/orbit.h"
 #include "litchi/split.h"
+#include "litchi/terrain_mission.h"
 #include "litchi/write_check.h"
 #include "mainform.h"
 #include "model/error.h"
@@ -364,18 +365,32 @@ void TMainForm::MakeLitchiLines() {
     // A new mission: the editor shows its selected waypoint at once, also when the selector
     // keeps its number.
     const double before = std::numeric_limits<double>::quiet_NaN();
-    korvale::MakeLitchiLines(state_, param_, litchi_, overlay_);
+    if (HaveDem()) {
+        terrain_ = korvale::MakeLitchiLinesOverGround(state_, param_, litchi_, overlay_, Dem(),
+                                                      TerrainSettingsOf());
+    } else {
+        korvale::MakeLitchiLines(state_, param_, litchi_, overlay_);
+        terrain_ = {};
+    }
     litchiGrid_ = true;
     DrawMissionParts();
     AfterDraw();
     SelectorSettled(before);
+    ShowProfile();
 }
 
 void TMainForm::MakeFreeLitchiLines() {
     const double before = std::numeric_limits<double>::quiet_NaN();
-    korvale::MakeFreeLitchiLines(state_, litchi_);
+    if (HaveDem()) {
+        terrain_ = korvale::MakeFreeLitchiLinesOverGround(state_, param_, litchi_, Dem(),
+                                                          TerrainSettingsOf());
+    } else {
+        korvale::MakeFreeLitchiLines(state_, litchi_);
+        terrain_ = {};
+    }
     litchiGrid_ = false;
     SelectorSettled(before);
+    ShowProfile();
 }
 
 void TMainForm::Button9Click() {

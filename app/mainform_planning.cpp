@@ -120,6 +120,7 @@ void TMainForm::BuildParameterPage(QWidget* page) {
     AddRow(col, {Labelled("Korvale Filename", {EditKVName, ButtonSaveKV}, page)});
     AddRow(col, {Labelled("", {Narrow(new QWidget(page), 284), ButtonLoadKV}, page)});
     AddRow(col, {GeoreferenceRow(page)});
+    AddRow(col, {TerrainRow(page)});
     col->addStretch(1);
 
     // The text edits keep the model current; they have no handler of their own, so the

@@ -9,6 +9,7 @@
 
 #include "dji/profiles.h"
 #include "dji/route.h"
+#include "dji/terrain_route.h"
 #include "dji/wpml_write.h"
 #include "litchi/missions.h"
 #include "mainform.h"
@@ -82,10 +83,14 @@ void TMainForm::ButtonKMZClick() {
                                  "Schreib KMZ: Der Plan ist nicht fliegbar; es wurde nichts "
                                  "geschrieben.\n" +
                                      why);
-    if ((litchiGrid_ || state_.LitchiRecs.empty()) && !state_.FlightSegs.empty())
+    if ((litchiGrid_ || state_.LitchiRecs.empty()) && !state_.FlightSegs.empty()) {
         route = korvale::GridRoute(
             state_, korvale::PlanOfState(state_, ro.photoBaseM, param_.NumberBoxV.Value()), d, ro);
-    else
+        // Over an elevation model the KMZ flies the heights of the Litchi mission; the editor's
+        // mission (below) already carries them when it was made over the ground.
+        if (HaveDem())
+            korvale::RouteOverGround(route, state_, Dem(), TerrainSettingsOf());
+    } else
         route = korvale::RouteOfMission(state_.LitchiRecs, ro);
     const QString name = KmzName(EditCVS->text());
     const std::string path = FilePath(name).toStdString();

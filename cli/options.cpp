@@ -187,12 +187,6 @@ PlanOptions ParsePlanOptions(const std::vector<std::string>& args) {
     }
     if (o.demFile.empty() && o.haveTakeoff)
         Refuse("--takeoff gilt nur mit einem Höhenmodell (--dem).");
-    // The DJI mission is written at one height above the take-off point; over an elevation
-    // model it would fly lower than the Litchi mission of the same run, toward the ground.
-    if (!o.demFile.empty() && !o.wpmlFile.empty())
-        Refuse("--wpml und --dem zusammen sind nicht möglich: die DJI-Mission folgt dem Gelände "
-               "noch nicht.\nDie DJI-Mission ohne --dem schreiben (eine Höhe über dem Startpunkt) "
-               "oder die Litchi-Mission (--litchi) mit --dem.");
     if (!o.help && !o.version && !haveArea && o.checkFile.empty())
         Refuse("Keine Gebietsdatei angegeben.");
     return o;

@@ -143,7 +143,8 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         // The grid mission, cut into parts that each fit one battery and one file.
         LitchiPageModel m;
         Overlay ov;
-        const TerrainResult terrain = MakeGridMission(s, p, m, ov, o);
+        const TerrainInput ground = OpenTerrain(s, o);
+        const TerrainResult terrain = MakeGridMission(s, p, m, ov, ground);
         const SplitOptions split{o.batteryMin, static_cast<int>(o.maxWaypoints),
                                  p.NumberBoxV.Value() / 3.6};
         std::vector<MissionPart> parts;
@@ -175,7 +176,7 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         }
         WpmlStep wpml;
         if (!o.wpmlFile.empty())
-            wpml = AddWpmlFiles(o, *drone, s, plan, p, paths, bytes);
+            wpml = AddWpmlFiles(o, *drone, s, plan, p, ground, paths, bytes);
         if (!o.dxfFile.empty()) {
             paths.push_back(o.dxfFile);
             bytes.push_back(BuildDxf(s, p.NumberBoxA.Value(), plan));

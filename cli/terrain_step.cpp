@@ -8,20 +8,26 @@
 
 namespace korvale {
 
+TerrainInput OpenTerrain(const State& s, const PlanOptions& opt) {
+    TerrainInput t;
+    if (opt.demFile.empty())
+        return t;
+    t.dem = std::make_shared<const GdalElevationModel>(opt.demFile, ZoneOf(s), s.UtmSouth);
+    t.settings.toleranceM = opt.terrainToleranceM;
+    if (opt.haveTakeoff) {
+        const UtmResult u = GeoToProjectUtm(s, opt.takeoffLat, opt.takeoffLon);
+        t.settings.takeoff = GroundPos{u.Y, u.X};
+    }
+    return t;
+}
+
 TerrainResult MakeGridMission(State& s, const ParamPageModel& p, LitchiPageModel& m, Overlay& o,
-                              const PlanOptions& opt) {
-    if (opt.demFile.empty()) {
+                              const TerrainInput& t) {
+    if (!t.dem) {
         MakeLitchiLines(s, p, m, o);
         return {};
     }
-    const GdalElevationModel dem(opt.demFile, ZoneOf(s), s.UtmSouth);
-    TerrainSettings t;
-    t.toleranceM = opt.terrainToleranceM;
-    if (opt.haveTakeoff) {
-        const UtmResult u = GeoToProjectUtm(s, opt.takeoffLat, opt.takeoffLon);
-        t.takeoff = GroundPos{u.Y, u.X};
-    }
-    return MakeLitchiLinesOverGround(s, p, m, o, dem, t);
+    return MakeLitchiLinesOverGround(s, p, m, o, *t.dem, t.settings);
 }
 
 std::string TerrainJsonKeys(const TerrainResult& r) {

@@ -2,6 +2,7 @@
 // --terrain-tolerance, --takeoff) and what the command reports of it.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "cli/options.h"
@@ -14,11 +15,21 @@
 
 namespace korvale {
 
-// The grid mission of the state, over the ground of opt.demFile when one is given (else exactly
-// MakeLitchiLines and an empty result). Throws Error for a model that cannot be read or does not
-// cover the mission and the take-off, and for a mission too close to the ground.
+// The model of --dem with the tolerance and take-off of the run: every mission of the run (the
+// Litchi CSV and the DJI KMZ) follows this one model. No model without --dem.
+struct TerrainInput {
+    std::shared_ptr<const ElevationModel> dem;
+    TerrainSettings settings;
+};
+
+// Throws Error for a model that cannot be read.
+TerrainInput OpenTerrain(const State& s, const PlanOptions& opt);
+
+// The grid mission of the state, over the ground of the model when there is one (else exactly
+// MakeLitchiLines and an empty result). Throws Error for a model that does not cover the mission
+// and the take-off, and for a mission too close to the ground.
 TerrainResult MakeGridMission(State& s, const ParamPageModel& p, LitchiPageModel& m, Overlay& o,
-                              const PlanOptions& opt);
+                              const TerrainInput& t);
 
 // The keys the JSON line gains with a model: ", \"ground_min\": ..., \"ground_max\": ...,
 // \"waypoints\": n".

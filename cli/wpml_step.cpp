@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "dji/route.h"
+#include "dji/terrain_route.h"
 #include "dji/wpml_check.h"
 #include "dji/wpml_write.h"
 #include "litchi/csv.h"
@@ -56,13 +57,15 @@ std::string WpmlFileName(const std::string& path) {
 }
 
 WpmlStep AddWpmlFiles(const PlanOptions& o, const DroneProfile& d, const State& s,
-                      const FlightPlan& plan, const ParamPageModel& p,
+                      const FlightPlan& plan, const ParamPageModel& p, const TerrainInput& t,
                       std::vector<std::string>& paths, std::vector<std::string>& bytes) {
     GridRouteOptions ro;
     ro.heightM = p.NumberBoxH.Value();
     ro.speedMps = p.NumberBoxV.Value() / 3.6;
     ro.photoBaseM = p.NumberBoxA.Value();
-    const Route route = GridRoute(s, plan, d, ro);
+    Route route = GridRoute(s, plan, d, ro);
+    if (t.dem)
+        RouteOverGround(route, s, *t.dem, t.settings);
     WpmlMissionFiles f = MakeWpmlMission(WpmlFileName(o.wpmlFile), route, d, o.batteryMin, {});
     paths.insert(paths.end(), f.names.begin(), f.names.end());
     for (std::string& b : f.bytes)

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/options.h"
+#include "cli/terrain_step.h"
 #include "dji/profiles.h"
 #include "model/state.h"
 #include "planning/params.h"
@@ -26,10 +27,11 @@ struct WpmlStep {
     std::size_t parts = 0;             // the number of KMZ files
 };
 
-// The KMZ parts of the grid mission for the set of files: names and bytes appended. Throws
-// Error as MakeWpmlMission (nothing written yet).
+// The KMZ parts of the grid mission for the set of files: names and bytes appended; over the
+// ground of the run's model when there is one (the heights of the Litchi mission). Throws Error
+// as MakeWpmlMission and RouteOverGround (nothing written yet).
 WpmlStep AddWpmlFiles(const PlanOptions& o, const DroneProfile& d, const State& s,
-                      const FlightPlan& plan, const ParamPageModel& p,
+                      const FlightPlan& plan, const ParamPageModel& p, const TerrainInput& t,
                       std::vector<std::string>& paths, std::vector<std::string>& bytes);
 
 // The name the KMZ is written under: ".kmz" appended unless the name ends with it.

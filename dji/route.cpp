@@ -17,6 +17,9 @@ RouteWaypoint At(const State& s, PlanPt p, const GridRouteOptions& o) {
     w.heightM = o.heightM;
     w.speedMps = o.speedMps;
     w.gimbalPitchDeg = -90;
+    w.hasPlanPos = true;
+    w.planE = p.E;
+    w.planN = p.N;
     return w;
 }
 

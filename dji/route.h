@@ -32,6 +32,11 @@ struct RouteWaypoint {
     // -1 outside a grid; `lineEnd` marks the line's last waypoint of its own.
     int line = -1;
     bool lineEnd = false;
+    // The plan's own position (easting with the zone prefix, northing), where the route was made
+    // from the plan: heights above ground are sampled there rather than at the rounded degrees.
+    bool hasPlanPos = false;
+    double planE = 0;
+    double planN = 0;
 };
 
 struct Route {

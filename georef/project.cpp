@@ -178,6 +178,7 @@ void ApplyProject(State& s, const ProjectData& d) {
     s.TrafXs = d.TrafXs;
     s.UtmZone = d.UtmZone;
     s.UtmSouth = d.UtmSouth;
+    s.DemFile = d.DemFile;
 }
 
 std::string ProjectImageName(const std::string& path) {

@@ -23,6 +23,7 @@ struct ProjectData {
     // without it is a zone-32 project in the north with no switched-off control point.
     int UtmZone = 32;
     bool UtmSouth = false;
+    std::string DemFile; // the elevation model, "" for none
 };
 
 // One record of the data file: a double, 8 bytes little-endian. Get reads record `record`

@@ -1,6 +1,7 @@
 // The map project's extension block: zone, hemisphere, switched-off control points.
 #include "georef/project_ext.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -15,6 +16,8 @@ namespace korvale {
 namespace {
 
 constexpr std::string_view kMarker{"KVEXT001", 8};
+constexpr std::string_view kDemMarker{"KVDEM001", 8};
+constexpr double kMaxDemPath = 4096;
 constexpr int kDefaultZone = 32;
 
 [[noreturn]] void Damaged() {
@@ -38,7 +41,7 @@ void AppendProjectExtension(std::string& out, const State& s) {
         if (s.Points[i].Typ == KindControl && s.Points[i].Off)
             off.push_back(i);
     const int zone = ZoneOf(s);
-    if (zone == kDefaultZone && !s.UtmSouth && off.empty())
+    if (zone == kDefaultZone && !s.UtmSouth && off.empty() && s.DemFile.empty())
         return;
     out.append(kMarker);
     PutDouble(out, static_cast<double>(3 + off.size()));
@@ -47,6 +50,12 @@ void AppendProjectExtension(std::string& out, const State& s) {
     PutDouble(out, static_cast<double>(off.size()));
     for (std::size_t i : off)
         PutDouble(out, static_cast<double>(i));
+    if (s.DemFile.empty() || static_cast<double>(s.DemFile.size()) > kMaxDemPath)
+        return;
+    out.append(kDemMarker);
+    PutDouble(out, static_cast<double>(s.DemFile.size()));
+    for (const char c : s.DemFile)
+        PutDouble(out, static_cast<double>(static_cast<unsigned char>(c)));
 }
 
 void ReadProjectExtension(std::string_view rest, ProjectData& d) {
@@ -74,9 +83,25 @@ void ReadProjectExtension(std::string_view rest, ProjectData& d) {
         previous = idx;
         points[static_cast<std::size_t>(idx)].Off = true;
     }
+    // The elevation model's block, right after this one's records.
+    std::string dem;
+    const std::string_view after = body.substr(8 * (count + 1));
+    if (after.size() >= kDemMarker.size() && after.substr(0, kDemMarker.size()) == kDemMarker) {
+        const std::string_view path = after.substr(kDemMarker.size());
+        const std::size_t have = path.size() / 8;
+        if (have < 1)
+            Damaged();
+        const double n =
+            Whole(GetDouble(path, 0), 1, std::min(kMaxDemPath, static_cast<double>(have - 1)));
+        for (std::size_t j = 0; j < static_cast<std::size_t>(n); ++j)
+            // Through unsigned char: a double above 127 does not fit a signed char.
+            dem.push_back(static_cast<char>(
+                static_cast<unsigned char>(Whole(GetDouble(path, 1 + j), 0, 255))));
+    }
     d.Points = std::move(points);
     d.UtmZone = zone;
     d.UtmSouth = south;
+    d.DemFile = std::move(dem);
 }
 
 } // namespace korvale

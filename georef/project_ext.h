@@ -20,9 +20,15 @@ struct ProjectData;
 // Layout (every record an IEEE-754 double, little-endian): the 8 bytes "KVEXT001", then R (the
 // number of records that follow), then zone, hemisphere (0 north, 1 south), K, and the K
 // indices of the switched-off control points in ascending order; R = 3 + K.
+//
+// A project with an elevation model (State::DemFile) has the block in any zone, followed by the
+// 8 bytes "KVDEM001", then N (the path's length in bytes, at most 4096) and N records, each one
+// byte of the UTF-8 path (0..255). Readers that know only the first block stop after its R
+// records and load such a file without the model.
 void AppendProjectExtension(std::string& out, const State& s);
 
-// Reads the bytes after the declared points into d (zone, hemisphere, TPt::Off of its points).
+// Reads the bytes after the declared points into d (zone, hemisphere, TPt::Off of its points,
+// the elevation model).
 // Bytes that do not begin with the marker are ignored, as older files may carry any; a block
 // that begins with the marker must be whole and valid, else Error(Damaged, "Die Projektdatei
 // ist beschädigt: ..."). Without a block d keeps zone 32, north, nothing switched off.

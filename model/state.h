@@ -22,6 +22,9 @@ struct State {
     // 10 000 000 m) which one to use. Chosen by the first control point (model/geodesy.h).
     int UtmZone = 32;
     bool UtmSouth = false;
+    // The elevation model the missions follow (a file path, UTF-8), "" for none; saved with the
+    // project in its extension block.
+    std::string DemFile;
 
     // Measuring and orbit tools: press and release positions; picked point of move/delete.
     TPt DownPt{};

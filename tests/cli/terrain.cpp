@@ -9,6 +9,8 @@
 
 #include "../terrain/dem_support.h"
 #include "cli/plan_command.h"
+#include "dji/wpml_read.h"
+#include "litchi/csv.h"
 #include "model/format.h"
 
 namespace korvale {
@@ -24,7 +26,8 @@ struct Outcome {
 
 Outcome Plan(const std::vector<std::string>& args) {
     std::ostringstream out, err;
-    const int status = RunPlanCommand(args, {"HILFE", "korvale-plan 1.01"}, out, err);
+    const int status = RunPlanCommand(
+        args, {"HILFE", "korvale-plan 1.01", KORVALE_SOURCE_DIR "/data/drones.json"}, out, err);
     return {status, out.str(), err.str()};
 }
 
@@ -184,6 +187,166 @@ TEST(PlanOverGround, RefusalsWriteNothingAndExitOne) {
         EXPECT_TRUE(r.out.empty());
         EXPECT_FALSE(fs::exists(dir + "/m.csv") || fs::exists(dir + "/m_1.csv"));
         EXPECT_FALSE(fs::exists(dir + "/p.geojson"));
+    }
+}
+
+// The files of one name in a folder, "name.ext" or its parts "name_k.ext" in part order.
+std::vector<std::string> PartFiles(const std::string& dir, const std::string& name,
+                                   const std::string& ext) {
+    std::vector<std::string> found;
+    if (fs::exists(dir + "/" + name + ext))
+        found.push_back(dir + "/" + name + ext);
+    for (int k = 1; fs::exists(dir + "/" + name + "_" + std::to_string(k) + ext); ++k)
+        found.push_back(dir + "/" + name + "_" + std::to_string(k) + ext);
+    return found;
+}
+
+struct KmzPoint {
+    GroundPos at;
+    double height = 0;
+};
+
+// The waylines' waypoints of every part, checking on the way that the template carries the same
+// positions and heights and that the heights are relative to the start point.
+std::vector<std::vector<KmzPoint>> KmzParts(const std::vector<std::string>& files) {
+    std::vector<std::vector<KmzPoint>> parts;
+    for (const std::string& f : files) {
+        const WpmlReadKmz kmz = ReadWpmlKmz(Slurp(f));
+        const WpmlReadDoc way = ReadWpmlXml(kmz.waylinesWpml.value(), true);
+        const WpmlReadDoc tpl = ReadWpmlXml(kmz.templateKml.value(), false);
+        EXPECT_EQ(way.folders.at(0).heightMode, "relativeToStartPoint");
+        const auto& wp = way.folders.at(0).points;
+        const auto& tp = tpl.folders.at(0).points;
+        EXPECT_EQ(wp.size(), tp.size());
+        std::vector<KmzPoint> part;
+        for (std::size_t i = 0; i < wp.size() && i < tp.size(); ++i) {
+            EXPECT_EQ(wp[i].height, tp[i].height) << f << " #" << i;
+            EXPECT_EQ(wp[i].lat, tp[i].lat);
+            part.push_back(
+                {test::FromGeo(32, wp[i].lat.value(), wp[i].lon.value()), wp[i].height.value()});
+        }
+        parts.push_back(part);
+    }
+    return parts;
+}
+
+// Flat west of a north-south fold, rising 15 % east of it: a straight leg across the fold would
+// pass far below the band, so waypoints are added there.
+double Fold(GroundPos c, double x) {
+    return 100 + 0.15 * std::max(0.0, x - (c.E - 32000000 + 120));
+}
+
+TEST(PlanOverGround, DjiMissionFliesTheHeightsOfTheLitchiMission) {
+    const GroundPos c = test::FromGeo(32, 50.5, 9.5);
+    test::DemSpec s;
+    s.cols = s.rows = 300;
+    s.dx = s.dy = 5;
+    s.x0 = c.E - 32000000 - 750;
+    s.y0 = c.N + 750;
+    s.height = [c](double x, double) { return Fold(c, x); };
+    const std::string dem = test::WriteDem(test::TempDir() + "/fold.tif", s);
+    const std::string area = Area("fold", 50.5, 9.5, 500, 300);
+    const GroundPos takeoff = test::FromGeo(32, 50.4995, 9.4995);
+    const double height = 40, tol = 4;
+    // One drone that flies the line ends with distance triggers (the Litchi mission's waypoints)
+    // and one that needs a waypoint at every picture.
+    for (const char* drone : {"m4e", "mini4pro"}) {
+        SCOPED_TRACE(drone);
+        const std::string dir = test::TempDir() + "/fold-" + drone;
+        fs::create_directories(dir);
+        const Outcome r = Plan({area, "--drone", drone, "--height", "40", "--dem", dem,
+                                "--terrain-tolerance", "4", "--takeoff", "50.4995,9.4995",
+                                "--litchi", dir + "/m.csv", "--wpml", dir + "/flug"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        const auto json = nlohmann::json::parse(r.out);
+        std::vector<TlitchRec> csv;
+        for (const std::string& f : PartFiles(dir, "m", ".csv"))
+            for (const TlitchRec& rec : ParseLitchiCsv(Slurp(f)))
+                csv.push_back(rec);
+        const auto parts = KmzParts(PartFiles(dir, "flug", ".kmz"));
+        ASSERT_FALSE(parts.empty());
+        std::vector<KmzPoint> kmz;
+        for (const auto& p : parts)
+            kmz.insert(kmz.end(), p.begin(), p.end());
+
+        // Where both missions have a waypoint, they fly it at the same height.
+        std::size_t matched = 0;
+        for (const TlitchRec& rec : csv) {
+            const GroundPos at = test::FromGeo(32, rec.latitude, rec.longitude);
+            const KmzPoint* near = nullptr;
+            double best = 1e9;
+            for (const KmzPoint& k : kmz)
+                if (const double d = std::hypot(k.at.E - at.E, k.at.N - at.N); d < best) {
+                    best = d;
+                    near = &k;
+                }
+            if (best > 0.5)
+                continue;
+            ++matched;
+            // The CSV's single-precision degrees put its waypoint up to a few decimetres beside
+            // the KMZ's; on the 15 % slope that is a few centimetres of height.
+            const bool same = std::string(drone) == "m4e";
+            EXPECT_NEAR(near->height, rec.altitude, same ? 0.01 : 0.01 + 0.15 * best);
+        }
+        if (std::string(drone) == "m4e") {
+            // The same way over the same ground: the very waypoints of the Litchi mission.
+            EXPECT_EQ(matched, csv.size());
+            EXPECT_EQ(kmz.size(), csv.size());
+        } else {
+            EXPECT_GE(matched, 2 * static_cast<std::size_t>(json["strips"]));
+        }
+
+        // Every leg of every part, metre by metre, stays within the band above the ground.
+        const double g0 = Fold(c, takeoff.E - 32000000);
+        double lowest = 1e9, highest = -1e9;
+        for (const auto& part : parts)
+            for (std::size_t i = 0; i + 1 < part.size(); ++i) {
+                const KmzPoint &a = part[i], &b = part[i + 1];
+                const double len = std::hypot(b.at.E - a.at.E, b.at.N - a.at.N);
+                const int steps = std::max(1, static_cast<int>(std::ceil(len)));
+                for (int k = 0; k <= steps; ++k) {
+                    const double f = static_cast<double>(k) / steps;
+                    const double x = a.at.E + f * (b.at.E - a.at.E) - 32000000;
+                    const double above = a.height + f * (b.height - a.height) - (Fold(c, x) - g0);
+                    lowest = std::min(lowest, above);
+                    highest = std::max(highest, above);
+                }
+            }
+        // The bilinear model rounds the fold within one 5 m cell (0.2 m at most).
+        EXPECT_GE(lowest, height - tol - 0.2);
+        EXPECT_LE(highest, height + tol + 0.2);
+        // The fold was crossed: the ground rose and waypoints were added.
+        EXPECT_GT(static_cast<double>(json["ground_max"]), 110);
+        EXPECT_GT(kmz.size(), 2 * static_cast<std::size_t>(json["strips"]));
+    }
+}
+
+TEST(PlanOverGround, FlatGroundWritesTheKmzOfNoModel) {
+    test::DemSpec s;
+    const GroundPos c = test::FromGeo(32, 50.5, 9.5);
+    s.cols = s.rows = 300;
+    s.dx = s.dy = 5;
+    s.x0 = c.E - 32000000 - 750;
+    s.y0 = c.N + 750;
+    s.height = [](double, double) { return 313.7; };
+    const std::string dem = test::WriteDem(test::TempDir() + "/flat-kmz.tif", s);
+    const std::string area = Area("flat-kmz", 50.5, 9.5, 600, 400);
+    for (const char* drone : {"m4e", "mini4pro"}) {
+        SCOPED_TRACE(drone);
+        std::vector<std::string> kmz[2];
+        for (int run = 0; run < 2; ++run) {
+            const std::string dir = test::TempDir() + "/flat-kmz-" + drone + std::to_string(run);
+            fs::create_directories(dir);
+            std::vector<std::string> args = {area, "--drone", drone, "--wpml", dir + "/flug"};
+            if (run == 1)
+                args = With(args, {"--dem", dem, "--takeoff", "50.499,9.501"});
+            const Outcome r = Plan(args);
+            ASSERT_EQ(r.status, 0) << r.err;
+            for (const std::string& f : PartFiles(dir, "flug", ".kmz"))
+                kmz[run].push_back(Slurp(f));
+        }
+        ASSERT_FALSE(kmz[0].empty());
+        EXPECT_TRUE(kmz[1] == kmz[0]);
     }
 }
 

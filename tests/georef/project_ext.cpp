@@ -1,5 +1,5 @@
-// The map project's extension block: zone, hemisphere and switched-off control points, with
-// older files and zone-32 projects unchanged.
+// The map project's extension block: zone, hemisphere, switched-off control points and the
+// elevation model, with older files and zone-32 projects unchanged.
 #include "georef/project_ext.h"
 
 #include <gtest/gtest.h>
@@ -148,6 +148,49 @@ TEST(ProjectExtension, ADamagedBlockIsRefusedWhole) {
     const ProjectData d = DecodeProject(head + Records({3, 30, 1, 0}) + "abc");
     EXPECT_EQ(d.UtmZone, 30);
     EXPECT_TRUE(d.UtmSouth);
+}
+
+TEST(ProjectExtension, ElevationModelRoundTripsAfterTheBlockOlderReadersKnow) {
+    for (const std::string& path :
+         {std::string("/daten/dgm1.tif"), std::string("/home/pilot/Höhen ü/Marburg Süd.tif")}) {
+        SCOPED_TRACE(path);
+        State s = ThreePoints();
+        s.DemFile = path;
+        const std::string bytes = EncodeProject(s);
+        const std::string old = OldLayout(s);
+        // Zone 32 north: the block of an older writer, then the model's.
+        ASSERT_EQ(bytes.substr(0, old.size()), old);
+        EXPECT_EQ(bytes.substr(old.size(), 8 + 8 * 4), "KVEXT001" + Records({3, 32, 0, 0}));
+        EXPECT_EQ(bytes.substr(old.size() + 40, 8), "KVDEM001");
+        EXPECT_EQ(bytes.size(), old.size() + 40 + 8 + 8 * (1 + path.size()));
+        State t;
+        ApplyProject(t, DecodeProject(bytes));
+        EXPECT_EQ(t.DemFile, path);
+        EXPECT_EQ(EncodeProject(t), bytes);
+    }
+    // No model, no block: the file of before.
+    EXPECT_EQ(DecodeProject(OldLayout(ThreePoints())).DemFile, "");
+
+    const std::string head = OldLayout(ThreePoints()) + "KVEXT001" + Records({3, 32, 0, 0});
+    const struct {
+        const char* what;
+        std::string tail;
+    } bad[] = {
+        {"marker only", "KVDEM001"},
+        {"length beyond the file", "KVDEM001" + Records({3, 65, 66})},
+        {"length 0", "KVDEM001" + Records({0})},
+        {"byte above 255", "KVDEM001" + Records({2, 65, 256})},
+        {"byte not whole", "KVDEM001" + Records({2, 65, 66.5})},
+    };
+    for (const auto& c : bad) {
+        SCOPED_TRACE(c.what);
+        try {
+            DecodeProject(head + c.tail);
+            ADD_FAILURE() << "accepted";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.kind(), ErrorKind::Damaged);
+        }
+    }
 }
 
 } // namespace
