@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of the window program and the start-up report of installation tests.
 #include "commandline.h"
 #include <QFileInfo>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of the window program: what it asks for, opening a map project named on it,
 // and the start-up report by which an installation is checked without a person at the screen.
 #pragma once

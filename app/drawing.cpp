@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Overlay drawing of the window: each operation appends to the display list, then the map
 // copy page comes to the front when asked and the overlay is repainted.
 #include <QLabel>

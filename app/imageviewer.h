@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two views of the map copy page: ImageViewer shows the map copy at the user's zoom and
 // scroll; OverlayViewer lies on top of it, receives the mouse and paints the overlay display
 // list. Stored positions never depend on the view: they are map-copy pixels as at zoom 1.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Program start: the command line, German standard dialogs, the main window, the event loop.
 #include <QApplication>
 #include <QIcon>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: layout, toolbar and tool modes, message and file-dialog seams, help page.
 #include "mainform.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: toolbar, six pages, status line; every handler of the system.
 // Handlers are grouped by the file that implements them.
 #pragma once

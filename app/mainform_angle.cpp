@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Alfa auto" on the "Korvale" page: sets the grid direction to the one with the fewest flight
 // lines and runs the planning as "Calc Raster" does.
 #include <QLabel>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Geodata in and out: the survey area from KML, KMZ or GeoJSON, the plan to KML and GeoJSON,
 // the world file and QGIS control points of the map copy.
 #include <QBuffer>

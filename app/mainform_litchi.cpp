@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Litchi CSV" page: waypoint editor, mission files, missions from the plan and the orbit.
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The control-point quality on the protocol page: caption and residual table under the
 // protocol, a check box per control point to switch it off for the fit, and the residual arrows
 // over the map copy.

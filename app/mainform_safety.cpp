@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Work is never lost without a word: the window knows when the project differs from its file,
 // asks before closing, loading or deleting over unsaved work, keeps an autosave in the user's
 // state folder, and offers it at the next start when the program did not end normally.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window remembers between runs (page values, file names, the last folder, its
 // geometry), where files without a folder go, and the zoom keys of the map copy page.
 #include <QCheckBox>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Long missions in parts: the number of batteries beside the plan's totals, and each part in
 // its own colour on the map copy, so the pilot sees where each battery ends.
 #include "litchi/split.h"

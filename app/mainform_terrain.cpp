@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Heights above ground in the window: "Höhenmodell laden" and the tolerance on the "Korvale"
 // page, the Litchi missions and the KMZ over the ground (mainform_litchi.cpp, mainform_wpml.cpp
 // ask HaveDem), and the "Profil" page that shows where the drone climbs.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DJI missions on the "Litchi CSV" page: the drone picker and "Schreib KMZ", which writes the
 // mission as WPML for DJI Fly or DJI Pilot 2 and says how the file reaches the drone.
 #include <QComboBox>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Message boxes of the window: a title that says what failed, an icon by the kind of error,
 // and long texts cut to a summary with the whole text in the details area.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mouse on the map copy: placing, picking, moving and deleting points, measuring, orbit; undo
 // and redo of the point edits.
 #include <QClipboard>

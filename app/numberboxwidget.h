@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The number box control: shows and edits a korvale::NumberBox held in a page model. The
 // model is the truth; the widget never rounds the stored value.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Painting of the overlay display list: positions follow the map copy's zoom and scroll,
 // marker and label sizes stay as they are on the screen. Lines and labels carry a dark halo
 // so that they read on light fields as on dark forest; labels that would cover one another are

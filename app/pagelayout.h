@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Building blocks of the parameter and Litchi pages: labels above their boxes, rows of such
 // groups, and a double-click watcher for plain edits.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The profile page's drawing: ground, flight altitude and take-off height along the flight path
 // of the mission over an elevation model, each part of the mission in its colour, the waypoints
 // added for the ground marked.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tile-map source of the web map page: a Leaflet page over Web Mercator tiles whose copy
 // arrives tied to the ground by five control points.
 #include <QApplication>

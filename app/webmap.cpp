@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The web map page and the map copy: browser on demand, service switch, copy, drop and paste.
 #include <QApplication>
 #include <QClipboard>

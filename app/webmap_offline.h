@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The web map page when a service cannot be reached: a German page in place of the engine's
 // English error page.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Importing a survey area of 5,000 corners (a field boundary traced in detail): reading the
 // KML from its bytes, and the whole import of the window without drawing (file read, parse,
 // UTM and map positions of the border points). Also a document of many small polygons in one

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The DXF drawing of a 1 km x 1 km plan at the start camera values (about 80 strips and
 // 11,000 pictures): building the text, and building it plus the atomic write.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time of a point edit on a planned area of about 1 km x 1 km with a 200-point border at the
 // start camera values: moving a border corner (ring rebuilt, plan cut anew), deleting a point
 // that is no border point (lists shifted, plan kept), and undoing plus redoing a move.

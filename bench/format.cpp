@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The number formatter alone: the notations of the Litchi CSV and the DXF file on the values
 // they carry, per number; beside each, the exact 18-digit formatter the fast path replaced (the
 // reference copy of the tests), measured in the same run.

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+# SPDX-License-Identifier: GPL-3.0-or-later
 # UTM series against GeographicLib's exact transverse Mercator, per point, in one run.
 list(APPEND CMAKE_MODULE_PATH /usr/share/cmake/geographiclib)
 find_package(GeographicLib REQUIRED)

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time per point of the UTM conversions, ours and GeographicLib's exact transverse Mercator,
 // over the same 1000 points around 48 N 11 E.
 #include <vector>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A Litchi mission of 10,000 waypoints: formatting the file text (and the same text by the
 // exact 18-digit formatter the fast one replaced, in the same run), formatting plus the atomic
 // write, parsing the text, and reading plus parsing the file.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A grid mission of 10,000 waypoints (5,000 flight lines of 250 m, 10 m apart, near 48.1 N):
 // cutting it into parts for a 20-minute battery and 99 waypoints per file, and cutting plus
 // writing the parts as one all-or-nothing set.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Planning over field outlines as pilots make them (see outlines.h): the whole plan at a fixed
 // direction, "Alfa auto", and the growth with the border points. The counter max_rss_mb is the
 // peak memory of the process so far: run one size per process for the growth table, e.g.

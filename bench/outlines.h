@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Field outlines as pilots make them, for the planning benchmarks: a comb with points along
 // its straight edges (as a traced boundary after the conversion to UTM leaves them a hair off
 // the edge), a field walked with a GPS (a random walk around a rounded field) and a field with

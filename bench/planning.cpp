@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time of "Calc Raster" for a survey area of about 1 km x 1 km with a 200-point border at the
 // start camera values: the planning steps alone, and the whole run with the border drawing.
 #include <benchmark/benchmark.h>

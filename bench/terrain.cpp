@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Heights above ground and added waypoints for the grid mission of a 1 km x 1 km area (the
 // start camera values: lines 12.5 m apart) over a 1 m elevation model of 2000 x 2000 cells with
 // rolling hills, read through GDAL from a GeoTIFF: the whole step a mission writer calls.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The core of Cp on a tile map, without the window: a reported view of 1280 x 860 page pixels
 // at zoom 18 becomes the resampled copy's plan, five control points and the fit.
 #include <benchmark/benchmark.h>

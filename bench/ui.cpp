@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Response of the window on a 1000 x 800 map copy: a left press in plain points mode with
 // 2,000 points present (redraw and paint of the map area), and the paint of a whole flight
 // plan of a 1 km square (about 11,000 picture marks).

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The DJI Fly mission of a 1 km x 1 km field for the Mini 4 Pro at 60 m with 80 % forward and
 // 70 % side overlap (photo base 13 m, lines 26 m apart: about 2,900 pictures, each a waypoint):
 // the route, its parts (99 waypoints, 30-minute battery), each part's WPML and KMZ and the

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // korvale-plan: plans a photo flight from the command line (see korvale-plan(1)).
 #include <iostream>
 #include <new>

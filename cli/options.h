@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of korvale-plan: its options with units and defaults, parsed into a plain
 // value. Kept apart from main() so it is tested without running a process; the help text is
 // the man page's (packaging/man/korvale-plan.1).

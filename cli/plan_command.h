@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // korvale-plan as a function: reads the area, plans as the window's "Calc Raster" does, writes
 // the asked files as one all-or-nothing set and prints the totals as JSON.
 #pragma once

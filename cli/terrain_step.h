@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // korvale-plan over an elevation model: the grid mission with heights above ground (--dem,
 // --terrain-tolerance, --takeoff) and what the command reports of it.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The DJI parts of korvale-plan: the drone profile (--drone) and its camera, the WPML mission
 // (--wpml) made for the set of files, and the check of a mission file (--check).
 #pragma once

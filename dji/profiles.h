@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drone and camera profiles (data/drones.json): which app flies a drone, what its WPML files
 // must name, the limits its app keeps and the camera it carries. Every value in the file carries
 // its source; the reader refuses a value without one.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A DJI waypoint route as a plain list: the waypoints in flight order with position (doubles),
 // height above the take-off point, speed, heading, gimbal and the picture they take. The grid,
 // the free line and the orbit become such a list; a later step (terrain following) may change

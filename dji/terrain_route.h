@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The DJI route over the ground of an elevation model: the same heights above ground as the
 // Litchi mission of the plan (terrain/follow.h), written back into the route before the WPML is
 // made, so template.kml and waylines.wpml carry them (heights relative to the start point).

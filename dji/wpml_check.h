@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The checker of WPML missions: run before every write and on other tools' files. It finds what
 // makes DJI's apps refuse a file or fly it wrongly: missing entries or elements, a namespace the
 // app does not accept, heights that differ between template and waylines, more waypoints or a

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading WPML files (ours and other tools'): the KMZ's entries, and of each XML file the
 // mission settings, the folders and their waypoints with heights, speeds and actions, as far as
 // the checker needs them. Values that are missing or no number are recorded, not guessed.

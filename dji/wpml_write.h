@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The WPML writer: a route and a drone profile become the KMZ that DJI Fly or DJI Pilot 2 flies,
 // a ZIP holding exactly wpmz/template.kml (the planning view) and wpmz/waylines.wpml (what the
 // drone executes). Both files carry the same waypoints, heights and actions, so an app that

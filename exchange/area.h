@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Survey areas from other programs: the polygons of a KML, KMZ or GeoJSON file in WGS84, so
 // the window can take one of them as the area border.
 #pragma once

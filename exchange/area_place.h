@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An imported area becomes the border of the project: its corners as border points placed on
 // the map copy through the inverse of the transformation.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Areas from GeoJSON: RFC 7946 files and the older ones with a "crs" member naming WGS84.
 #include <cmath>
 #include <nlohmann/json.hpp>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The georeferenced map copy for GIS programs: a world file beside its JPEG and a QGIS
 // control-point file (.points), and control points read from such a file.
 //

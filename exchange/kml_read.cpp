@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Areas from KML (Google Earth, Google My Maps, QGIS/OGR exports) and KMZ (zipped KML).
 #include <zip.h>
 

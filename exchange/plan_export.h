@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The flight plan for Google Earth and GIS programs: KML and GeoJSON in WGS84 with the area,
 // the flight lines and legs in flight order, the picture positions and the mission waypoints.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exported plan: the area of the state and the one computed flight plan, in WGS84.
 #include <cmath>
 

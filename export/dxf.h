@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The DXF drawing of the plan: control points, border ring, flight segments with their
 // picture positions, cut-point labels and connection legs, as a text file for CAD programs.
 #pragma once

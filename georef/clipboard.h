@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Control points from clipboard text: "latitude, longitude" in decimal degrees, as a web map
 // copies a position, turned into a control point at a map position.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Map project data file: encoding, checked decoding and the image name.
 #include "georef/project.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map project data file: the transformation and the whole point list as raw little-endian
 // doubles, and the name of the map image stored beside it.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map project's extension block: zone, hemisphere, switched-off control points.
 #include "georef/project_ext.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The optional extension block of a map project data file: the project's UTM zone and
 // hemisphere and which control points are switched off. It follows the declared points, opened
 // by an 8-byte marker, so programs that stop reading after the points load such a file as

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How well the control points fit: residuals in metres and map-copy pixels, RMS and sigma0,
 // outliers found by their leave-one-out residual, and the residual arrows over the map copy.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Web Mercator tile pixels and the control points of a captured tile-map view.
 #include "georef/tilemap.h"
 

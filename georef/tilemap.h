@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tile maps in Web Mercator (256-pixel tiles, z/x/y): pixel <-> latitude/longitude, and the
 // control points that tie a captured tile-map view to the ground.
 #pragma once

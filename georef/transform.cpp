@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The similarity transformation map position <-> UTM: least-squares fit, both directions, and
 // the filling of points that have no ground coordinates yet.
 #include "georef/transform.h"

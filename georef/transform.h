@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The similarity transformation between map positions (xb, yb) and UTM ground coordinates,
 // fitted by least squares to the control points (kind 1).
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Litchi mission CSV file: writing a mission in the column layout the Litchi app reads,
 // and reading such a file (ours or another tool's) back into a mission, all or nothing.
 #pragma once

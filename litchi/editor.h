@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The waypoint editor of the "Litchi CSV" page as a plain model: its boxes, the change rules
 // that write edits into the mission, showing a waypoint, and drawing the mission.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a Litchi mission must respect to be flown: the limits of the drone's waypoint engine and
 // of the flight app, as one table, and the check of a mission against it before it is written
 // or after it was read. Hard findings make the mission unflyable (the file is not written);

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Litchi missions from the planning data: one waypoint at each end of every flight segment of
 // the grid, or of every segment of the free line with its nearest point of interest.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The orbit around a point of interest: a regular polygon of waypoints on a circle dragged on
 // the map copy, its drawing, and the mission that flies it with the centre as POI.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Long missions cut into parts that each fit one battery and one file of the flight app: the
 // grid mission only between flight lines, other missions by waypoint count; the names of the
 // part files and their all-or-nothing write; the parts drawn on the map copy.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Litchi missions over the ground of an elevation model: the grid and the free-line mission
 // with every altitude above the take-off point that keeps the drone at the flight height above
 // the ground, and the waypoints added where the ground bends. Without a model the missions are

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The limit check where a mission leaves or enters Korvale: before a mission file is written
 // (refusing an unflyable mission whole) and after another tool's file was read (warnings only),
 // and the settings the pilot must make in the flight app because the CSV cannot carry them.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The overlay drawing of points and border/free lines, as display-list primitives.
 // Operations that bring the map copy page to the front ask for it with Overlay::RequestFront;
 // the window switches the page.

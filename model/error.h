@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one error type of the core: its text is the German message the window shows, its kind
 // says what went wrong, so callers and tests can decide without reading the text.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one number-to-text formatter of the system. Every number a user or a file sees goes
 // through here: "." as decimal separator, no thousands separator, independent of the locale.
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The digits behind the number formatter: the exact 18-digit text of a double and the faster
 // ways to the same rounding (exact integers, the shortest text). Only model/format.cpp uses it.
 #pragma once

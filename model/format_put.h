@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writers that put the text of one number straight into a caller's buffer, for the notations
 // the files are written with. A number's text costs a few nanoseconds this way; building it in
 // a string of its own and appending that costs several times as much. Only model/format.cpp

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plane and ellipsoidal geometry: sign, polar coordinates, azimuth/distance between points,
 // the transverse Mercator (UTM, k0 = 0.9996) conversions with the zone number written in front
 // of the easting, and the project's zone: which zone a project uses and its conversions.

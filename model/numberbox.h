@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules of a number box as a plain value: range clamp, integer or float kind, decimals,
 // read-only. The window's widget shows and edits such a value but never rounds it.
 #pragma once

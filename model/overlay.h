@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The overlay over the map copy as a display list in window client coordinates.
 // Core operations append primitives; the window paints them in order.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tool mode (pressed toggle buttons of the toolbar) and the decisions of the mouse on
 // the map copy, as plain values, so they run and are tested without a window.
 #pragma once

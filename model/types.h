@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plain record types shared by every module: points, index pairs, waypoints, the orbit.
 #pragma once
 

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes the version and the build of the commands into a header, at every build, so that
 # --version names the commit the program was built from.
 # Script mode: cmake -DSOURCE_DIR=<tree> -DVERSION=<x.yy> -DOUT=<header> -P buildinfo.cmake

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The two commands share their --help and --version machinery: the help text is generated from
 # the command's man page (one list of options for both), the version and build from the tree.
 #   korvale_command(<target> <man page>)

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Turns a man page into the text of the command's --help, so the option list is written once.
 # Script mode: cmake -DMAN=<page> -DOUT=<header> -DSYMBOL=<name> -P man2help.cmake
 #

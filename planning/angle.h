@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Alfa auto": the grid direction that flies an area with the fewest flight lines and, among
 // those, the shortest path.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The survey area's border ring and the free flight line as index lists into the point list,
 // the ring's bounding box for the grid, and its area.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Point edits (add, delete, move, delete all, project load) that keep every list built from
 // the point list true, and the history that undoes and redoes them.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whether a plan can be flown at all: a plan without a flight line, or over an area smaller
 // than one strip, would be written as a mission of nothing (or of one picture on a line) and
 // look like success to the pilot.

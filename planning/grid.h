@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The grid of parallel flight lines over the survey area, cut with the border ring into the
 // flight segments (CutPoints, FlightSegs).
 #pragma once

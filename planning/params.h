@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The camera and flight parameters of the "Korvale" page as a plain model, and the
 // computation of footprint, photo base, strip spacing and picture interval.
 #pragma once

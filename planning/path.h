@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The flight path over the grid segments: serpentine order, picture positions, the drawing on
 // the map copy and the statistics of the parameter page; and the whole planning run.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The computed flight plan as one plain value: flight lines in flight order, the connection
 // legs between them, every picture position and the totals. The map drawing, the statistics
 // boxes, the DXF drawing and the grid mission all read this value, so the serpentine order,

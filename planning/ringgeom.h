@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plane geometry of the area's ring in local metres (relative to a point near the area, so
 // that products keep centimetres): simplicity, convexity, whether a segment stays inside,
 // and the shortest way between two inside points that does not leave the area.

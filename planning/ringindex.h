@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fast questions about one ring of many corners: a grid of cells over the ring, each listing
 // the edges that pass within a millimetre of it, answers "inside?" and "segment inside?"
 // from the few edges near the point or segment instead of all of them. The answers are those

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The small plane formulas shared by the ring's geometry and its index, inline so that both
 // compute every edge test with the same arithmetic and reach the same answer.
 #pragma once

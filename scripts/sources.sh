@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by scripts/format and scripts/check-style: prints the project's C++ sources (*.cpp,
 # *.h), NUL-separated: the files git tracks, or in a copy without git every such file outside
 # build folders.

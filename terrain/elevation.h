@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ground under the plan: an elevation model behind a small interface, so heights above
 // ground are computed and tested without files; the GDAL reader (terrain/gdal_model.h) is one
 // implementation, tests bring their own.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Heights above ground for any mission: the waypoints of a mission in flight order get the
 // altitude above the take-off point that keeps them at their height above the ground, and
 // waypoints are added where the straight climb or descent between two of them would leave the

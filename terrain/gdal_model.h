@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An elevation model from a raster file read with GDAL: GeoTIFF, DTED, SRTM HGT, VRT and every
 // other raster GDAL opens, in any coordinate system it knows. The plan's UTM positions are
 // taken into the raster's system by GDAL's own transformation, so no datum shift is ours.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of the window program: which arguments ask for help, the version, a project,
 // or are refused. The installed program is started for real in tests/install.
 #include <gtest/gtest.h>

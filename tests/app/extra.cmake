@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The window tests drive the real window with Qt's test helpers (mouse events, signal spies).
 find_package(Qt6 REQUIRED COMPONENTS Test)
 foreach(_t IN ITEMS test_app_window test_app_window_mouse test_app_window_webmap

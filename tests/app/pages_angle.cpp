@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Alfa auto" in the real window: it sets the direction box to the length of a long narrow
 // area and plans there exactly as "Calc Raster" does; without an area it refuses.
 #include <QPushButton>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Geodata buttons of the window: area import from the toolbar, plan export, world file and
 // QGIS control points, driven offscreen through the dialog seams.
 #include <QFile>

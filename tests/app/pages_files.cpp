@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Files of the "Korvale" page in the real window: the DXF drawing and the map project, saved
 // and loaded all or nothing.
 #include <QDir>

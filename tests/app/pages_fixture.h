@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared set-up of the page tests: the real window offscreen, with recorded messages and
 // scripted file dialogs, and a synthetic georeferenced map copy.
 #pragma once

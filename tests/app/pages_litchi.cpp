@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Litchi CSV" page in the real window: missions from the plan and the orbit, the editor,
 // writing and reading mission files through the dialog seam.
 #include <QCheckBox>

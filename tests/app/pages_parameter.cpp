@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The "Korvale" page in the real window: camera values, their refusal of bad input, and the
 // planning run drawn over the map copy.
 #include <QCheckBox>

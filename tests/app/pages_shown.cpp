@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the window shows holds: the border ring after a tab switch and after loading a project,
 // the plan of a loaded project, a height typed beyond its range named in the status line with
 // the plan of the old height gone, and the editor showing a new mission's waypoint at once.

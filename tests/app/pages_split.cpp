@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Long missions in the real window: the batteries beside the plan's totals, "Schreib CSV"
 // writing the parts, the parts on the map copy, and a battery too short for one line.
 #include <QFile>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Heights above ground in the real window: "Höhenmodell laden" (remembered, a bad file refused
 // with nothing changed), the Litchi grid mission and the KMZ over the ground with the same
 // heights, the profile page, the model kept in the project, and "Ohne" giving the mission of no

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Schreib KMZ" on the "Litchi CSV" page in the real window: the drone picker (remembered), the
 // KMZ beside the CSV that the checker passes, the status line and protocol saying which app
 // imports it and how, and a refused write that leaves nothing behind.

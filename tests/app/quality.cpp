@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The protocol page's residual table and the residual arrows in the real window.
 #include <QCheckBox>
 #include <QPlainTextEdit>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tile-map source offline: generated tiles in a temporary folder, shown through a file://
 // template, and the checks of a copy taken from it. Used at device pixel ratio 1 and 2.
 #pragma once

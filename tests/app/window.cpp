@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real window offscreen: start state, tool mode, help page, delete-all, transformation.
 #include <QDir>
 #include <QFile>

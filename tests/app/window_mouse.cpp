@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mouse on the map copy end to end, and what the overlay paints over the map copy.
 #include <QMimeData>
 #include <QPlainTextEdit>

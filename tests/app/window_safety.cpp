@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Work is not lost: the window asks before closing, loading or deleting over unsaved changes,
 // saves the first time on an account without a documents folder, keeps an autosave that a
 // killed run leaves for the next start, and shows long messages in a box that fits the screen.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared set-up of the window tests: the program's main (one QApplication for the whole run,
 // offscreen unless told otherwise) and a fixture holding a fresh window with recorded messages.
 #pragma once

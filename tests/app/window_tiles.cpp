@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tile-map source: Cp brings five control points and the fit; the go-to input; undo.
 #include "tiles_fixture.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tile-map copy on a screen with two device pixels per page pixel.
 #include "tiles_fixture.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Undo and redo of point edits in the real window: keys, the toolbar's context menu, redraw and
 // status line.
 #include <QAction>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map copy page as a user handles it: zoom and scroll never change where a point is
 // stored, keys work right after the tab was clicked, nothing replaces a map copy unasked, and
 // the window remembers its values between runs.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The web map page: created on demand, service switch by double click, copy into the map copy.
 #include <QDeadlineTimer>
 #include <QDir>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // korvale-plan against hostile files and names: every case is refused with its German message
 // and exit status 1, and the folder holds afterwards exactly what it held before (no file
 // created or changed, no temporary file left).

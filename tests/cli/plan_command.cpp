@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The planning command end to end: areas it has never seen, concave ones included, the files
 // it writes as one set, the refusals, and its coordinates against PROJ in other UTM zones.
 #include "cli/plan_command.h"

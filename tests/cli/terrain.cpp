@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // korvale-plan over an elevation model: the real models of Rome and Marburg, flat ground giving
 // the files of a plan without a model, and every refusal with exit 1 and nothing written.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // korvale-plan's DJI options end to end: --wpml with --drone joins the set of files, the
 // profile's camera applies unless given, an unknown key lists the known ones, a plan the drone
 // cannot fly or an unwritable target writes nothing and keeps the older files, and --check

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The WPML tests read the written KMZ back on their own: libzip for the archive, pugixml for
 # the XML, nlohmann-json for the profile file, not through the reader under test.
 find_package(PkgConfig REQUIRED)

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An independent reading of a KMZ for the tests: the archive's entries through libzip and each
 // XML file through pugixml, without any type of the writer or reader under test.
 #pragma once

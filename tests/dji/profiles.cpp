@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drone profiles of data/drones.json: every drone the pilots fly today is there with every
 // value and its source; a damaged file or an unknown key is refused with a German message.
 #include "dji/profiles.h"

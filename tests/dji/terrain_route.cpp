@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The DJI route over the ground: added waypoints take no picture and end no line, so the distance
 // triggers run on to the line's end and the parts are still cut at line ends; the heights are
 // those of FollowTerrain; a refusal leaves the route as it was.

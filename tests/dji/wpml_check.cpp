@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The checker on real files of DJI's apps and other tools (nothing that makes them unflyable)
 // and on one broken file per rule, each giving its named finding.
 #include "dji/wpml_check.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The WPML writer read back by an independent reading of the ZIP and the XML: for every
 // profile that flies WPML, the two entries, the namespace of its app, the mission settings,
 // indices, positions equal to the plan's, equal heights in template and waylines, the photo

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Survey areas read from real KML, KMZ and GeoJSON files of other programs, and the refusals
 // of files that are broken, hold no area or are not in WGS84.
 #include <gtest/gtest.h>

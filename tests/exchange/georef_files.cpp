@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // World file and QGIS control-point files: GDAL places the map copy where the transformation
 // says, .points files go out and come back with the same control points, and real .points
 // files of QGIS read.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Names and part numbers of the polygons of a KML document: the reader walks the document once,
 // and what it reports must be what the tree says when each polygon is looked at on its own (the
 // nearest enclosing Placemark's name; the polygon's number among the polygons of its

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A KMZ whose KML entry was damaged after it was zipped is refused, stored or deflated: one
 // changed digit of a stored entry once planned 109.5 ha instead of 8.94 ha.
 #include <zip.h>

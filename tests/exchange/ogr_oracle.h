@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test helper: GDAL's ogrinfo/gdalinfo (Debian gdal-bin) read our files back as a GIS program
 // would. Only for tests; the program itself never runs them.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plan written as KML and GeoJSON, read back by GDAL as a GIS program reads it, and an
 // area that goes out and comes in again.
 #include "exchange/plan_export.h"

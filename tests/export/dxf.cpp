@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The DXF text of the plan, line by line, and the refusals that keep an older file intact.
 #include "export/dxf.h"
 

@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Reads a DXF drawing of the plan with ezdxf, as a CAD program would, and compares it with
 what the plan holds.
 

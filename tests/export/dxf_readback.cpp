@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Planned areas exported with SchreibDXF and read back by ezdxf, as a CAD program reads them:
 // every entity on its layer, every coordinate as the plan holds it.
 #include <gtest/gtest.h>

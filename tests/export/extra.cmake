@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The read-back test runs Debian's interpreter, which owns python3-ezdxf; say early when the
 # oracle is missing instead of letting the test fail with an import error.
 execute_process(COMMAND /usr/bin/python3 -c "import ezdxf"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Convex areas are planned exactly as before the concave rework: for a table of convex rings
 // (every start corner, both orientations, many directions) the statistics boxes, the overlay
 // drawing, the cut-point lists, the DXF text and the grid mission CSV match, to the byte, the

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+# SPDX-License-Identifier: GPL-3.0-or-later
 # korvale_fuzz_core_libraries(<var>): every core library this configuration builds (the static
 # libraries korvale_* of the top-level folders, not the window's korvale_ui), so that a fuzz
 # target of a new module links without a list to keep up to date.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Clipboard text to control point: ReadClipboardPoint on any text. It either appends exactly
 // one control point and leaves every other point as it was, or adds nothing (empty text), or
 // throws korvale::Error with the state as it was. The position it reads, written back as a web

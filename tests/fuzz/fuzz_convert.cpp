@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number texts: the strict conversions StrToFloat and StrToInt against an independent reading
 // of the same grammar (the C library's strtod and plain 128-bit accumulation), and the
 // formatter's texts read back by them.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: survey areas from GeoJSON bytes. The reader either returns polygons that
 // meet its promises and survive a GeoJSON round trip, or throws korvale::Error; any other
 // exception or a crash is a finding.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: survey areas from KML and KMZ bytes. A reader either returns polygons that
 // meet its promises (at least 3 corners, in WGS84 range) and that survive a KML round trip, or
 // throws korvale::Error; any other exception or a crash is a finding.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Litchi mission CSV reader: ParseLitchiCsv on any bytes, then what the window does with a
 // mission it read (selector, editor, drawing).
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: QGIS control-point files (.points). Reading and converting either gives
 // control points with finite coordinates and map positions, or throws korvale::Error and the
 // point list stays as it was; any other exception or a crash is a finding.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map project data file: DecodeProject on any bytes, then the loading steps of the window
 // (ApplyProject, then Trafall of the redraw), then saving again.
 //

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks shared by the fuzz targets. A failed check aborts with a message, so libFuzzer keeps
 // the input as a crash; an exception other than korvale::Error aborts the same way, since a
 // reader of untrusted bytes may fail only with the project's own error.

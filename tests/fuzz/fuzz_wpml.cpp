@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: DJI WPML missions (KMZ, or the bare XML of waylines.wpml / template.kml)
 // through the reader and the checker. The checker never throws and reports any damage as a
 // hard finding with its rule; the XML reader returns or throws korvale::Error; checking twice

@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes large, well-formed seeds for the fuzz targets of the area and mission readers.
 
 libFuzzer mutates inputs of about the size of its seeds; the seeds in corpus/ are small real

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The fuzz targets' seeds and regressions, replayed as ordinary tests in every build: each
 # fuzz_<name>.cpp is linked with a small driver (replay_main.cpp) instead of libFuzzer, and the
 # test fuzz_replay_<name> runs every file of corpus/<name> and regressions/<name> once.

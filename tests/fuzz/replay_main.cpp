@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replays a fuzz target's seeds as an ordinary test: every file of the folders (or the files)
 // named on the command line goes once through LLVMFuzzerTestOneInput, in name order. A failed
 // check aborts with its message; the file named last on stderr is the one that did it.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The control-point outlier flag by its stated rate: simulated fits of 4 to 12 clicked control
 // points (fixed seed) flag a correct point at most about once in a hundred, and find a point
 // clicked 8 pixels off at a click noise of 1 pixel in at least nine fits of ten.

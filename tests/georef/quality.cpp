@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Control-point quality: residuals, RMS and sigma0, leave-one-out outliers, switched-off points
 // and the residual arrows.
 #include "georef/quality.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Web Mercator tile pixels, and the control points that tie a captured tile-map view to UTM.
 #include "georef/tilemap.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fit, protocol, both directions and the filling of points of the map transformation.
 #include "georef/transform.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Projects in any UTM zone: the zone follows the first control point, every conversion uses
 // it, and the results agree with PROJ's exact transverse Mercator (cs2cs) in their own zones.
 #include <gtest/gtest.h>

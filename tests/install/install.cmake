@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The installation as a user gets it. install_stage installs the build into a staging folder
 # (DESTDIR) once per test run; test_install_installed starts the installed program from there.
 # The desktop entry, the metainfo and the file type are checked with the freedesktop tools.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The installed program, as a user starts it: from the staged installation (DESTDIR), from a
 // working directory of its own, offscreen. Its start-up report (KORVALE_STARTUP_REPORT) tells
 // what the window showed.

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The project file type compiles into a MIME database and claims the project's data files:
 # cmake -DTOOL=<update-mime-database> -DXML=<type> -DWORK=<folder> -P mime.cmake
 file(REMOVE_RECURSE "${WORK}")

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a fresh staging folder, as a package build does:
 # cmake -DBUILD_DIR=<build> -DSTAGE=<folder> -P stage.cmake
 file(REMOVE_RECURSE "${STAGE}")

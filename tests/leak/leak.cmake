@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The leak checker sees the window: in the AddressSanitizer build, a small window program that
 # loses memory in a timer handler must be reported with scripts/lsan.supp in force, and the same
 # program without the leak must end clean (the suppressions cover Qt's own leftovers at exit).

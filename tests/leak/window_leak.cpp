@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A window that, asked with "leak", loses 400 bytes in a timer handler, as a fault in one of the
 // window's handlers would. Run in the AddressSanitizer build with scripts/lsan.supp: the leak
 // must be reported although every handler runs inside Qt's event loop (frames of QtCore), and

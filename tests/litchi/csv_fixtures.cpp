@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading real Litchi mission files written by other tools, and files that cannot be read.
 #include <gtest/gtest.h>
 

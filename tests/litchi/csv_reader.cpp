@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading Litchi mission text: separators, field splitting, conversions with their messages,
 // blank lines, hostile bytes, and the round trip through the writer.
 #include <gtest/gtest.h>

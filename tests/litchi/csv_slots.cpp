@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The action slots of written and real mission files as Python's csv module reads them: every
 // unused slot of a grid mission is Litchi's "no action" (-1), and the real files of other tools
 // give the reader the slots they hold, their zero-length waits included.

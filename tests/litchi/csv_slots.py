@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Prints the fifteen action slots of every waypoint of a Litchi CSV, read by Python's csv
 module: one line per waypoint, "type param" pairs separated by blanks, the type as an integer
 and the parameter with two decimals. Blank lines are skipped, as Litchi does."""

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing Litchi mission files: exact bytes of header and lines, file name rule, the file
 // itself, and the altitude warning.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The waypoint editor: change rules, showing a waypoint, the record selector.
 #include "litchi/editor.h"
 

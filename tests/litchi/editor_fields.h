@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 46 values of a waypoint in file column order, to see exactly which fields changed.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mission limit table: each limit at, just inside and just outside its range, legs and
 // curve sizes measured on the ellipsoid, and the soft warnings.
 #include "litchi/limits.h"

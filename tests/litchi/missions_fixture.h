@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A north-up map copy at 1 m per pixel near E 32 690 000, N 5 335 000 (zone 32), and the
 // ground position of a map pixel computed here by hand, so tests need not trust Trafone.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The orbit around a point of interest: polygon, drawing and mission.
 #include "litchi/orbit.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Long missions cut into battery-sized parts: the cut between flight lines over a sweep of
 // real plans, the small cases by hand, the count split of other missions, and the part files
 // (names, all-or-nothing write, read back).

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Litchi missions over the ground: flat ground leaves the CSV byte for byte, a hill adds
 // waypoints on their flight lines, a mission too close to the ground or a refused position
 // changes nothing, the free line gets its heights.

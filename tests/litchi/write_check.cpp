@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The limit check at writing (refuses the whole set, names part, waypoint, column and limit)
 // and at reading (warnings only), the grid mission's camera option and the settings the pilot
 // must make by hand.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing several files as one set: after a failure at any step every file of the set holds
 // what it held before, and no temporary file or backup is left.
 #include <filesystem>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the writers may replace and the readers may read: only regular files, each target once,
 // never an input of the same run; readers never wait on a pipe and stop at their size limit.
 // Every refusal leaves the folder exactly as it was, with no temporary file.

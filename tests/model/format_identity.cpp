@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The formatter's fast path must write every byte as the exact 18-digit formatter before it
 // did: a sweep of random and chosen values through every notation the system writes, compared
 // with the reference copy of that formatter.

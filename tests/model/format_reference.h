@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The number formatter as it stood before its fast path, kept unchanged as the reference that
 // the identity sweep compares the production formatter with byte for byte.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Alfa auto": the chosen direction of long narrow areas, the line count of the choice against
 // every sampled direction, the fast count against the planner's own, and refusals.
 #include "planning/angle.h"

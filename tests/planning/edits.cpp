@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Point edits keep every list built from the points true; undo and redo put states back exactly.
 #include "planning/edits.h"
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The flight plan of concave areas: lines and legs stay inside, every inside part of every
 // grid line is flown once, blocks have no gaps, and the plan does not depend on the ring's
 // start or direction; refusals of rings and values.

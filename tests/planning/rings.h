@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test areas of the planning tests: rings in metres around a point of UTM zone 32, a comb, and
 // random star-shaped rings with notches and spikes.
 #pragma once

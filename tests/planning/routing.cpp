@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The legs' routing and the merged corners: the shortest way inside equals that of a plain
 // search over every concave corner, the edge index answers as the plain ring tests do, and a
 // ring with extra points a few millimetres off its edges plans the lines and legs of the ring

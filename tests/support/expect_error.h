@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks that an operation fails with the project's error of the expected kind and that its
 // message holds the decisive text, so that a test does not pass on some other failure that
 // happens to share a word.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fault injection for the file writers: replaces the system calls of model/fileio with ones
 // that fail where a test says, and runs a writer through the failures a user meets (a
 // read-only folder or file, a full disk, a folder or an overlong name as target, a failing

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a folder holds, safe for folders with pipes, sockets and devices in them: tests compare
 // it before and after a refused operation (nothing created, changed or left behind).
 #pragma once

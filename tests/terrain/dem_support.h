@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Synthetic elevation models for the terrain tests: GeoTIFFs written with GDAL into a temporary
 // folder, with a height function of the cell centre's coordinates in the raster's system.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Heights above ground: the fewest added waypoints against a brute-force search, the band kept
 // every metre over synthetic ramps, hills, cliffs and pits in UTM and in degrees, flat ground.
 #include "terrain/follow.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The GDAL elevation model: bilinear heights in UTM and geographic rasters, the refusals, and
 // the two real models against GDAL's own gdallocationinfo at cell centres.
 #include "terrain/gdal_model.h"
