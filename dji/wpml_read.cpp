@@ -9,6 +9,7 @@
 #include <set>
 
 #include "model/convert.h"
+#include "model/crc32.h"
 #include "model/error.h"
 
 namespace korvale {
@@ -18,7 +19,8 @@ namespace {
 constexpr zip_uint64_t kMaxEntryBytes = zip_uint64_t{64} * 1024 * 1024;
 constexpr zip_int64_t kMaxEntries = 10000;
 
-std::string ReadEntry(zip_t* z, zip_uint64_t i) {
+// `name` is the entry's own (one of the two the format names), for the message.
+std::string ReadEntry(zip_t* z, zip_uint64_t i, const std::string& name) {
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_stat_index(z, i, 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE))
@@ -30,17 +32,29 @@ std::string ReadEntry(zip_t* z, zip_uint64_t i) {
     if (!f)
         throw Error(ErrorKind::Damaged, "Eine Datei in der KMZ-Datei lässt sich nicht entpacken "
                                         "(beschädigt oder verschlüsselt).");
-    std::string text(static_cast<std::size_t>(st.size), '\0');
-    zip_uint64_t got = 0;
-    while (got < st.size) {
-        const zip_int64_t n = zip_fread(f, text.data() + got, st.size - got);
+    // Read to the end and one chunk beyond the declared size: libzip checks the checksum only
+    // there, and a stored entry would otherwise be taken as it stands, whatever its CRC says.
+    std::string text;
+    text.reserve(static_cast<std::size_t>(st.size));
+    char buf[65536];
+    int failure = ZIP_ER_OK;
+    for (;;) {
+        const zip_int64_t n = zip_fread(f, buf, sizeof buf);
+        if (n < 0)
+            failure = zip_error_code_zip(zip_file_get_error(f));
         if (n <= 0)
             break;
-        got += static_cast<zip_uint64_t>(n);
+        text.append(buf, static_cast<std::size_t>(n));
+        if (text.size() > st.size)
+            break;
     }
-    const int closed = zip_fclose(f);
-    if (got != st.size || closed != 0)
-        throw Error(ErrorKind::Damaged, "Eine Datei in der KMZ-Datei ist beschädigt.");
+    zip_fclose(f);
+    const std::string damaged = "Die Datei '" + name + "' in der KMZ-Datei ist beschädigt: ";
+    if (failure == ZIP_ER_CRC || (failure == ZIP_ER_OK && text.size() == st.size &&
+                                  (st.valid & ZIP_STAT_CRC) && Crc32(text) != st.crc))
+        throw Error(ErrorKind::Damaged, damaged + "ihre Prüfsumme (CRC) stimmt nicht.");
+    if (failure != ZIP_ER_OK || text.size() != st.size)
+        throw Error(ErrorKind::Damaged, damaged + "sie lässt sich nicht vollständig entpacken.");
     return text;
 }
 
@@ -209,9 +223,9 @@ WpmlReadKmz ReadWpmlKmz(std::string_view bytes) {
             throw notZip();
         out.entries.emplace_back(name);
         if (out.entries.back() == "wpmz/template.kml")
-            out.templateKml = ReadEntry(z, static_cast<zip_uint64_t>(i));
+            out.templateKml = ReadEntry(z, static_cast<zip_uint64_t>(i), out.entries.back());
         else if (out.entries.back() == "wpmz/waylines.wpml")
-            out.waylinesWpml = ReadEntry(z, static_cast<zip_uint64_t>(i));
+            out.waylinesWpml = ReadEntry(z, static_cast<zip_uint64_t>(i), out.entries.back());
     }
     return out;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "exchange/area.h"
+#include "model/crc32.h"
 #include "model/error.h"
 #include "model/format.h"
 
@@ -235,24 +236,6 @@ std::vector<AreaPolygon> ReadAreaKml(std::string_view bytes) {
 }
 
 namespace {
-
-// The CRC-32 of zip entries (polynomial 0xEDB88320, reflected).
-std::uint32_t Crc32(std::string_view bytes) {
-    static const auto table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t i = 0; i < 256; ++i) {
-            std::uint32_t c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    std::uint32_t c = 0xFFFFFFFFu;
-    for (const char b : bytes)
-        c = table[(c ^ static_cast<unsigned char>(b)) & 0xFFu] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
-}
 
 // An entry's name as a message may show it: printable ASCII (zip names may be in any code
 // page, or none), at most 60 characters.

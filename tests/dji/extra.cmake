@@ -5,7 +5,7 @@
 find_package(PkgConfig REQUIRED)
 find_package(pugixml REQUIRED)
 pkg_check_modules(KORVALE_TEST_LIBZIP REQUIRED IMPORTED_TARGET libzip)
-foreach(_t test_dji_wpml_write test_dji_wpml_check test_dji_profiles)
+foreach(_t test_dji_wpml_write test_dji_wpml_check test_dji_profiles test_dji_kmz_damage)
   if(TARGET ${_t})
     target_link_libraries(${_t} PRIVATE PkgConfig::KORVALE_TEST_LIBZIP pugixml::pugixml)
   endif()
