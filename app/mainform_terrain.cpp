@@ -80,8 +80,8 @@ void TMainForm::BuildProfilePage() {
     auto* layout = new QVBoxLayout(TabItemProfile);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Profile1);
-    Tabcontrol1->insertTab(Tabcontrol1->indexOf(TabItemHelp), TabItemProfile,
-                           QStringLiteral("Profil"));
+    // Behind the help page, so the six pages keep the places users and scripts know.
+    Tabcontrol1->addTab(TabItemProfile, QStringLiteral("Profil"));
 }
 
 void TMainForm::ButtonDemClick() {

@@ -64,7 +64,9 @@ TEST_F(WindowTest, StartState) {
                            "TabItemParameter", "TabItemLitchi", "TabItemHelp"};
     const char* captions[] = {"Bing Maps", "Kartenkopie", "Protokoll",
                               "Korvale",   "Litchi CSV",  " ? Help"};
-    ASSERT_EQ(w->Tabcontrol1->count(), 6);
+    // The six pages keep their places; the terrain profile comes after them.
+    ASSERT_EQ(w->Tabcontrol1->count(), 7);
+    EXPECT_EQ(w->Tabcontrol1->indexOf(w->findChild<QWidget*>(QStringLiteral("TabItemProfile"))), 6);
     for (int i = 0; i < 6; ++i) {
         QWidget* page = w->findChild<QWidget*>(QString::fromLatin1(pages[i]));
         ASSERT_NE(page, nullptr) << pages[i];
