@@ -422,11 +422,13 @@ std::vector<WriteTarget> CheckWriteTargets(const std::vector<std::string>& paths
             if (!(ids[k] == id))
                 continue;
             const std::string& first = out[k].shown;
-            throw Error(ErrorKind::Refused,
-                        first == path
-                            ? "Zwei Dateien desselben Speicherns haben denselben Namen: " + path
-                            : "Zwei Dateien desselben Speicherns sind dieselbe Datei: " + first +
-                                  " und " + path);
+            std::string text = first == path
+                                   ? "Zwei Dateien desselben Speicherns haben denselben Namen: "
+                                   : "Zwei Dateien desselben Speicherns sind dieselbe Datei: ";
+            if (first != path)
+                text += first + " und ";
+            text += path;
+            throw Error(ErrorKind::Refused, text);
         }
         for (std::size_t k = 0; k < read.size(); ++k) {
             if (read[k] == id)
@@ -502,7 +504,7 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes) {
 }
 
 std::string FileSizeText(std::uint64_t bytes) {
-    if (bytes < 1024 * 1024)
+    if (bytes < std::uint64_t{1024} * 1024)
         return Format("%d Bytes", {static_cast<long long>(bytes)});
     return Format("%.1f MB", {static_cast<double>(bytes) / (1024.0 * 1024.0)});
 }
