@@ -17,23 +17,15 @@
 #include "model/format.h"
 #include "model/geodesy.h"
 #include "model/state.h"
+#include "tests/cli/run_plan.h"
 
 namespace korvale {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome Plan(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = RunPlanCommand(args, {"HILFE", "korvale-plan 1.01"}, out, err);
-    return {status, out.str(), err.str()};
-}
+using test::Outcome;
+using test::Plan;
 
 std::string Slurp(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);

@@ -14,6 +14,7 @@
 #include "cli/plan_command.h"
 #include "model/format.h"
 #include "model/state.h"
+#include "tests/cli/run_plan.h"
 #include "tests/support/temp_dir.h"
 
 namespace korvale {
@@ -21,18 +22,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome Plan(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    PlanCommandTexts texts{"HILFE", "korvale-plan 1.01", KORVALE_SOURCE_DIR "/data/drones.json"};
-    const int status = RunPlanCommand(args, texts, out, err);
-    return {status, out.str(), err.str()};
-}
+using test::Outcome;
+using test::Plan;
 
 std::string Slurp(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);

@@ -5,6 +5,8 @@
 #include <zip.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -17,38 +19,15 @@
 namespace korvale {
 namespace {
 
-// The two entries of a real file, zipped again with the given method.
-std::string Rezip(const test::KmzEntries& e, zip_int32_t method) {
-    zip_error_t err;
-    zip_error_init(&err);
-    zip_source_t* src = zip_source_buffer_create(nullptr, 0, 0, &err);
-    zip_t* z = zip_open_from_source(src, ZIP_TRUNCATE, &err);
-    zip_error_fini(&err);
-    zip_source_keep(src);
-    for (const std::string& name : e.names) {
-        const std::string& text = e.text.at(name);
-        const zip_int64_t i =
-            zip_file_add(z, name.c_str(), zip_source_buffer(z, text.data(), text.size(), 0), 0);
-        EXPECT_GE(i, 0);
-        EXPECT_EQ(zip_set_file_compression(z, static_cast<zip_uint64_t>(i), method, 0), 0);
-    }
-    EXPECT_EQ(zip_close(z), 0);
-    zip_stat_t st;
-    zip_source_stat(src, &st);
-    std::string out(st.size, '\0');
-    zip_source_open(src);
-    zip_source_read(src, out.data(), st.size);
-    zip_source_close(src);
-    zip_source_free(src);
-    return out;
-}
-
 TEST(KmzDamage, OneChangedByteInAStoredOrDeflatedEntryIsRefused) {
     const test::KmzEntries real = test::UnzipAll(
         ReadFileBytes(KORVALE_FIXTURES_DIR "/wpml/geoyee__wpml_codec__waypoint.kmz"));
     for (const zip_int32_t method : {ZIP_CM_STORE, ZIP_CM_DEFLATE}) {
         SCOPED_TRACE(method == ZIP_CM_STORE ? "stored" : "deflated");
-        std::string kmz = Rezip(real, method);
+        std::vector<std::pair<std::string, std::string>> entries;
+        for (const std::string& name : real.names)
+            entries.emplace_back(name, real.text.at(name));
+        std::string kmz = test::Zip(entries, method);
         ASSERT_TRUE(ReadWpmlKmz(kmz).waylinesWpml.has_value());
         if (method == ZIP_CM_STORE) {
             // One digit of a height: still valid XML, but not the mission that was zipped.

@@ -47,16 +47,22 @@ inline KmzEntries UnzipAll(const std::string& bytes) {
     return out;
 }
 
-// A zip of the given entries (name, text) in that order, for files the writer would not make.
-inline std::string Zip(const std::vector<std::pair<std::string, std::string>>& entries) {
+// A zip of the given entries (name, text) in that order, for files the writer would not make;
+// `method` is libzip's (deflate by default, ZIP_CM_STORE for stored entries).
+inline std::string Zip(const std::vector<std::pair<std::string, std::string>>& entries,
+                       zip_int32_t method = ZIP_CM_DEFAULT) {
     zip_error_t err;
     zip_error_init(&err);
     zip_source_t* src = zip_source_buffer_create(nullptr, 0, 0, &err);
     zip_t* z = zip_open_from_source(src, ZIP_TRUNCATE, &err);
     zip_error_fini(&err);
     zip_source_keep(src);
-    for (const auto& [name, text] : entries)
-        zip_file_add(z, name.c_str(), zip_source_buffer(z, text.data(), text.size(), 0), 0);
+    for (const auto& [name, text] : entries) {
+        const zip_int64_t i =
+            zip_file_add(z, name.c_str(), zip_source_buffer(z, text.data(), text.size(), 0), 0);
+        EXPECT_GE(i, 0);
+        EXPECT_EQ(zip_set_file_compression(z, static_cast<zip_uint64_t>(i), method, 0), 0);
+    }
     zip_close(z);
     zip_stat_t st;
     zip_source_stat(src, &st);
