@@ -8,8 +8,8 @@
 #include <pugixml.hpp>
 #include <set>
 
+#include "exchange/kmz_entry.h"
 #include "model/convert.h"
-#include "model/crc32.h"
 #include "model/error.h"
 
 namespace korvale {
@@ -32,30 +32,7 @@ std::string ReadEntry(zip_t* z, zip_uint64_t i, const std::string& name) {
     if (!f)
         throw Error(ErrorKind::Damaged, "Eine Datei in der KMZ-Datei lässt sich nicht entpacken "
                                         "(beschädigt oder verschlüsselt).");
-    // Read to the end and one chunk beyond the declared size: libzip checks the checksum only
-    // there, and a stored entry would otherwise be taken as it stands, whatever its CRC says.
-    std::string text;
-    text.reserve(static_cast<std::size_t>(st.size));
-    char buf[65536];
-    int failure = ZIP_ER_OK;
-    for (;;) {
-        const zip_int64_t n = zip_fread(f, buf, sizeof buf);
-        if (n < 0)
-            failure = zip_error_code_zip(zip_file_get_error(f));
-        if (n <= 0)
-            break;
-        text.append(buf, static_cast<std::size_t>(n));
-        if (text.size() > st.size)
-            break;
-    }
-    zip_fclose(f);
-    const std::string damaged = "Die Datei '" + name + "' in der KMZ-Datei ist beschädigt: ";
-    if (failure == ZIP_ER_CRC || (failure == ZIP_ER_OK && text.size() == st.size &&
-                                  (st.valid & ZIP_STAT_CRC) && Crc32(text) != st.crc))
-        throw Error(ErrorKind::Damaged, damaged + "ihre Prüfsumme (CRC) stimmt nicht.");
-    if (failure != ZIP_ER_OK || text.size() != st.size)
-        throw Error(ErrorKind::Damaged, damaged + "sie lässt sich nicht vollständig entpacken.");
-    return text;
+    return ReadCheckedZipEntry(f, st, "Die Datei '" + name + "' in der KMZ-Datei ist beschädigt: ");
 }
 
 // Strict numbers: a value the app would misread must not pass as something else.

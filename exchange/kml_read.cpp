@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "exchange/area.h"
-#include "model/crc32.h"
+#include "exchange/kmz_entry.h"
 #include "model/error.h"
 #include "model/format.h"
 
@@ -310,34 +310,8 @@ std::vector<AreaPolygon> ReadAreaKmz(std::string_view bytes) {
         throw Error(ErrorKind::Damaged, "Die KML-Datei '" + entry +
                                             "' in der KMZ-Datei lässt sich nicht entpacken "
                                             "(beschädigt oder verschlüsselt).");
-    // Read to the end and one chunk beyond the declared size: a stored entry is otherwise
-    // taken as it stands, whatever its checksum says, and an entry longer than declared would
-    // be cut silently.
-    std::string kml;
-    kml.reserve(static_cast<std::size_t>(st.size));
-    char buf[65536];
-    int failure = ZIP_ER_OK;
-    for (;;) {
-        const zip_int64_t n = zip_fread(f, buf, sizeof buf);
-        if (n < 0)
-            failure = zip_error_code_zip(zip_file_get_error(f));
-        if (n <= 0)
-            break;
-        kml.append(buf, static_cast<std::size_t>(n));
-        if (kml.size() > st.size)
-            break;
-    }
-    zip_fclose(f);
-    const std::string damaged = "Die KML-Datei '" + entry + "' in der KMZ-Datei ist beschädigt: ";
-    if (failure == ZIP_ER_CRC || (failure == ZIP_ER_OK && kml.size() == st.size &&
-                                  (st.valid & ZIP_STAT_CRC) && Crc32(kml) != st.crc))
-        throw Error(ErrorKind::Damaged, damaged + "ihre Prüfsumme (CRC) stimmt nicht.");
-    if (failure != ZIP_ER_OK)
-        throw Error(ErrorKind::Damaged, damaged + "sie lässt sich nicht entpacken.");
-    if (kml.size() != st.size)
-        throw Error(ErrorKind::Damaged,
-                    damaged + "ihre Länge stimmt nicht mit der angegebenen überein.");
-    return ReadAreaKml(kml);
+    return ReadAreaKml(ReadCheckedZipEntry(
+        f, st, "Die KML-Datei '" + entry + "' in der KMZ-Datei ist beschädigt: "));
 }
 
 } // namespace korvale
