@@ -188,6 +188,12 @@ GdalElevationModel::GdalElevationModel(const std::string& path, int zone, bool s
     if (std::filesystem::is_directory(path, ec))
         throw Error(ErrorKind::File,
                     "Dateizugriff verweigert\nHöhenmodell: " + path + " ist ein Ordner.");
+    // A pipe would block the open for ever, a device would be read without end: only a regular
+    // file (a link is followed) is a model.
+    if (!std::filesystem::is_regular_file(path, ec))
+        throw Error(ErrorKind::File, "Dateizugriff verweigert\nHöhenmodell: " + path +
+                                         " ist keine gewöhnliche Datei (Gerät, Pipe oder "
+                                         "Socket).");
     d_->ds.reset(GDALDataset::FromHandle(
         GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr)));
     if (!d_->ds || d_->ds->GetRasterCount() < 1 || d_->ds->GetRasterXSize() < 1 ||

@@ -5,6 +5,7 @@
 #include "terrain/gdal_model.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <fstream>
@@ -91,7 +92,10 @@ TEST(GdalModel, RefusesWithAGermanMessageNamingTheFileOrThePosition) {
         {dir + "/notes.tif", ErrorKind::Damaged, "kein Höhenmodell"},
         {dir + "/nocrs.tif", ErrorKind::Refused, "kein Koordinatensystem"},
         {dir, ErrorKind::File, "Dateizugriff verweigert"},
+        {dir + "/pipe.tif", ErrorKind::File, "keine gewöhnliche Datei"},
     };
+    // A named pipe nobody writes to: opening it would wait for ever.
+    ASSERT_EQ(::mkfifo((dir + "/pipe.tif").c_str(), 0600), 0);
     for (const Case& c : cases) {
         try {
             GdalElevationModel m(c.file, 32, false);
