@@ -202,7 +202,7 @@ void TMainForm::ButtonGcpImportClick() {
     std::vector<korvale::TPt> points;
     try {
         const korvale::GcpFile f = korvale::ReadGcpPoints(korvale::ReadFileBytes(file));
-        points = korvale::GcpControlPoints(f, korvale::ProjectCentralMeridian(state_), ImageTop());
+        points = korvale::GcpControlPoints(f, state_, ImageTop());
     } catch (const korvale::Error& e) {
         throw korvale::Error(e.kind(), std::string(e.what()) + "\nDatei: " + file);
     }

@@ -67,8 +67,7 @@ State StateOf(const AreaPolygon& area) {
         throw Error(ErrorKind::Refused,
                     "Das Gebiet überspannt die Datumsgrenze; das kann Korvale nicht planen.");
     State s;
-    s.UtmZone = UtmZoneForLongitude((lonMin + lonMax) / 2);
-    s.UtmSouth = (latMin + latMax) / 2 < 0;
+    AdoptZone(s, (latMin + latMax) / 2, (lonMin + lonMax) / 2);
     for (const GeoPos& g : area.ring) {
         const UtmResult u = GeoToProjectUtm(s, g.lat, g.lon);
         TPt t;

@@ -16,8 +16,6 @@ namespace korvale {
 
 namespace {
 
-constexpr double kFalseNorthingSouth = 10000000.0; // UTM south: northing of the equator
-
 std::string Trim(std::string_view s) {
     const auto space = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
     while (!s.empty() && space(s.front()))
@@ -88,8 +86,12 @@ bool IsGcpHeader(const std::vector<std::string>& cols) {
            (cols[3] == "sourceY" || cols[3] == "pixelY") && cols[4] == "enable";
 }
 
-int ZoneOfL0(int L0) {
-    return static_cast<int>((L0 + 3) / 6 + 30);
+// The degrees of a file that names no system: only if every value fits.
+bool AllDegrees(const GcpFile& f) {
+    bool degrees = true;
+    for (const GcpRecord& g : f.points)
+        degrees = degrees && std::fabs(g.mapX) <= 180.0 && std::fabs(g.mapY) <= 90.0;
+    return degrees;
 }
 
 } // namespace
@@ -99,21 +101,23 @@ WorldFile MakeWorldFile(const State& s, double imageTop) {
         throw Error(ErrorKind::Refused, "Es gibt noch keine Transformation: zuerst Passpunkte "
                                         "setzen und transformieren (Tr).");
     WorldFile w;
-    // The zone is the one written in front of the transformation's eastings.
-    w.zone = static_cast<int>(std::trunc(s.TrafYs / 1e6));
     // The model of Trafone at the centre of the upper-left pixel, in double precision (Trafone
     // takes single-precision positions).
     const double u = 0.5 - s.TrafXbs;
     const double v = imageTop + 0.5 - s.TrafYbs;
     const double E = s.TrafYs + s.TrafO * u + s.TrafA * v;
     const double N = s.TrafXs + s.TrafA * u - s.TrafO * v;
-    w.south = N < 0;
+    // The project's zone and hemisphere, so that a map copy reaching across the equator is
+    // described in the same system as the project's other files.
+    const StandardUtm corner = ToStandardUtm(s, E, N);
+    w.zone = corner.zone;
+    w.south = corner.south;
     w.A = s.TrafO;
     w.D = s.TrafA;
     w.B = s.TrafA;
     w.E = -s.TrafO;
-    w.C = E - w.zone * 1e6;
-    w.F = w.south ? N + kFalseNorthingSouth : N;
+    w.C = corner.easting;
+    w.F = corner.northing;
     return w;
 }
 
@@ -138,7 +142,7 @@ std::string WorldFileName(const std::string& imagePath) {
 }
 
 int UtmEpsg(const WorldFile& w) {
-    return (w.south ? 32700 : 32600) + w.zone;
+    return ToStandardUtm(w.zone, w.south, 0, 0).epsg;
 }
 
 std::string UtmWkt(const WorldFile& w) {
@@ -153,7 +157,8 @@ std::string UtmWkt(const WorldFile& w) {
                   "PARAMETER[\"false_northing\",%d],UNIT[\"metre\",1,AUTHORITY[\"EPSG\","
                   "\"9001\"]],AXIS[\"Easting\",EAST],AXIS[\"Northing\",NORTH],"
                   "AUTHORITY[\"EPSG\",\"%d\"]]",
-                  {w.zone, hemi, w.zone * 6 - 183, w.south ? 10000000 : 0, UtmEpsg(w)});
+                  {w.zone, hemi, CentralMeridianOfZone(w.zone),
+                   w.south ? kUtmFalseNorthingSouth : 0, UtmEpsg(w)});
 }
 
 std::string GdalAuxXml(const WorldFile& w) {
@@ -248,8 +253,9 @@ std::string WriteGcpPoints(const State& s, double imageTop) {
         const EastNorth fit = Trafone(s, p.xb, p.yb);
         const double dx = (fit.E - p.E) / pixel;
         const double dy = (fit.N - p.N) / pixel;
-        const double mapX = p.E - w.zone * 1e6;
-        const double mapY = w.south ? p.N + kFalseNorthingSouth : p.N;
+        const StandardUtm map = ToStandardUtm(w.zone, w.south, p.E, p.N);
+        const double mapX = map.easting;
+        const double mapY = map.northing;
         const double srcX = static_cast<double>(p.xb);
         const double srcY = -(static_cast<double>(p.yb) - imageTop);
         out += Format("%.6f,%.6f,%.6f,%.6f,1,%.6f,%.6f,%.6f\n",
@@ -258,15 +264,14 @@ std::string WriteGcpPoints(const State& s, double imageTop) {
     return out;
 }
 
-std::vector<TPt> GcpControlPoints(const GcpFile& f, int L0, double imageTop) {
-    const int zone = ZoneOfL0(L0);
+std::vector<TPt> GcpControlPoints(const GcpFile& f, const State& s, double imageTop) {
+    const int zone = ZoneOf(s);
+    // Northings of a file that names no system count as the project's hemisphere counts them.
+    const bool south = f.epsg != 0 ? f.south : s.UtmSouth;
     GcpCrs crs = f.crs;
     if (crs == GcpCrs::None && !f.points.empty()) {
         // The older files name no system: degrees if every value fits, else UTM metres.
-        bool degrees = true;
-        for (const GcpRecord& g : f.points)
-            degrees = degrees && std::fabs(g.mapX) <= 180.0 && std::fabs(g.mapY) <= 90.0;
-        crs = degrees ? GcpCrs::Geographic : GcpCrs::Utm;
+        crs = AllDegrees(f) ? GcpCrs::Geographic : GcpCrs::Utm;
     }
     if (crs == GcpCrs::Other)
         throw Error(ErrorKind::Refused,
@@ -298,22 +303,24 @@ std::vector<TPt> GcpControlPoints(const GcpFile& f, int L0, double imageTop) {
             if (std::fabs(g.mapY) > 90.0 || std::fabs(g.mapX) > 180.0)
                 throw Error(ErrorKind::Refused, "Die Passpunktdatei hat Koordinaten außerhalb "
                                                 "von WGS84 (Grad).");
-            const UtmResult u = GeoToUTM(L0, EllipsoidA, EllipsoidF, g.mapY, g.mapX);
+            const UtmResult u = GeoToProjectUtm(s, g.mapY, g.mapX);
             p.B = g.mapY;
             p.L = g.mapX;
             p.E = u.Y;
             p.N = u.X;
             p.c = u.c;
         } else {
-            // Eastings of a UTM zone lie within 100..900 km; anything else is no UTM easting.
-            if (!(g.mapX > 100000.0 && g.mapX < 900000.0) || !(std::fabs(g.mapY) < 1e7))
+            // Eastings of a UTM zone lie within 100..900 km, northings within 10 000 km of the
+            // equator; anything else is no UTM position.
+            const ProjectUtm at = FromStandardUtm(zone, south, g.mapX, g.mapY);
+            if (!(g.mapX > 100000.0 && g.mapX < 900000.0) || !(std::fabs(at.N) < 1e7))
                 throw Error(ErrorKind::Refused,
                             "Die Passpunktdatei hat Koordinaten, die weder Grad noch UTM-Meter "
                             "sind.\nErwartet werden Grad (EPSG:4326) oder UTM-Meter der Zone " +
                                 Format("%d.", {zone}));
-            p.E = zone * 1e6 + g.mapX;
-            p.N = f.south ? g.mapY - kFalseNorthingSouth : g.mapY;
-            const GeoResult geo = UTMToGeo(EllipsoidA, EllipsoidF, p.N, p.E);
+            p.E = at.E;
+            p.N = at.N;
+            const GeoResult geo = ProjectUtmToGeo(s, p.N, p.E);
             p.B = geo.B;
             p.L = geo.L;
             p.c = geo.c;

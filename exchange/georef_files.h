@@ -79,11 +79,12 @@ GcpFile ReadGcpPoints(std::string_view bytes);
 std::string WriteGcpPoints(const State& s, double imageTop);
 
 // The control points of a .points file as points of kind 1 with B, L, E, N, c and their map
-// position, for a project computing with central meridian L0. Map coordinates in degrees
-// (EPSG:4326, 4258, CRS84, or no CRS with values within +-180/+-90) are converted; UTM metres
-// must be in the project's zone (EPSG:326zz, 327zz, 258zz; without CRS: eastings 100 km to
-// 900 km). Other systems are refused (Refused) with a German message, as are points that
-// lie outside the map copy's coordinate range.
-std::vector<TPt> GcpControlPoints(const GcpFile& f, int L0, double imageTop);
+// position, in the zone of project `s` (ZoneOf). Map coordinates in degrees (EPSG:4326, 4258,
+// CRS84, or no CRS with values within +-180/+-90) are converted; UTM metres must be in the
+// project's zone (EPSG:326zz, 327zz, 258zz; without CRS: eastings 100 km to 900 km, northings
+// of the project's hemisphere). Other systems are refused (Refused) with a German message, as
+// are points that lie outside the map copy's coordinate range.
+std::vector<TPt> GcpControlPoints(const GcpFile& f, const State& s, double imageTop);
+
 
 } // namespace korvale

@@ -23,18 +23,16 @@ void AddGeoControlPoint(State& s, double B, double L, float xb, float yb) {
     if (!(std::fabs(B) <= 90.0 && std::fabs(L) <= 180.0))
         throw Error(ErrorKind::Refused, badPosition);
     // The first control point of a project without ground coordinates chooses the zone; the
-    // state changes only together with the point, after every check has passed.
-    int zone = ZoneOf(s);
-    bool south = s.UtmSouth;
-    const bool anyGround =
-        std::any_of(s.Points.begin(), s.Points.end(), [](const TPt& q) { return q.E != 0; });
-    if (!anyGround) {
-        zone = UtmZoneForLongitude(L);
-        south = B < 0;
-    }
-    const UtmResult u = GeoToUTM(CentralMeridianOfZone(zone), EllipsoidA, EllipsoidF, B, L);
-    if (!std::isfinite(u.X) || !std::isfinite(u.Y))
+    // state keeps its zone unless the point is added.
+    const int zoneBefore = s.UtmZone;
+    const bool southBefore = s.UtmSouth;
+    AdoptZone(s, B, L);
+    const UtmResult u = GeoToProjectUtm(s, B, L);
+    if (!std::isfinite(u.X) || !std::isfinite(u.Y)) {
+        s.UtmZone = zoneBefore;
+        s.UtmSouth = southBefore;
         throw Error(ErrorKind::Refused, badPosition);
+    }
 
     TPt p;
     p.B = B;
@@ -46,8 +44,6 @@ void AddGeoControlPoint(State& s, double B, double L, float xb, float yb) {
     p.yb = yb;
     p.Typ = KindControl;
     s.Points.push_back(p);
-    s.UtmZone = zone;
-    s.UtmSouth = south;
 }
 
 bool ReadClipboardPoint(State& s, std::string_view text, float xb, float yb) {

@@ -212,7 +212,7 @@ GeoResult UTMToGeo(double a, double f, double X, double Y) {
 
 namespace {
 
-constexpr double kFalseNorthingSouth = 10000000.0;
+constexpr double kFalseNorthingSouth = kUtmFalseNorthingSouth;
 
 bool ValidZone(int zone) {
     return zone >= 1 && zone <= 60;
@@ -267,19 +267,27 @@ std::optional<std::string> ZoneWarning(const State& s, double L) {
 }
 
 StandardUtm ToStandardUtm(const State& s, double E, double N) {
-    const int zone = ZoneOf(s);
+    return ToStandardUtm(ZoneOf(s), s.UtmSouth, E, N);
+}
+
+StandardUtm ToStandardUtm(int zone, bool south, double E, double N) {
+    zone = ValidZone(zone) ? zone : 32;
     StandardUtm r{};
     r.zone = zone;
-    r.south = s.UtmSouth;
-    r.epsg = (s.UtmSouth ? 32700 : 32600) + zone;
+    r.south = south;
+    r.epsg = (south ? 32700 : 32600) + zone;
     r.easting = E - zone * 1000000.0;
-    r.northing = s.UtmSouth ? N + kFalseNorthingSouth : N;
+    r.northing = south ? N + kFalseNorthingSouth : N;
     return r;
 }
 
 ProjectUtm FromStandardUtm(const State& s, double easting, double northing) {
-    const int zone = ZoneOf(s);
-    return {easting + zone * 1000000.0, s.UtmSouth ? northing - kFalseNorthingSouth : northing};
+    return FromStandardUtm(ZoneOf(s), s.UtmSouth, easting, northing);
+}
+
+ProjectUtm FromStandardUtm(int zone, bool south, double easting, double northing) {
+    zone = ValidZone(zone) ? zone : 32;
+    return {easting + zone * 1000000.0, south ? northing - kFalseNorthingSouth : northing};
 }
 
 } // namespace korvale

@@ -149,6 +149,9 @@ struct StandardUtm {
     double northing;
 };
 StandardUtm ToStandardUtm(const State& s, double E, double N);
+// The same for a zone (1..60, else 32) and hemisphere given apart from a project, e.g. those a
+// file names.
+StandardUtm ToStandardUtm(int zone, bool south, double E, double N);
 // The inverse: standard UTM easting/northing of the project's zone and hemisphere to the
 // project's E (with prefix) and N.
 struct ProjectUtm {
@@ -156,5 +159,9 @@ struct ProjectUtm {
     double N; // northing from the equator
 };
 ProjectUtm FromStandardUtm(const State& s, double easting, double northing);
+ProjectUtm FromStandardUtm(int zone, bool south, double easting, double northing);
+
+// The false northing of standard UTM in the southern hemisphere, m (0 in the northern).
+inline constexpr int kUtmFalseNorthingSouth = 10000000;
 
 } // namespace korvale

@@ -220,7 +220,7 @@ GdalElevationModel::GdalElevationModel(const std::string& path, int zone, bool s
                         name);
 
     OGRSpatialReference utm;
-    utm.importFromEPSG((south ? 32700 : 32600) + ZoneOf(d_->zoneOf));
+    utm.importFromEPSG(ToStandardUtm(d_->zoneOf, 0, 0).epsg);
     utm.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
     OGRSpatialReference target(*srs);
     target.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);

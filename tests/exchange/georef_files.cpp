@@ -139,6 +139,42 @@ TEST(WorldFile, SouthernZonesNameTheirFalseNorthing) {
     EXPECT_NE(wkt.find("AUTHORITY[\"EPSG\",\"32733\"]]"), std::string::npos) << wkt;
 }
 
+// A copy reaching across the equator, in a project placed south of it by its first control
+// point: world file, .points file and the points read back all use the project's zone and
+// hemisphere, also when the upper-left corner lies north of the equator and when the .points
+// file names no system.
+TEST(WorldFile, ACopyAcrossTheEquatorIsDescribedInTheProjectsHemisphere) {
+    const TileView view{17, {0.003, 11.556}, {-0.00599, 11.570}};
+    const TileCopyPlan plan = PlanTileCopy(view, 1305, 838);
+    State s;
+    for (const TileControlPixel& c : plan.points)
+        AddGeoControlPoint(s, c.geo.B, c.geo.L, static_cast<float>(c.x),
+                           static_cast<float>(c.y + kTop));
+    TrafPar(s);
+    ASSERT_TRUE(s.UtmSouth);
+    const WorldFile w = MakeWorldFile(s, kTop);
+    EXPECT_TRUE(w.south);
+    EXPECT_EQ(UtmEpsg(w), 32732);
+    const auto [E, N] = Ground(s, 0.5, kTop + 0.5);
+    ASSERT_GT(N, 0); // the upper-left pixel is north of the equator
+    EXPECT_NEAR(w.C, E, 1e-6);
+    EXPECT_NEAR(w.F, N + 1e7, 1e-6);
+
+    const std::string text = WriteGcpPoints(s, kTop);
+    ASSERT_EQ(text.rfind("#CRS: EPSG:32732\n", 0), 0u) << text;
+    for (const bool withCrs : {true, false}) {
+        SCOPED_TRACE(withCrs);
+        const GcpFile f = ReadGcpPoints(withCrs ? text : text.substr(text.find('\n') + 1));
+        const std::vector<TPt> back = GcpControlPoints(f, s, kTop);
+        ASSERT_EQ(back.size(), s.Points.size());
+        for (std::size_t i = 0; i < back.size(); ++i) {
+            EXPECT_NEAR(back[i].E, s.Points[i].E, 1e-6);
+            EXPECT_NEAR(back[i].N, s.Points[i].N, 1e-6);
+            EXPECT_NEAR(back[i].B, s.Points[i].B, 1e-9);
+        }
+    }
+}
+
 TEST(WorldFile, NoTransformationNoWorldFile) {
     try {
         MakeWorldFile(State{}, kTop);
@@ -180,7 +216,7 @@ TEST(GcpPoints, WrittenAndReadBackGiveTheSameControlPoints) {
     const GcpFile f = ReadGcpPoints(text);
     EXPECT_EQ(f.crs, GcpCrs::Utm);
     EXPECT_EQ(f.zone, 32);
-    const std::vector<TPt> back = GcpControlPoints(f, 9, kTop);
+    const std::vector<TPt> back = GcpControlPoints(f, State{}, kTop);
     ASSERT_EQ(back.size(), 4u);
     for (std::size_t i = 0; i < back.size(); ++i) {
         SCOPED_TRACE(i);
@@ -212,7 +248,7 @@ TEST(GcpPoints, QgisFilesOfBothFormatsRead) {
     EXPECT_EQ(india.points[0].mapX, 70);
     EXPECT_EQ(india.points[0].mapY, 15);
     EXPECT_NEAR(india.points[0].srcY, -892.40625000000000000, 1e-9);
-    const auto pts = GcpControlPoints(india, 9, kTop);
+    const auto pts = GcpControlPoints(india, State{}, kTop);
     ASSERT_EQ(pts.size(), 4u);
     EXPECT_EQ(pts[0].B, 15);
     EXPECT_EQ(pts[0].L, 70);
@@ -225,7 +261,7 @@ TEST(GcpPoints, QgisFilesOfBothFormatsRead) {
     EXPECT_EQ(erie.epsg, 4326);
     ASSERT_EQ(erie.points.size(), 43u);
     EXPECT_NEAR(erie.points[0].mapX, -82.99790215627142231, 1e-12);
-    EXPECT_EQ(GcpControlPoints(erie, 9, kTop).size(), 43u);
+    EXPECT_EQ(GcpControlPoints(erie, State{}, kTop).size(), 43u);
 
     // NAD83 / UTM 11N is neither WGS84 degrees nor the project's zone: read, but refused.
     // The WKT2 line as QGIS writes it, with the degree sign of its area text.
@@ -245,7 +281,7 @@ TEST(GcpPoints, QgisFilesOfBothFormatsRead) {
     EXPECT_EQ(vegas.epsg, 26911);
     ASSERT_EQ(vegas.points.size(), 3u);
     try {
-        GcpControlPoints(vegas, 9, kTop);
+        GcpControlPoints(vegas, State{}, kTop);
         FAIL();
     } catch (const Error& e) {
         EXPECT_EQ(e.kind(), ErrorKind::Refused);
@@ -282,7 +318,7 @@ TEST(GcpPoints, BrokenFilesAndForeignZonesAreRefused) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         try {
-            GcpControlPoints(ReadGcpPoints(c.text), 9, kTop);
+            GcpControlPoints(ReadGcpPoints(c.text), State{}, kTop);
             ADD_FAILURE() << "not refused";
         } catch (const Error& e) {
             EXPECT_EQ(e.kind(), c.kind);
@@ -297,7 +333,7 @@ TEST(GcpPoints, BrokenFilesAndForeignZonesAreRefused) {
         for (std::size_t p = text.find('\n'); p != std::string::npos;
              p = text.find('\n', p + end.size()))
             text.replace(p, 1, end);
-        const auto pts = GcpControlPoints(ReadGcpPoints(text), 9, kTop);
+        const auto pts = GcpControlPoints(ReadGcpPoints(text), State{}, kTop);
         ASSERT_EQ(pts.size(), 1u);
         EXPECT_EQ(pts[0].E, 32500000.0);
         EXPECT_EQ(pts[0].xb, 10.5f);

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     s.Points.resize(2);
     try {
         const korvale::GcpFile f = korvale::ReadGcpPoints(bytes);
-        const auto pts = korvale::GcpControlPoints(f, 9, 80);
+        const auto pts = korvale::GcpControlPoints(f, korvale::State{}, 80);
         for (const korvale::TPt& p : pts)
             FUZZ_CHECK(p.Typ == korvale::KindControl && std::isfinite(p.xb) &&
                        std::isfinite(p.yb) && std::isfinite(p.E) && std::isfinite(p.N));
