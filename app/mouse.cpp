@@ -170,9 +170,12 @@ void TMainForm::ApplyUndoStep(const korvale::UndoStep& step) {
     LabelStatus->setText(text);
     if (!step.done)
         return;
-    if (step.restoresExtra)
+    if (step.restoresExtra) {
         if (const auto* image = std::any_cast<QImage>(&step.extra))
             SetMapCopy(*image);
+        // The step brought back the elevation model the project named before.
+        DemFromProject();
+    }
     NumberBoxFlaeche->Refresh();
     PointsChanged();
     Showgrafik();

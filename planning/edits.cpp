@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "planning/edits.h"
 
+#include <tuple>
 #include <utility>
 
 #include "georef/transform.h"
@@ -105,25 +106,19 @@ bool IsIndex(const State& s, int i) {
     return i >= 0 && static_cast<std::size_t>(i) < s.Points.size();
 }
 
+// Whether an undo step of this kind restores a field of `scope`.
+bool Restores(UndoScope scope, bool project) {
+    return scope == UndoScope::Edit || (scope == UndoScope::Project && project);
+}
+
 void Restore(State& s, PointSnapshot& from) {
-    s.Points = std::move(from.Points);
-    s.BorderIdx = std::move(from.BorderIdx);
-    s.BorderLines = std::move(from.BorderLines);
-    s.FreeLines = std::move(from.FreeLines);
-    s.CutPoints = std::move(from.CutPoints);
-    s.FlightSegs = std::move(from.FlightSegs);
-    s.BorderEMin = from.BorderEMin;
-    s.BorderEMax = from.BorderEMax;
-    s.BorderNMin = from.BorderNMin;
-    s.BorderNMax = from.BorderNMax;
-    if (from.project) {
-        s.TrafO = from.TrafO;
-        s.TrafA = from.TrafA;
-        s.TrafYbs = from.TrafYbs;
-        s.TrafXbs = from.TrafXbs;
-        s.TrafYs = from.TrafYs;
-        s.TrafXs = from.TrafXs;
-    }
+    std::apply(
+        [&](const auto&... f) {
+            ((Restores(f.scope, from.project) ? void(s.*f.member = std::move(from.saved.*f.member))
+                                              : void()),
+             ...);
+        },
+        kStateFields);
 }
 
 // The area box shows the ring the lists hold, as after SetBorderPointer.
@@ -155,23 +150,12 @@ UndoStep Step(std::deque<PointSnapshot>& from, std::deque<PointSnapshot>& to, St
 
 PointSnapshot TakeSnapshot(const State& s, std::string label, bool project, std::any extra) {
     PointSnapshot t;
-    t.Points = s.Points;
-    t.BorderIdx = s.BorderIdx;
-    t.BorderLines = s.BorderLines;
-    t.FreeLines = s.FreeLines;
-    t.CutPoints = s.CutPoints;
-    t.FlightSegs = s.FlightSegs;
-    t.BorderEMin = s.BorderEMin;
-    t.BorderEMax = s.BorderEMax;
-    t.BorderNMin = s.BorderNMin;
-    t.BorderNMax = s.BorderNMax;
+    std::apply(
+        [&](const auto&... f) {
+            ((Restores(f.scope, project) ? void(t.saved.*f.member = s.*f.member) : void()), ...);
+        },
+        kStateFields);
     t.project = project;
-    t.TrafO = s.TrafO;
-    t.TrafA = s.TrafA;
-    t.TrafYbs = s.TrafYbs;
-    t.TrafXbs = s.TrafXbs;
-    t.TrafYs = s.TrafYs;
-    t.TrafXs = s.TrafXs;
     t.extra = std::move(extra);
     t.label = std::move(label);
     return t;

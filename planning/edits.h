@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <deque>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "georef/project.h"
@@ -16,19 +17,62 @@
 
 namespace korvale {
 
-// The part of the state a point edit changes: the points, every list derived from them, the
-// ring's box, and for a project load the six stored transformation values and whatever the
-// window keeps beside them (the map copy, held in `extra` without the core knowing its type).
+// What undoing an edit puts back of a field of the state.
+enum class UndoScope {
+    Edit,    // every edit: the points, every list and box built from them, the project's zone
+    Project, // also, for an edit that replaces the transformation (a project load, a tile-map
+             // copy): the transformation and the elevation model the project names
+    Kept,    // never: tool positions, file names, the mission and the orbit are no point edit's
+};
+
+template <class T> struct StateField {
+    T State::*member;
+    UndoScope scope;
+};
+template <class T> StateField(T State::*, UndoScope) -> StateField<T>;
+
+// Every field of State, in the order State declares them, with what an undo restores of it.
+// Snapshots are taken and restored from this list alone, so a field is undone exactly when it is
+// listed here with Edit or Project. A test compares the list's length with the number of fields
+// State has, so that a new field of State cannot be left out by accident.
+inline constexpr std::tuple kStateFields{
+    StateField{&State::Points, UndoScope::Edit},
+    StateField{&State::UtmZone, UndoScope::Edit},
+    StateField{&State::UtmSouth, UndoScope::Edit},
+    StateField{&State::DemFile, UndoScope::Project},
+    StateField{&State::DownPt, UndoScope::Kept},
+    StateField{&State::UpPt, UndoScope::Kept},
+    StateField{&State::SelIdx, UndoScope::Kept},
+    StateField{&State::TrafO, UndoScope::Project},
+    StateField{&State::TrafA, UndoScope::Project},
+    StateField{&State::TrafM, UndoScope::Project},
+    StateField{&State::TrafYbs, UndoScope::Project},
+    StateField{&State::TrafXbs, UndoScope::Project},
+    StateField{&State::TrafYs, UndoScope::Project},
+    StateField{&State::TrafXs, UndoScope::Project},
+    StateField{&State::BorderEMin, UndoScope::Edit},
+    StateField{&State::BorderEMax, UndoScope::Edit},
+    StateField{&State::BorderNMin, UndoScope::Edit},
+    StateField{&State::BorderNMax, UndoScope::Edit},
+    StateField{&State::BorderIdx, UndoScope::Edit},
+    StateField{&State::BorderLines, UndoScope::Edit},
+    StateField{&State::FreeLines, UndoScope::Edit},
+    StateField{&State::CutPoints, UndoScope::Edit},
+    StateField{&State::FlightSegs, UndoScope::Edit},
+    StateField{&State::DxfFileName, UndoScope::Kept},
+    StateField{&State::LitchiRecs, UndoScope::Kept},
+    StateField{&State::LitchiLineOf, UndoScope::Kept},
+    StateField{&State::LitchiLineEnd, UndoScope::Kept},
+    StateField{&State::ActRec, UndoScope::Kept},
+    StateField{&State::Orbit, UndoScope::Kept},
+};
+
+// The state before an edit: the fields of kStateFields it restores (Edit, and Project when
+// `project`), the others left empty; and whatever the window keeps beside a replaced
+// transformation (the map copy, held in `extra` without the core knowing its type).
 struct PointSnapshot {
-    std::vector<TPt> Points;
-    std::vector<int> BorderIdx;
-    std::vector<TLine> BorderLines;
-    std::vector<TLine> FreeLines;
-    std::vector<Tpunkt> CutPoints;
-    std::vector<TLine> FlightSegs;
-    double BorderEMin = 0, BorderEMax = 0, BorderNMin = 0, BorderNMax = 0;
-    bool project = false; // also the transformation and `extra`
-    double TrafO = 0, TrafA = 0, TrafYbs = 0, TrafXbs = 0, TrafYs = 0, TrafXs = 0;
+    State saved;
+    bool project = false; // also the Project fields and `extra`
     std::any extra;
     std::string label; // what the edit did, for the status line
 };

@@ -7,7 +7,11 @@
 
 #include <any>
 #include <functional>
+#include <set>
 #include <string>
+#include <tuple>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "georef/transform.h"
@@ -432,4 +436,97 @@ TEST(UndoHistory, ProjectLoadUndoRestoresTransformationAndHandsBackTheWindowsPar
     h.Undo(s, p, std::any(std::string("x")));
     EXPECT_EQ(s.TrafA, 0.75);
     EXPECT_FALSE(h.Redo(s, p).restoresExtra);
+}
+
+namespace {
+
+// A stand-in that converts to any type, for counting the fields of an aggregate.
+struct AnyField {
+    template <class T>
+    operator T() const; // NOLINT(google-explicit-constructor): only ever named in unevaluated code
+};
+
+template <class T, std::size_t... I> constexpr bool BraceInitWith(std::index_sequence<I...>) {
+    return requires {
+        T{(void(I), AnyField{})...};
+    };
+}
+
+// The number of fields of an aggregate: the most initializers its brace list takes. The count
+// never comes out too high; a type that stops being an aggregate, or a field the stand-in
+// cannot initialize, makes it come out too low, so a comparison with it fails rather than
+// passing by accident. Padding, field sizes and the platform play no part, unlike a sizeof or
+// offset check.
+template <class T, std::size_t N = 0> constexpr std::size_t AggregateFieldCount() {
+    if constexpr (!BraceInitWith<T>(std::make_index_sequence<N + 1>{}))
+        return N;
+    else
+        return AggregateFieldCount<T, N + 1>();
+}
+
+} // namespace
+
+TEST(UndoHistory, EveryFieldOfTheStateIsListedOnceWithWhatAnUndoRestores) {
+    constexpr std::size_t listed = std::tuple_size_v<std::remove_const_t<decltype(kStateFields)>>;
+    EXPECT_EQ(listed, AggregateFieldCount<State>())
+        << "a field of State is missing from kStateFields (planning/edits.h)";
+    State probe;
+    std::set<const void*> fields;
+    std::apply([&](const auto&... f) { (fields.insert(&(probe.*f.member)), ...); }, kStateFields);
+    EXPECT_EQ(fields.size(), listed) << "a field is listed twice";
+
+    // An edit and a project step, each undone into a state whose every field has changed.
+    for (const bool project : {false, true}) {
+        SCOPED_TRACE(project ? "project step" : "point edit");
+        ParamPageModel p;
+        const State before = Planned(p);
+        UndoHistory h;
+        h.Push(TakeSnapshot(before, "x", project));
+        State s;
+        s.Points = {At(1, 1, KindPlain)};
+        s.UtmZone = 33;
+        s.UtmSouth = true;
+        s.DemFile = "dgm.tif";
+        s.DownPt.xb = 5;
+        s.UpPt.xb = 6;
+        s.SelIdx = 7;
+        s.TrafO = s.TrafA = s.TrafM = s.TrafYbs = s.TrafXbs = s.TrafYs = s.TrafXs = 9;
+        s.BorderEMin = s.BorderEMax = s.BorderNMin = s.BorderNMax = 9;
+        s.DxfFileName = "a.dxf";
+        s.LitchiRecs.resize(2);
+        s.LitchiLineOf = {0, 0};
+        s.LitchiLineEnd = {true};
+        s.ActRec = 1;
+        s.Orbit = Torbit{};
+        const State changed = s;
+        ASSERT_TRUE(h.Undo(s, p).done);
+        // Back: the points, everything built from them and the zone; for a project step also
+        // the transformation and the elevation model.
+        const State& traf = project ? before : changed;
+        for (const auto& [x, y] : {std::pair{s.TrafO, traf.TrafO},
+                                   {s.TrafA, traf.TrafA},
+                                   {s.TrafYbs, traf.TrafYbs},
+                                   {s.TrafXbs, traf.TrafXbs},
+                                   {s.TrafYs, traf.TrafYs},
+                                   {s.TrafXs, traf.TrafXs}})
+            EXPECT_EQ(x, y);
+        EXPECT_EQ(s.Points.size(), before.Points.size());
+        EXPECT_EQ(s.FlightSegs, before.FlightSegs);
+        EXPECT_EQ(s.BorderEMin, before.BorderEMin);
+        EXPECT_EQ(s.BorderNMax, before.BorderNMax);
+        EXPECT_EQ(s.UtmZone, 32);
+        EXPECT_FALSE(s.UtmSouth);
+        EXPECT_EQ(s.TrafM, project ? before.TrafM : 9);
+        EXPECT_EQ(s.DemFile, project ? "" : "dgm.tif");
+        // Kept as they were: tools, file names, the mission and the orbit.
+        EXPECT_EQ(s.DownPt.xb, 5);
+        EXPECT_EQ(s.UpPt.xb, 6);
+        EXPECT_EQ(s.SelIdx, 7);
+        EXPECT_EQ(s.DxfFileName, "a.dxf");
+        EXPECT_EQ(s.LitchiRecs.size(), 2u);
+        EXPECT_EQ(s.LitchiLineOf, changed.LitchiLineOf);
+        EXPECT_EQ(s.LitchiLineEnd, changed.LitchiLineEnd);
+        EXPECT_EQ(s.ActRec, 1);
+        EXPECT_TRUE(s.Orbit.has_value());
+    }
 }
