@@ -30,8 +30,8 @@ void FlightLinesQuietly(TMainForm& w) {
     try {
         w.FlightLines();
     } catch (const korvale::Error& e) {
-        w.LabelStatus->setText(QStringLiteral("Flugplan nicht gezeichnet: ") +
-                               QString::fromStdString(e.what()).section('\n', 0, 0));
+        w.SetStatus(QStringLiteral("Flugplan nicht gezeichnet: ") +
+                    QString::fromStdString(e.what()).section('\n', 0, 0));
     }
 }
 

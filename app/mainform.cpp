@@ -100,7 +100,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
     StatusBar1->setSizeGripEnabled(true);
     LabelStatus = new QLabel(StatusBar1);
     LabelStatus->setObjectName(QStringLiteral("LabelStatus"));
-    LabelStatus->setText(QStringLiteral("Passpunkte: Rechte Maustaste sonst linke Maustaste"));
+    SetStatus(QStringLiteral("Passpunkte: Rechte Maustaste sonst linke Maustaste"));
     LabelStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
     StatusBar1->addWidget(LabelStatus, 1);
 

@@ -28,6 +28,7 @@ void TMainForm::ButtonAlfaAutoClick() {
     param_.NumberBoxRi.SetValue(g.Ri);
     NumberBoxRi->Refresh();
     ButtonWayptsClick();
-    LabelStatus->setText(QString::fromStdString(
-        korvale::Format("Alfa auto: %.2f°, %d Streifen, Weg %.0f m", {g.Ri, g.strips, g.pathM})));
+    SetStatus(QString::fromStdString(korvale::Format("Alfa auto: %.2f°, %d Streifen, Weg %.0f m",
+                                                     {g.Ri, g.strips, g.pathM})),
+              true);
 }

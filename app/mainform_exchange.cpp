@@ -127,7 +127,7 @@ void TMainForm::ButtonImportClick() {
     std::string status = korvale::Format("Gebiet importiert: %d Ecken", {area.ring.size()});
     if (area.holes > 0)
         status += korvale::Format(", %d Loch/Löcher nicht berücksichtigt", {area.holes});
-    LabelStatus->setText(Q(status));
+    SetStatus(Q(status), true);
 }
 
 void TMainForm::ButtonKmlClick() {
@@ -137,7 +137,7 @@ void TMainForm::ButtonKmlClick() {
     if (path.isEmpty())
         return;
     korvale::WritePlanKml(path.toStdString(), plan);
-    LabelStatus->setText(QStringLiteral("KML geschrieben: ") + path);
+    SetStatus(QStringLiteral("KML geschrieben: ") + path, true);
 }
 
 void TMainForm::ButtonGeoJsonClick() {
@@ -147,7 +147,7 @@ void TMainForm::ButtonGeoJsonClick() {
     if (path.isEmpty())
         return;
     korvale::WritePlanGeoJson(path.toStdString(), plan);
-    LabelStatus->setText(QStringLiteral("GeoJSON geschrieben: ") + path);
+    SetStatus(QStringLiteral("GeoJSON geschrieben: ") + path, true);
 }
 
 // Beside the project's map image (the name "Karte sichern" gives it): the world file and the
@@ -189,8 +189,9 @@ void TMainForm::ButtonWorldClick() {
         files.insert(files.begin(),
                      {image, std::string_view(jpeg.constData(), static_cast<size_t>(jpeg.size()))});
     korvale::WriteFilesAtomic(files);
-    LabelStatus->setText(Q(korvale::Format("Weltdatei geschrieben: %s (UTM, EPSG:%d)",
-                                           {korvale::WorldFileName(image), korvale::UtmEpsg(w)})));
+    SetStatus(Q(korvale::Format("Weltdatei geschrieben: %s (UTM, EPSG:%d)",
+                                {korvale::WorldFileName(image), korvale::UtmEpsg(w)})),
+              true);
 }
 
 void TMainForm::ButtonGcpImportClick() {
@@ -208,6 +209,7 @@ void TMainForm::ButtonGcpImportClick() {
     }
     state_.Points.insert(state_.Points.end(), points.begin(), points.end());
     ShowPoints();
-    LabelStatus->setText(Q(korvale::Format(
-        "%d Passpunkte hinzugefügt; Tr berechnet die Transformation.", {points.size()})));
+    SetStatus(Q(korvale::Format("%d Passpunkte hinzugefügt; Tr berechnet die Transformation.",
+                                {points.size()})),
+              true);
 }

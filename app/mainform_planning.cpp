@@ -198,7 +198,7 @@ void TMainForm::Rechnen() {
     }
     RefreshParameterPage();
     if (!status.empty())
-        LabelStatus->setText(QString::fromStdString(status));
+        SetStatus(QString::fromStdString(status));
 }
 
 void TMainForm::NumberBoxHChange() {

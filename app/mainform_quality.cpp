@@ -115,7 +115,7 @@ void TMainForm::ResidualSwitched(int row, bool use) {
         state_.Points[static_cast<std::size_t>(index)].Typ != korvale::KindControl)
         return;
     state_.Points[static_cast<std::size_t>(index)].Off = !use;
-    LabelStatus->setText(Q(korvale::SwitchedText(index, !use)));
+    SetStatus(Q(korvale::SwitchedText(index, !use)), true);
     ShowQuality();
     // The arrows follow at once; the map copy page is not brought to the front for it.
     const QWidget* current = Tabcontrol1->currentWidget();

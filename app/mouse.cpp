@@ -151,7 +151,7 @@ void TMainForm::ReadClipboardPoint(float xb, float yb) {
     // A position far outside the project's UTM zone is planned with a growing scale error.
     if (added)
         if (const auto warning = korvale::ZoneWarning(state_, state_.Points.back().L))
-            LabelStatus->setText(QString::fromStdString(*warning));
+            SetStatus(QString::fromStdString(*warning));
 }
 
 // ---- Undo and redo of point edits ----------------------------------------------------------
@@ -167,7 +167,7 @@ void TMainForm::EditRedo() {
 
 void TMainForm::ApplyUndoStep(const korvale::UndoStep& step) {
     const QString text = QString::fromStdString(step.text);
-    LabelStatus->setText(text);
+    SetStatus(text, true);
     if (!step.done)
         return;
     if (step.restoresExtra) {
@@ -181,5 +181,5 @@ void TMainForm::ApplyUndoStep(const korvale::UndoStep& step) {
     Showgrafik();
     ShowPoints();
     // The redraw may have written a planning note; what was undone is the news of this key.
-    LabelStatus->setText(text);
+    SetStatus(text, true);
 }
