@@ -120,7 +120,7 @@ void TMainForm::ButtonImportClick() {
         pick = static_cast<std::size_t>(at);
     }
     const korvale::AreaPolygon& area = areas[pick];
-    korvale::PlaceArea(state_, param_, area, korvale::ProjectCentralMeridian(state_));
+    korvale::PlaceArea(state_, param_, area, korvale::ProjectCentralMeridian(state_), &history_);
     NumberBoxFlaeche->Refresh();
     Showgrafik();
     DisplayBorderLine();
@@ -200,16 +200,15 @@ void TMainForm::ButtonGcpImportClick() {
     if (path.isEmpty())
         return;
     const std::string file = path.toStdString();
-    std::vector<korvale::TPt> points;
+    std::size_t added = 0;
     try {
         const korvale::GcpFile f = korvale::ReadGcpPoints(korvale::ReadFileBytes(file));
-        points = korvale::GcpControlPoints(f, state_, ImageTop());
+        added = korvale::ImportGcpControlPoints(state_, param_, f, ImageTop(), &history_);
     } catch (const korvale::Error& e) {
         throw korvale::Error(e.kind(), std::string(e.what()) + "\nDatei: " + file);
     }
-    state_.Points.insert(state_.Points.end(), points.begin(), points.end());
     ShowPoints();
-    SetStatus(Q(korvale::Format("%d Passpunkte hinzugefügt; Tr berechnet die Transformation.",
-                                {points.size()})),
-              true);
+    SetStatus(
+        Q(korvale::Format("%d Passpunkte hinzugefügt; Tr berechnet die Transformation.", {added})),
+        true);
 }

@@ -25,13 +25,13 @@
 #include <cmath>
 #include <iterator>
 
-#include "georef/clipboard.h"
 #include "georef/tilemap.h"
 #include "georef/transform.h"
 #include "imageviewer.h"
 #include "mainform.h"
 #include "model/error.h"
 #include "planning/edits.h"
+#include "planning/tile_copy.h"
 
 #ifndef KORVALE_VERSION
 #define KORVALE_VERSION "0"
@@ -237,24 +237,9 @@ void TMainForm::TileViewArrived(const QVariant& reply) {
                          .arg(ControlPointCount(controls))))
         return;
 
-    // All on a copy of the state, so that nothing changes unless every step succeeds.
-    korvale::State s = state_;
-    korvale::ParamPageModel p = param_;
-    for (int i = static_cast<int>(s.Points.size()) - 1; i >= 0; --i)
-        if (s.Points[static_cast<std::size_t>(i)].Typ == korvale::KindControl)
-            korvale::DeletePoint(s, p, i);
-    const double top = ImageTop();
-    for (const korvale::TileControlPixel& c : plan.points)
-        korvale::AddGeoControlPoint(s, c.geo.B, c.geo.L, static_cast<float>(c.x),
-                                    static_cast<float>(c.y + top));
-    const korvale::TrafResult r = korvale::TrafPar(s);
-    korvale::Trafall(s);
-
     // One undoable step: points, transformation and the map copy they belong to.
-    history_.Push(korvale::TakeSnapshot(state_, "Kachelkarte übernehmen", true,
-                                        std::any(ImageViewer1->image())));
-    state_ = std::move(s);
-    param_ = std::move(p);
+    const korvale::TrafResult r = korvale::TakeTileCopy(state_, param_, plan, ImageTop(), &history_,
+                                                        std::any(ImageViewer1->image()));
     SetMapCopy(shot);
     tileCopyMs_ = static_cast<double>(tileCopyClock_.nsecsElapsed()) / 1e6;
 

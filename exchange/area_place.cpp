@@ -17,7 +17,7 @@ int ProjectCentralMeridian(const State& s) {
     return CentralMeridianOfZone(ZoneOf(s));
 }
 
-void PlaceArea(State& s, ParamPageModel& p, const AreaPolygon& area, int L0) {
+void PlaceArea(State& s, ParamPageModel& p, const AreaPolygon& area, int L0, UndoHistory* h) {
     if (s.TrafO == 0 && s.TrafA == 0)
         throw Error(ErrorKind::Refused,
                     "Zuerst Passpunkte setzen und transformieren (Tr): ohne Transformation "
@@ -43,6 +43,8 @@ void PlaceArea(State& s, ParamPageModel& p, const AreaPolygon& area, int L0) {
         t.Typ = KindBorder;
         corners.push_back(t);
     }
+    if (h)
+        h->Push(TakeSnapshot(s, "Gebiet importieren"));
     const bool hadFreeLine = !s.FreeLines.empty();
     s.Points.erase(std::remove_if(s.Points.begin(), s.Points.end(),
                                   [](const TPt& t) { return t.Typ == KindBorder; }),

@@ -6,6 +6,7 @@
 
 #include "exchange/area.h"
 #include "model/state.h"
+#include "planning/edits.h"
 #include "planning/params.h"
 
 namespace korvale {
@@ -19,6 +20,8 @@ int ProjectCentralMeridian(const State& s);
 // position from Trafback. The index lists are rebuilt (border ring and its area; the free line
 // if one was built), and the grid made for the old border (CutPoints, FlightSegs) is cleared.
 // Before any transformation exists the import is refused (Refused) and nothing changes.
-void PlaceArea(State& s, ParamPageModel& p, const AreaPolygon& area, int L0);
+// With `h`, the import is one step ("Gebiet importieren") that undo takes back.
+void PlaceArea(State& s, ParamPageModel& p, const AreaPolygon& area, int L0,
+               UndoHistory* h = nullptr);
 
 } // namespace korvale

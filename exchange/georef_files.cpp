@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "exchange/georef_files.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -331,6 +332,32 @@ std::vector<TPt> GcpControlPoints(const GcpFile& f, const State& s, double image
         throw Error(ErrorKind::Refused, "Die Passpunktdatei enthält keinen eingeschalteten "
                                         "Passpunkt.");
     return out;
+}
+
+std::size_t ImportGcpControlPoints(State& s, ParamPageModel& p, const GcpFile& f, double imageTop,
+                                   UndoHistory* h) {
+    // The zone is decided on a state of its own, so that a refused file changes nothing.
+    State zone;
+    zone.UtmZone = s.UtmZone;
+    zone.UtmSouth = s.UtmSouth;
+    const bool anyGround =
+        std::any_of(s.Points.begin(), s.Points.end(), [](const TPt& q) { return q.E != 0; });
+    if (!anyGround) {
+        if (f.crs == GcpCrs::Utm) {
+            zone.UtmZone = f.zone;
+            zone.UtmSouth = f.south;
+        } else if (f.crs == GcpCrs::Geographic || (f.crs == GcpCrs::None && AllDegrees(f))) {
+            const auto first = std::find_if(f.points.begin(), f.points.end(),
+                                            [](const GcpRecord& g) { return g.enable; });
+            if (first != f.points.end())
+                AdoptZone(zone, first->mapY, first->mapX);
+        }
+    }
+    const std::vector<TPt> points = GcpControlPoints(f, zone, imageTop);
+    AddPoints(s, p, points, "Passpunkte laden", h);
+    s.UtmZone = zone.UtmZone;
+    s.UtmSouth = zone.UtmSouth;
+    return points.size();
 }
 
 } // namespace korvale

@@ -11,11 +11,14 @@
 // in column i, row j is the map position (i + 0.5, j + 0.5 + imageTop).
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "model/state.h"
+#include "planning/edits.h"
+#include "planning/params.h"
 
 namespace korvale {
 
@@ -86,5 +89,12 @@ std::string WriteGcpPoints(const State& s, double imageTop);
 // are points that lie outside the map copy's coordinate range.
 std::vector<TPt> GcpControlPoints(const GcpFile& f, const State& s, double imageTop);
 
+// The control points of a .points file added to the project as one edit ("Passpunkte laden"),
+// which `h` can undo. A project without ground coordinates yet takes its zone and hemisphere
+// from the file first (the zone its EPSG code names, else that of its first point in degrees),
+// as it would from its first control point. All or nothing: what GcpControlPoints refuses
+// leaves `s` as it was. Returns the number of points added.
+std::size_t ImportGcpControlPoints(State& s, ParamPageModel& p, const GcpFile& f, double imageTop,
+                                   UndoHistory* h = nullptr);
 
 } // namespace korvale

@@ -191,6 +191,15 @@ void AddPoint(State& s, ParamPageModel& p, const TPt& pt, UndoHistory* h) {
     Settle(s, p, b);
 }
 
+void AddPoints(State& s, ParamPageModel& p, const std::vector<TPt>& pts, std::string label,
+               UndoHistory* h) {
+    const Built b = Before(s);
+    if (h)
+        h->Push(TakeSnapshot(s, std::move(label)));
+    s.Points.insert(s.Points.end(), pts.begin(), pts.end());
+    Settle(s, p, b);
+}
+
 bool DeletePoint(State& s, ParamPageModel& p, int i, UndoHistory* h) {
     if (!IsIndex(s, i))
         return false;

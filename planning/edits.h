@@ -123,6 +123,10 @@ class UndoHistory {
 // Appends `pt` (its kind and map position set by the caller; ground coordinates may be 0).
 void AddPoint(State& s, ParamPageModel& p, const TPt& pt, UndoHistory* h = nullptr);
 
+// Appends `pts` as one edit, labelled `label` in the history.
+void AddPoints(State& s, ParamPageModel& p, const std::vector<TPt>& pts, std::string label,
+               UndoHistory* h = nullptr);
+
 // Removes Points[i]; later points move down by one. False, nothing changed, if i is no index.
 bool DeletePoint(State& s, ParamPageModel& p, int i, UndoHistory* h = nullptr);
 

@@ -158,5 +158,40 @@ TEST_F(ExchangeTest, WorldFileAndControlPointsGoBesideTheMapImageAndComeBack) {
     EXPECT_EQ(w->state().Points.size(), 6u);
 }
 
+// Both imports are edits of the window's history: one undo takes the import back, redo
+// brings it again.
+TEST_F(ExchangeTest, ImportedAreaAndControlPointsAreUndoneAndRedone) {
+    w->SetMapCopy(SyntheticMap());
+    Georeference();
+    AddPoint(10, 10, korvale::KindControl);
+    AddSquareBorder();
+    const auto original = w->state().Points;
+    answers.push_back(WriteFile("felder.geojson", kTwoFields));
+    w->ButtonImport->click();
+    answers.push_back(WriteFile("passpunkte.points", "mapX,mapY,sourceX,sourceY,enable\n"
+                                                     "9.0002,48.7402,30,-40,1\n"
+                                                     "9.0009,48.7406,90,-70,1\n"));
+    w->ButtonGcpImport->click();
+    ASSERT_TRUE(messages.empty()) << messages.front().toStdString();
+    const auto imported = w->state().Points;
+    ASSERT_EQ(imported.size(), 7u); // control point, four corners, two imported control points
+
+    w->EditUndo();
+    EXPECT_EQ(Status(), "Rückgängig: Passpunkte laden");
+    EXPECT_EQ(w->state().Points.size(), 5u);
+    w->EditUndo();
+    EXPECT_EQ(Status(), "Rückgängig: Gebiet importieren");
+    ASSERT_EQ(w->state().Points.size(), original.size());
+    for (std::size_t i = 0; i < original.size(); ++i) {
+        EXPECT_EQ(w->state().Points[i].xb, original[i].xb) << i;
+        EXPECT_EQ(w->state().Points[i].Typ, original[i].Typ) << i;
+    }
+    w->EditRedo();
+    w->EditRedo();
+    ASSERT_EQ(w->state().Points.size(), imported.size());
+    for (std::size_t i = 0; i < imported.size(); ++i)
+        EXPECT_EQ(w->state().Points[i].E, imported[i].E) << i;
+}
+
 } // namespace
 } // namespace pagetest
