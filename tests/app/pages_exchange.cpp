@@ -10,6 +10,7 @@
 #include "georef/transform.h"
 #include "model/fileio.h"
 #include "pages_fixture.h"
+#include "tests/support/file_faults.h"
 
 namespace pagetest {
 namespace {
@@ -156,6 +157,49 @@ TEST_F(ExchangeTest, WorldFileAndControlPointsGoBesideTheMapImageAndComeBack) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].contains("EPSG:26911")) << messages[0].toStdString();
     EXPECT_EQ(w->state().Points.size(), 6u);
+}
+
+// The image, the world file, its coordinate system and the control points are one set: a
+// failure at any call of its writing leaves every older file of the set byte for byte.
+TEST_F(ExchangeTest, AFailedWorldFileLeavesEveryOlderFileOfTheSet) {
+    w->SetMapCopy(SyntheticMap());
+    Georeference();
+    AddPoint(50, 120, korvale::KindControl);
+    const korvale::EastNorth en = korvale::Trafone(w->state(), 50, 120);
+    w->state().Points.back().E = en.E;
+    w->state().Points.back().N = en.N;
+    w->EditKVName->setText(Path("Karte.dat"));
+    w->ButtonWorld->click();
+    ASSERT_TRUE(messages.empty()) << messages.front().toStdString();
+    const auto old = korvale::test::FolderSnapshot(dir.path().toStdString());
+    auto restore = [&] {
+        for (const auto& [name, bytes] : old)
+            if (bytes != "<folder>")
+                korvale::WriteFileAtomic(Path(QString::fromStdString(name)).toStdString(), bytes);
+    };
+
+    // Another transformation and a map copy of another size: every file of the set changes.
+    w->state().TrafYs += 10;
+    w->SetMapCopy(SyntheticMap().scaled(300, 200));
+    long calls = 0;
+    {
+        korvale::test::InjectedFaults counting;
+        w->ButtonWorld->click();
+        calls = counting.Count();
+    }
+    ASSERT_TRUE(messages.empty()) << messages.front().toStdString();
+    ASSERT_NE(korvale::test::FolderSnapshot(dir.path().toStdString()), old);
+    for (long k = 0; k < calls; ++k) {
+        SCOPED_TRACE(k);
+        restore();
+        messages.clear();
+        korvale::test::InjectedFaults faults;
+        faults.FailAt(k, EIO);
+        w->ButtonWorld->click();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(messages[0].startsWith("E/A-Fehler 5\n")) << messages[0].toStdString();
+        EXPECT_EQ(korvale::test::FolderSnapshot(dir.path().toStdString()), old);
+    }
 }
 
 // Both imports are edits of the window's history: one undo takes the import back, redo
