@@ -21,6 +21,7 @@
 #include "model/format.h"
 #include "model/state.h"
 #include "tests/support/folder_state.h"
+#include "tests/support/temp_dir.h"
 
 namespace korvale {
 namespace {
@@ -41,9 +42,6 @@ std::string AreaText(const std::vector<std::pair<double, double>>& xy) {
 class HostileFiles : public ::testing::Test {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/korvale_hostile_XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
         Put("feld.geojson", AreaText({{0, 0}, {200, 0}, {200, 150}, {0, 150}}));
         Put("a.x", "alt");
         ASSERT_EQ(::mkfifo(P("fifo").c_str(), 0644), 0);
@@ -56,13 +54,13 @@ class HostileFiles : public ::testing::Test {
         if (root_)
             fs::create_symlink(P("zero.geojson"), P("link-zero.geojson"));
     }
-    void TearDown() override { fs::remove_all(dir_); }
     std::string P(const std::string& name) const { return (dir_ / name).string(); }
     void Put(const std::string& name, const std::string& bytes) {
         std::ofstream(P(name), std::ios::binary) << bytes;
     }
 
-    fs::path dir_;
+    const korvale::testing::TempDir tmp_{"korvale_hostile"};
+    const fs::path dir_ = tmp_.path();
     bool root_ = false;
 };
 

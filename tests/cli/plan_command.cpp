@@ -18,6 +18,7 @@
 #include "model/geodesy.h"
 #include "model/state.h"
 #include "tests/cli/run_plan.h"
+#include "tests/support/temp_dir.h"
 
 namespace korvale {
 namespace {
@@ -34,16 +35,6 @@ std::string Slurp(const fs::path& p) {
 
 class PlanCommand : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ =
-            fs::temp_directory_path() /
-            ("korvale_plan_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     // A GeoJSON polygon of the corners (lat, lon), ring written as given (and closed).
     std::string Area(const std::string& name, const std::vector<std::pair<double, double>>& c) {
         std::string coords;
@@ -59,7 +50,8 @@ class PlanCommand : public ::testing::Test {
         return p.string();
     }
 
-    fs::path dir_;
+    const korvale::testing::TempDir tmp_{"korvale_plan"};
+    const fs::path dir_ = tmp_.path();
 };
 
 // A U-shaped field near 48 N, 11 E: 300 m wide, 240 m high, a notch 100 m wide and 160 m deep

@@ -22,6 +22,7 @@
 #include "model/fileio.h"
 #include "tests/support/expect_error.h"
 #include "tests/support/file_faults.h"
+#include "tests/support/temp_dir.h"
 
 namespace korvale {
 namespace {
@@ -299,15 +300,8 @@ TEST(ProjectFile, ImageNames) {
 
 class ProjectFolder : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("korvale-georef-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::filesystem::path dir;
+    const korvale::testing::TempDir tmp{"korvale-georef"};
+    const std::filesystem::path dir = tmp.path();
 };
 
 TEST_F(ProjectFolder, RoundTripThroughARealFile) {

@@ -20,6 +20,7 @@
 #include "model/fileio.h"
 #include "tests/support/expect_error.h"
 #include "tests/support/file_faults.h"
+#include "tests/support/temp_dir.h"
 
 namespace korvale {
 namespace {
@@ -174,14 +175,8 @@ TEST(LitchiCsvWriter, FileNameGetsCsvOnlyWithoutAnyPoint) {
 
 class LitchiCsvFile : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("litchi_csv_writer_" + std::to_string(::getpid()));
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-    std::filesystem::path dir_;
+    const korvale::testing::TempDir tmp_{"litchi_csv_writer"};
+    const std::filesystem::path dir_ = tmp_.path();
 };
 
 TEST_F(LitchiCsvFile, WritesUnderTheLengthenedNameAndReplacesOlderFile) {

@@ -19,6 +19,7 @@
 #include "model/error.h"
 #include "tests/support/expect_error.h"
 #include "tests/support/file_faults.h"
+#include "tests/support/temp_dir.h"
 
 using namespace korvale;
 namespace fs = std::filesystem;
@@ -27,19 +28,14 @@ namespace {
 
 class FileIo : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/korvale_fileio_XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
     std::string P(const std::string& name) const { return (dir_ / name).string(); }
     // Every entry of the folder: a failed write must leave no temporary file behind.
     std::size_t Entries() const {
         return static_cast<std::size_t>(
             std::distance(fs::directory_iterator(dir_), fs::directory_iterator{}));
     }
-    fs::path dir_;
+    const korvale::testing::TempDir tmp_{"korvale_fileio"};
+    const fs::path dir_ = tmp_.path();
 };
 
 std::string NameOf(const std::string& path) {

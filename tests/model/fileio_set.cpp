@@ -12,6 +12,7 @@
 #include "model/fileio.h"
 #include "tests/support/expect_error.h"
 #include "tests/support/file_faults.h"
+#include "tests/support/temp_dir.h"
 
 using namespace korvale;
 namespace fs = std::filesystem;
@@ -21,19 +22,16 @@ namespace {
 class FileSet : public ::testing::Test {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/korvale_fileset_XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
         WriteFileAtomic(P("karte.dat"), "Daten alt");
         WriteFileAtomic(P("karte.jpg"), "Bild alt");
     }
-    void TearDown() override { fs::remove_all(dir_); }
     std::string P(const std::string& name) const { return (dir_ / name).string(); }
     // A new file first, so that a failure later in the set must take it away again.
     std::vector<FileToWrite> Set() const {
         return {{P("neu.txt"), "neu"}, {P("karte.jpg"), "Bild neu"}, {P("karte.dat"), "Daten neu"}};
     }
-    fs::path dir_;
+    const korvale::testing::TempDir tmp_{"korvale_fileset"};
+    const fs::path dir_ = tmp_.path();
 };
 
 } // namespace

@@ -22,6 +22,7 @@
 #include "model/fileio.h"
 #include "tests/support/expect_error.h"
 #include "tests/support/folder_state.h"
+#include "tests/support/temp_dir.h"
 
 using namespace korvale;
 namespace fs = std::filesystem;
@@ -31,9 +32,6 @@ namespace {
 class FileTargets : public ::testing::Test {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/korvale_targets_XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        dir_ = tmpl;
         WriteFileAtomic(P("a.x"), "alt");
         WriteFileAtomic(P("gebiet.geojson"), "{}");
         fs::create_directory(dir_ / "sub");
@@ -56,7 +54,6 @@ class FileTargets : public ::testing::Test {
                 ::mknod(P("null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0 &&
                 ::mknod(P("zero").c_str(), S_IFCHR | 0666, makedev(1, 5)) == 0;
     }
-    void TearDown() override { fs::remove_all(dir_); }
     std::string P(const std::string& name) const { return (dir_ / name).string(); }
 
     // Runs f, which must fail with kind and decisive text and leave the folder as it was.
@@ -68,7 +65,8 @@ class FileTargets : public ::testing::Test {
         EXPECT_EQ(test::FolderState(dir_), before);
     }
 
-    fs::path dir_;
+    const korvale::testing::TempDir tmp_{"korvale_targets"};
+    const fs::path dir_ = tmp_.path();
     bool root_ = false;
 };
 

@@ -18,6 +18,7 @@
 #include "model/geodesy.h"
 #include "model/state.h"
 #include "terrain/elevation.h"
+#include "tests/support/temp_dir.h"
 
 namespace korvale::test {
 
@@ -61,16 +62,10 @@ inline std::string WriteDem(const std::string& path, const DemSpec& s) {
     return path;
 }
 
-// A fresh temporary folder per test program.
+// One temporary folder per test program, removed when the program ends.
 inline std::string TempDir() {
-    static const std::string dir = [] {
-        std::string t =
-            (std::filesystem::temp_directory_path() / "korvale-terrain-XXXXXX").string();
-        if (mkdtemp(t.data()) == nullptr)
-            throw std::runtime_error("mkdtemp");
-        return t;
-    }();
-    return dir;
+    static const korvale::testing::TempDir dir("korvale-terrain");
+    return dir.path().string();
 }
 
 // A project position (zone prefix) from standard UTM of zone 32 north.
