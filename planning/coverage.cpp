@@ -244,4 +244,25 @@ Coverage ComputeCoverage(const std::vector<PlanPt>& outer,
     return cov;
 }
 
+int CoverageClassOf(std::uint16_t count) {
+    if (count == CoverageNoData)
+        return -1;
+    if (count == 0)
+        return 0;
+    if (count <= 2)
+        return 1;
+    if (count <= 4)
+        return 2;
+    if (count <= 8)
+        return 3;
+    return 4;
+}
+
+std::string CoverageStatsText(const CoverageStats& s, double cellM) {
+    return Format("Abdeckung (Zelle %s m): ≥1 Bild %.1f %%, ≥2 %.1f %%, ≥5 %.1f %%, ≥9 %.1f %%, "
+                  "Minimum %d",
+                  {FormatGeneral(cellM), s.atLeast1Pct, s.atLeast2Pct, s.atLeast5Pct, s.atLeast9Pct,
+                   s.minCount});
+}
+
 } // namespace korvale

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "planning/plan.h"
@@ -81,5 +82,17 @@ Coverage ComputeCoverage(const std::vector<PlanPt>& outer,
                          const std::vector<std::vector<PlanPt>>& excluded,
                          const std::vector<Footprint>& footprints,
                          double cellM = CoverageCellDefaultM);
+
+// The classes of the map's colours, from red to green: 0, 1-2, 3-4, 5-8 and 9 or more pictures.
+// Two pictures see a spot in stereo; five make a good surface model; nine and more also see
+// steep sides. CoverageClassOf gives the class of a count (-1 for no-data).
+inline constexpr int CoverageClasses = 5;
+inline constexpr const char* CoverageClassLabels[CoverageClasses] = {"0", "1–2", "3–4", "5–8",
+                                                                     "≥ 9"};
+int CoverageClassOf(std::uint16_t count);
+
+// One line for the status and the page: the shares and the smallest count, e.g.
+// "Abdeckung (Zelle 1 m): ≥1 Bild 100.0 %, ≥2 99.8 %, ≥5 97.1 %, ≥9 80.4 %, Minimum 3".
+std::string CoverageStatsText(const CoverageStats& s, double cellM);
 
 } // namespace korvale

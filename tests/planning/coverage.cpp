@@ -222,6 +222,30 @@ TEST(Coverage, FootprintFollowsTheLineAndTheHeight) {
     }
 }
 
+TEST(Coverage, ColourClassesAndTheLineOfShares) {
+    const std::pair<int, int> classes[] = {{0, 0},
+                                           {1, 1},
+                                           {2, 1},
+                                           {3, 2},
+                                           {4, 2},
+                                           {5, 3},
+                                           {8, 3},
+                                           {9, 4},
+                                           {70, 4},
+                                           {CoverageMaxCount, 4},
+                                           {CoverageNoData, -1}};
+    for (const auto& [count, cls] : classes)
+        EXPECT_EQ(CoverageClassOf(static_cast<std::uint16_t>(count)), cls) << count;
+    CoverageStats s;
+    s.atLeast1Pct = 100;
+    s.atLeast2Pct = 99.75;
+    s.atLeast5Pct = 97.12;
+    s.atLeast9Pct = 80.04;
+    s.minCount = 3;
+    EXPECT_EQ(CoverageStatsText(s, 2.5), "Abdeckung (Zelle 2.5 m): ≥1 Bild 100.0 %, ≥2 99.8 %, "
+                                         "≥5 97.1 %, ≥9 80.0 %, Minimum 3");
+}
+
 TEST(Coverage, RefusesWhatItCannotCount) {
     using test::ExpectError;
     const Ring area = Square(0, 0, 50);
