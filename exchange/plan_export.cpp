@@ -211,4 +211,8 @@ void WritePlanKml(const std::string& path, const PlanGeo& plan) {
     WriteFileAtomic(path, PlanToKml(plan));
 }
 
+void WriteFootprintsGeoJson(const std::string& path, const std::vector<FootprintGeo>& footprints) {
+    WriteFileAtomic(path, FootprintsToGeoJson(footprints));
+}
+
 } // namespace korvale

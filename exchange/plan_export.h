@@ -70,5 +70,6 @@ std::vector<FootprintGeo> FootprintsGeo(const State& s, const FlightPlan& plan,
 // Write the files atomically (an older file stays intact on failure).
 void WritePlanGeoJson(const std::string& path, const PlanGeo& plan);
 void WritePlanKml(const std::string& path, const PlanGeo& plan);
+void WriteFootprintsGeoJson(const std::string& path, const std::vector<FootprintGeo>& footprints);
 
 } // namespace korvale

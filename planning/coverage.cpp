@@ -244,6 +244,25 @@ Coverage ComputeCoverage(const std::vector<PlanPt>& outer,
     return cov;
 }
 
+double CoverageCellFor(const std::vector<PlanPt>& ring, double wantedM, double maxCells) {
+    if (ring.empty())
+        return wantedM;
+    double eMin = ring[0].E, eMax = eMin, nMin = ring[0].N, nMax = nMin;
+    for (const PlanPt& p : ring) {
+        eMin = std::min(eMin, p.E), eMax = std::max(eMax, p.E);
+        nMin = std::min(nMin, p.N), nMax = std::max(nMax, p.N);
+    }
+    double cell = wantedM;
+    const auto cells = [&](double c) {
+        return std::ceil((eMax - eMin) / c + 1) * std::ceil((nMax - nMin) / c + 1);
+    };
+    for (double decade = 1; cells(cell) > maxCells && decade < 1e7; decade *= 10)
+        for (const double step : {1.0, 2.0, 5.0})
+            if (cells(cell) > maxCells && step * decade > cell)
+                cell = step * decade;
+    return cell;
+}
+
 int CoverageClassOf(std::uint16_t count) {
     if (count == CoverageNoData)
         return -1;

@@ -83,6 +83,11 @@ Coverage ComputeCoverage(const std::vector<PlanPt>& outer,
                          const std::vector<Footprint>& footprints,
                          double cellM = CoverageCellDefaultM);
 
+// The cell size for a map of at most `maxCells` cells over the ring's box: `wantedM`, or the
+// next larger of 1, 2, 5 times a power of ten where that would give more cells (the window
+// keeps its map small enough to draw at once).
+double CoverageCellFor(const std::vector<PlanPt>& ring, double wantedM, double maxCells);
+
 // The classes of the map's colours, from red to green: 0, 1-2, 3-4, 5-8 and 9 or more pictures.
 // Two pictures see a spot in stereo; five make a good surface model; nine and more also see
 // steep sides. CoverageClassOf gives the class of a count (-1 for no-data).

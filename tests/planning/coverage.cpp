@@ -246,6 +246,19 @@ TEST(Coverage, ColourClassesAndTheLineOfShares) {
                                          "≥5 97.1 %, ≥9 80.0 %, Minimum 3");
 }
 
+TEST(Coverage, CellSizeForALimitedMap) {
+    struct Case {
+        double half, wanted, maxCells, cell;
+    };
+    for (const Case k :
+         {Case{500, 1, 4e6, 1}, Case{1000, 1, 4e6, 2}, Case{1000, 0.5, 4e6, 2},
+          Case{4000, 1, 4e6, 5}, Case{40000, 1, 4e6, 50}, Case{10, 0.25, 4e6, 0.25}}) {
+        const double cell = CoverageCellFor(Square(0, 0, k.half), k.wanted, k.maxCells);
+        EXPECT_EQ(cell, k.cell) << k.half;
+        EXPECT_LE(std::ceil(2 * k.half / cell + 1) * std::ceil(2 * k.half / cell + 1), k.maxCells);
+    }
+}
+
 TEST(Coverage, RefusesWhatItCannotCount) {
     using test::ExpectError;
     const Ring area = Square(0, 0, 50);
