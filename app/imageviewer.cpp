@@ -155,8 +155,13 @@ QPointF OverlayViewer::ViewToClient(QPointF viewPos) const {
 
 void OverlayViewer::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    PaintOverlay(painter, overlay_, origin ? origin() : QPointF(0, 0), cache_,
-                 mapView ? mapView->transform() : MapViewTransform{});
+    const QPointF at = origin ? origin() : QPointF(0, 0);
+    const MapViewTransform view = mapView ? mapView->transform() : MapViewTransform{};
+    if (underlay)
+        underlay(painter, at, view);
+    PaintOverlay(painter, overlay_, at, cache_, view);
+    if (legend)
+        legend(painter);
 }
 
 void OverlayViewer::mousePressEvent(QMouseEvent* e) {

@@ -99,6 +99,10 @@ class OverlayViewer : public QWidget {
     std::function<QPointF()> origin;
     // The map copy view whose zoom and scroll the overlay follows (may be null: zoom 1).
     ImageViewer* mapView = nullptr;
+    // Painted under the overlay at the same origin and view (the coverage map), and over it
+    // in the widget's own pixels (its legend); either may be empty.
+    std::function<void(QPainter&, QPointF origin, const MapViewTransform&)> underlay;
+    std::function<void(QPainter&)> legend;
 
     // Paints the overlay primitives at the given zoom and scroll. Positions are scaled, marker
     // and label sizes are not; lines and labels get a dark halo so that they read on light and

@@ -38,6 +38,7 @@
 #include <memory>
 #include <new>
 
+#include "coverage_overlay.h"
 #include "georef/transform.h"
 #include "imageviewer.h"
 #include "messages.h"
@@ -297,6 +298,15 @@ void TMainForm::BuildPages() {
         return QPointF(0, ToolBar1->height() + Tabcontrol1->tabBar()->height());
     };
     ImageViewer2->mapView = ImageViewer1;
+    // The coverage map lies under the plan; it is only shown with the plan it was made for.
+    ImageViewer2->underlay = [this](QPainter& p, QPointF at, const korvale::MapViewTransform& v) {
+        if (coverage_ && !state_.FlightSegs.empty())
+            korvale::PaintCoverage(p, *coverage_, at, v);
+    };
+    ImageViewer2->legend = [this](QPainter& p) {
+        if (coverage_ && !state_.FlightSegs.empty())
+            korvale::PaintCoverageLegend(p, *coverage_);
+    };
     auto* hbar = new QScrollBar(Qt::Horizontal, TabItemKarte);
     hbar->setObjectName(QStringLiteral("MapScrollH"));
     auto* vbar = new QScrollBar(Qt::Vertical, TabItemKarte);

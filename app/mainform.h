@@ -51,6 +51,7 @@ class OverlayViewer;
 class NumberBoxWidget;
 class ProfileView;
 class ElevationModel;
+struct CoverageView;
 struct ParamPageModel;
 struct LitchiPageModel;
 struct ToolState;
@@ -284,6 +285,18 @@ class TMainForm : public QMainWindow {
     QPushButton* ButtonGeoJson = nullptr;
     QPushButton* ButtonWorld = nullptr;
     QPushButton* ButtonGcpImport = nullptr;
+
+    // ---- Coverage map, footprints and crosshatch (mainform_coverage.cpp) --------------------
+    QWidget* CoverageRow(QWidget* page);
+    void CheckBoxKreuzClick();     // "Kreuzraster": a second grid at right angles
+    void CheckBoxAbdeckungClick(); // "Abdeckung": the coverage map over the map copy
+    void ButtonFootprintsClick();  // every picture's footprint to GeoJSON
+    void UpdateCoverage();         // after each planning run, while the map is switched on
+    QCheckBox* CheckBoxKreuz = nullptr;
+    QCheckBox* CheckBoxAbdeckung = nullptr;
+    QPushButton* ButtonFootprints = nullptr;
+    QLabel* LabelAbdeckung = nullptr;
+    std::shared_ptr<const korvale::CoverageView> coverage_;
 
     // ---- Litchi page (mainform_litchi.cpp) ------------------------------------------------
     void WriteLitchiCVS();

@@ -118,6 +118,7 @@ void TMainForm::BuildParameterPage(QWidget* page) {
     col->addSpacing(10);
     AddRow(col, {Labelled("DXF Filename", {EditDXFFileName, Button5}, page)});
     AddRow(col, {ExchangeExportRow(page)});
+    AddRow(col, {CoverageRow(page)});
     col->addSpacing(6);
     AddRow(col, {Labelled("Korvale Filename", {EditKVName, ButtonSaveKV}, page)});
     AddRow(col, {Labelled("", {Narrow(new QWidget(page), 284), ButtonLoadKV}, page)});
@@ -249,6 +250,7 @@ void TMainForm::FlightLines() {
     RunPlanningStep([this] {
         korvale::FlightLines(state_, param_, overlay_);
         ShowBatteries();
+        UpdateCoverage();
         const std::string note = korvale::MergedCornersNote(state_);
         if (!note.empty())
             SetStatus(QString::fromStdString(note), true);

@@ -40,6 +40,8 @@ const NumOpt kNum[] = {
     {"max-waypoints", "Wegpunkte", "Wegpunkte je Datei", 2, 99, true, &PlanOptions::maxWaypoints},
     {"terrain-tolerance", "m", "Toleranz der Höhe über Grund", 1, 20, false,
      &PlanOptions::terrainToleranceM},
+    {"coverage-cell", "m", "Zellgröße der Abdeckungskarte", 0.1, 100, false,
+     &PlanOptions::coverageCellM},
 };
 
 struct FileOpt {
@@ -58,6 +60,8 @@ const FileOpt kFiles[] = {
     {"drone", "das Drohnenprofil", &PlanOptions::droneKey},
     {"check", "die zu prüfende Mission (KMZ oder CSV)", &PlanOptions::checkFile},
     {"dem", "das Höhenmodell (GeoTIFF, DTED, HGT, VRT, ...)", &PlanOptions::demFile},
+    {"coverage", "die Abdeckungskarte (GeoTIFF)", &PlanOptions::coverageFile},
+    {"footprints", "die Bildumrisse am Boden (GeoJSON)", &PlanOptions::footprintsFile},
 };
 
 [[noreturn]] void Refuse(const std::string& text) {
@@ -128,6 +132,13 @@ PlanOptions ParsePlanOptions(const std::vector<std::string>& args) {
             if (value)
                 Refuse("--" + name + " nimmt keinen Wert.");
             (name == "help" ? o.help : o.version) = true;
+            continue;
+        }
+        if (name == "crosshatch") {
+            if (value)
+                Refuse("--crosshatch nimmt keinen Wert.");
+            o.crosshatch = true;
+            o.given.push_back(name);
             continue;
         }
         if (!value) {

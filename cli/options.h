@@ -41,6 +41,11 @@ struct PlanOptions {
     bool haveTakeoff = false;     // --takeoff given (else the first waypoint)
     double takeoffLat = 0;        // --takeoff LAT,LON: the take-off point, degrees
     double takeoffLon = 0;
+
+    std::string coverageFile;   // --coverage: pictures per cell as GeoTIFF
+    double coverageCellM = 1;   // --coverage-cell: its cell size, m
+    std::string footprintsFile; // --footprints: every picture's footprint as GeoJSON
+    bool crosshatch = false;    // --crosshatch: a second grid at right angles after the first
 };
 
 // Parses argv[1..]. Accepts "--name value" and "--name=value". Throws Error (Refused) with a

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <new>
 
+#include "cli/coverage_step.h"
 #include "cli/options.h"
 #include "cli/terrain_step.h"
 #include "cli/wpml_step.h"
@@ -24,6 +25,7 @@
 #include "model/overlay.h"
 #include "planning/angle.h"
 #include "planning/border.h"
+#include "planning/crosshatch.h"
 #include "planning/flyable.h"
 #include "planning/grid.h"
 #include "planning/params.h"
@@ -119,7 +121,10 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         CalcBorderMinMax(s);
         if (o.angleAuto)
             p.NumberBoxRi.SetValue(BestGridAngle(BorderRing(s), p.NumberBoxB.Value()).Ri);
-        Schnitte(s, p.NumberBoxRi.Value(), p.NumberBoxB.Value());
+        if (o.crosshatch)
+            SchnitteCrosshatch(s, p.NumberBoxRi.Value(), p.NumberBoxB.Value());
+        else
+            Schnitte(s, p.NumberBoxRi.Value(), p.NumberBoxB.Value());
         const FlightPlan plan = PlanOfState(s, p.NumberBoxA.Value(), p.NumberBoxV.Value());
         PlanTotals totals = plan.totals;
         totals.areaHa = p.NumberBoxFlaeche.Value();
@@ -194,6 +199,8 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
                 bytes.push_back(PlanToKml(geo));
             }
         }
+        const std::string coverageJson =
+            AddCoverageFiles(o, s, p, plan, {}, ground, terrain, paths, bytes);
         std::vector<FileToWrite> files;
         for (std::size_t i = 0; i < paths.size(); ++i)
             files.push_back({paths[i], bytes[i]});
@@ -233,6 +240,7 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
             json.insert(json.size() - 1, Format(", \"angle\": %.2f", {p.NumberBoxRi.Value()}));
         if (!o.demFile.empty())
             json.insert(json.size() - 1, TerrainJsonKeys(terrain));
+        json.insert(json.size() - 1, coverageJson);
         if (!warnings.empty())
             json.insert(json.size() - 1, Format(", \"warnings\": %d", {warnings.size()}));
         out << json << '\n';

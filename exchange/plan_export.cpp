@@ -186,12 +186,33 @@ std::string PlanToKml(const PlanGeo& plan) {
     return out + "</Document>\n</kml>\n";
 }
 
+std::string FootprintsToGeoJson(const std::vector<FootprintGeo>& footprints) {
+    std::string out = "{\"type\": \"FeatureCollection\", \"features\": [\n";
+    out.reserve(out.size() + 330 * footprints.size() + 16);
+    for (std::size_t k = 0; k < footprints.size(); ++k) {
+        if (k)
+            out += ",\n";
+        out += JsonFeature("footprint", k,
+                           "{\"type\": \"Polygon\", \"coordinates\": [" +
+                               JsonLine(OuterRing(footprints[k].corners)) + "]}",
+                           Format(", \"line\": %d", {footprints[k].line}));
+    }
+    if (!footprints.empty())
+        out += "\n";
+    out += "]}\n";
+    return out;
+}
+
 void WritePlanGeoJson(const std::string& path, const PlanGeo& plan) {
     WriteFileAtomic(path, PlanToGeoJson(plan));
 }
 
 void WritePlanKml(const std::string& path, const PlanGeo& plan) {
     WriteFileAtomic(path, PlanToKml(plan));
+}
+
+void WriteFootprintsGeoJson(const std::string& path, const std::vector<FootprintGeo>& footprints) {
+    WriteFileAtomic(path, FootprintsToGeoJson(footprints));
 }
 
 } // namespace korvale

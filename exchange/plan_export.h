@@ -9,6 +9,7 @@
 
 #include "exchange/area.h"
 #include "model/state.h"
+#include "planning/coverage.h"
 #include "planning/params.h"
 #include "planning/plan.h"
 
@@ -50,8 +51,25 @@ std::string PlanToGeoJson(const PlanGeo& plan);
 // "Wegpunkte". Coordinates "lon,lat" with 9 decimals.
 std::string PlanToKml(const PlanGeo& plan);
 
+// One picture's footprint on the ground in WGS84: its corners (not closed) and the index of its
+// flight line (the "index" of that line in the plan's GeoJSON).
+struct FootprintGeo {
+    std::vector<GeoPos> corners;
+    std::size_t line = 0;
+};
+
+// GeoJSON (RFC 7946): a FeatureCollection of the footprints in picture order, each a Polygon
+// (counter-clockwise, closed) with "kind": "footprint", "index" (the picture, from 0) and
+// "line". Coordinates with 9 decimals.
+std::string FootprintsToGeoJson(const std::vector<FootprintGeo>& footprints);
+
+// The footprints of the plan's pictures (PictureFootprints, in picture order) in WGS84.
+std::vector<FootprintGeo> FootprintsGeo(const State& s, const FlightPlan& plan,
+                                        const std::vector<Footprint>& footprints);
+
 // Write the files atomically (an older file stays intact on failure).
 void WritePlanGeoJson(const std::string& path, const PlanGeo& plan);
 void WritePlanKml(const std::string& path, const PlanGeo& plan);
+void WriteFootprintsGeoJson(const std::string& path, const std::vector<FootprintGeo>& footprints);
 
 } // namespace korvale

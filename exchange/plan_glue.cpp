@@ -68,4 +68,20 @@ PlanGeo PlanGeoFromState(const State& s, const ParamPageModel& p, const FlightPl
     return Build(s, p, &plan);
 }
 
+std::vector<FootprintGeo> FootprintsGeo(const State& s, const FlightPlan& plan,
+                                        const std::vector<Footprint>& footprints) {
+    std::vector<FootprintGeo> out;
+    out.reserve(footprints.size());
+    for (std::size_t k = 0; k < footprints.size(); ++k) {
+        FootprintGeo f;
+        for (const PlanPt& c : footprints[k]) {
+            const GeoResult g = ProjectUtmToGeo(s, c.N, c.E);
+            f.corners.push_back({g.B, g.L});
+        }
+        f.line = k < plan.pictures.size() ? plan.pictures[k].line : 0;
+        out.push_back(std::move(f));
+    }
+    return out;
+}
+
 } // namespace korvale

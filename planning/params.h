@@ -54,6 +54,8 @@ struct ParamPageModel {
     NumberBox NumberBoxDateien{K::Integer, 0, 0, 1e9, 0, true};
     // Direction of the flight lines ("Alfa"), degrees counterclockwise from east
     NumberBox NumberBoxRi{K::Float, 0.01, 0.01, 360, 1};
+    // "Kreuzraster": a second grid at Ri + 90 degrees, flown after the first (3D models)
+    bool CheckBoxKreuz = false;
     // Files
     std::string EditDXFFileName = "Flugplanung.dxf"; // file of "Schreib DXF"
     std::string EditKVName = "TrafPar.dat"; // map project data file ("Karte sichern/laden")

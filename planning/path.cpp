@@ -11,6 +11,7 @@
 #include "model/format.h"
 #include "model/geodesy.h"
 #include "planning/border.h"
+#include "planning/crosshatch.h"
 #include "planning/grid.h"
 #include "planning/plan.h"
 #include "planning/ringindex.h"
@@ -71,7 +72,10 @@ void FlightLines(State& s, ParamPageModel& p, Overlay& o) {
     auto cut = s.CutPoints;
     auto segs = s.FlightSegs;
     try {
-        Schnitte(s, p.NumberBoxRi.Value(), p.NumberBoxB.Value());
+        if (p.CheckBoxKreuz)
+            SchnitteCrosshatch(s, p.NumberBoxRi.Value(), p.NumberBoxB.Value());
+        else
+            Schnitte(s, p.NumberBoxRi.Value(), p.NumberBoxB.Value());
         CalcFlugWeg(s, p, o);
     } catch (const Error&) {
         s.CutPoints = std::move(cut);

@@ -16,6 +16,7 @@
 #include "ogr_oracle.h"
 #include "planning/border.h"
 #include "planning/path.h"
+#include "tests/support/file_faults.h"
 
 namespace korvale {
 namespace {
@@ -256,6 +257,26 @@ TEST(PlanExport, AreaImportReplacesTheBorderAndKeepsTheOtherListsTrue) {
         const double E = s.TrafYs + s.TrafO * (c.xb - s.TrafXbs) + s.TrafA * (c.yb - s.TrafYbs);
         EXPECT_NEAR(E, c.E, 0.001); // single-precision map positions
     }
+}
+
+TEST(PlanExport, FootprintsWriterKeepsTheOldFileUnderFaults) {
+    TempDir dir;
+    FootprintGeo f;
+    f.corners = {{48, 11}, {48.001, 11}, {48.001, 11.001}, {48, 11.001}}; // clockwise
+    f.line = 3;
+    const std::vector<FootprintGeo> feet = {f, f};
+    const std::string text = FootprintsToGeoJson(feet);
+    // Closed and counter-clockwise as RFC 7946 asks, whatever order the corners came in.
+    EXPECT_NE(text.find("\"kind\": \"footprint\", \"index\": 1, \"line\": 3"), std::string::npos);
+    EXPECT_NE(
+        text.find("[[[11.001000000, 48.000000000], [11.001000000, 48.001000000], [11.000000000, "
+                  "48.001000000], [11.000000000, 48.000000000], [11.001000000, 48.000000000]]]"),
+        std::string::npos)
+        << text;
+    EXPECT_EQ(FootprintsToGeoJson({}), "{\"type\": \"FeatureCollection\", \"features\": [\n]}\n");
+    test::ExpectWriterSurvivesFaults(dir.File(""), "umrisse.geojson", [&](const std::string& path) {
+        WriteFootprintsGeoJson(path, feet);
+    });
 }
 
 } // namespace
