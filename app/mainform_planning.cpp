@@ -247,7 +247,7 @@ void TMainForm::RunPlanningStep(const std::function<void()>& step) {
 
 void TMainForm::FlightLines() {
     RunPlanningStep([this] {
-        korvale::FlightLines(state_, param_, overlay_);
+        korvale::FlightLines(state_, param_, overlay_, plans_);
         ShowBatteries();
         const std::string note = korvale::MergedCornersNote(state_);
         if (!note.empty())
@@ -257,7 +257,7 @@ void TMainForm::FlightLines() {
 
 void TMainForm::CalcFlugWeg() {
     RunPlanningStep([this] {
-        korvale::CalcFlugWeg(state_, param_, overlay_);
+        korvale::CalcFlugWeg(state_, param_, overlay_, plans_);
         ShowBatteries();
     });
 }
