@@ -299,8 +299,29 @@ std::string MakeBackup(const Pending& p) {
             break;
         ThrowFile(err, Op::Write, p.shown);
     }
-    const std::string old = ReadFileBytes(p.target, UINT64_MAX);
-    return WriteTemporary(p, [&old](ByteSink& sink) { sink.Append(old); });
+    // The copy goes in chunks: the file a large plan replaces is never held whole.
+    return WriteTemporary(p, [&p](ByteSink& sink) {
+        const int fd = ::open(p.target.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0)
+            ThrowFile(errno, Op::Read, p.shown);
+        // Reading is no step the fault tests count, so the system's close, not Calls().
+        struct Closer {
+            int fd;
+            ~Closer() { ::close(fd); }
+        } in{fd};
+        std::string chunk(StreamChunkBytes, '\0');
+        for (;;) {
+            const ssize_t n = ::read(in.fd, chunk.data(), chunk.size());
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                ThrowFile(errno, Op::Read, p.shown);
+            }
+            if (n == 0)
+                break;
+            sink.Append(std::string_view(chunk.data(), static_cast<std::size_t>(n)));
+        }
+    });
 }
 
 // A target that exists but is no regular file: a device, a pipe or a socket. Renaming over it
