@@ -19,6 +19,7 @@
 #include "model/state.h"
 #include "planning/edits.h"
 #include "planning/params.h"
+#include "planning/plan_cache.h"
 #include "terrain/follow.h"
 
 class QLabel;
@@ -149,6 +150,8 @@ class TMainForm : public QMainWindow {
 
     korvale::State& state() { return state_; }
     const korvale::Overlay& overlay() const { return overlay_; }
+    // The plan "Calc Raster" computed, shared by the writer buttons while its inputs stay.
+    const korvale::PlanCache& plans() const { return plans_; }
 
     // ---- Start-up (mainform.cpp) -----------------------------------------------------------
     void FormCreate();
@@ -508,6 +511,7 @@ class TMainForm : public QMainWindow {
 
     korvale::State state_;
     korvale::Overlay overlay_;
+    korvale::PlanCache plans_;
     korvale::UndoHistory history_;
     bool statusIsResult_ = false;
     bool webMapShown_ = false; // the web map page has been on the screen at least once

@@ -49,12 +49,6 @@ QString Beside(const QString& dxf, const QString& ext) {
     return fi.dir().filePath(fi.completeBaseName() + ext);
 }
 
-// The plan as the export takes it. One function, so that the computed plan value can take
-// its place.
-korvale::PlanGeo PlanForExport(const korvale::State& s, const korvale::ParamPageModel& p) {
-    return korvale::PlanGeoFromState(s, p);
-}
-
 } // namespace
 
 QString TMainForm::AskChoice(const QString& title, const QString& label, const QStringList& items) {
@@ -131,7 +125,7 @@ void TMainForm::ButtonImportClick() {
 }
 
 void TMainForm::ButtonKmlClick() {
-    const korvale::PlanGeo plan = PlanForExport(state_, param_);
+    const korvale::PlanGeo plan = korvale::PlanGeoFromState(state_, param_, plans_);
     const QString path = AskFileName(FileDialogKind::Save, QStringLiteral("Schreib KML"),
                                      Beside(EditDXFFileName->text(), QStringLiteral(".kml")));
     if (path.isEmpty())
@@ -141,7 +135,7 @@ void TMainForm::ButtonKmlClick() {
 }
 
 void TMainForm::ButtonGeoJsonClick() {
-    const korvale::PlanGeo plan = PlanForExport(state_, param_);
+    const korvale::PlanGeo plan = korvale::PlanGeoFromState(state_, param_, plans_);
     const QString path = AskFileName(FileDialogKind::Save, QStringLiteral("Schreib GeoJSON"),
                                      Beside(EditDXFFileName->text(), QStringLiteral(".geojson")));
     if (path.isEmpty())

@@ -32,7 +32,7 @@ void TMainForm::SchreibDXF() {
     const QString path = FilePath(typed);
     param_.EditDXFFileName = path.toStdString();
     try {
-        korvale::SchreibDXF(state_, param_);
+        korvale::SchreibDXF(state_, param_, plans_);
     } catch (...) {
         param_.EditDXFFileName = typed.toStdString();
         throw;

@@ -248,7 +248,7 @@ void TMainForm::RunPlanningStep(const std::function<void()>& step) {
 
 void TMainForm::FlightLines() {
     RunPlanningStep([this] {
-        korvale::FlightLines(state_, param_, overlay_);
+        korvale::FlightLines(state_, param_, overlay_, plans_);
         ShowBatteries();
         UpdateCoverage();
         const std::string note = korvale::MergedCornersNote(state_);
@@ -259,7 +259,7 @@ void TMainForm::FlightLines() {
 
 void TMainForm::CalcFlugWeg() {
     RunPlanningStep([this] {
-        korvale::CalcFlugWeg(state_, param_, overlay_);
+        korvale::CalcFlugWeg(state_, param_, overlay_, plans_);
         ShowBatteries();
     });
 }

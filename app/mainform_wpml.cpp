@@ -87,7 +87,7 @@ void TMainForm::ButtonKMZClick() {
                                      why);
     if ((litchiGrid_ || state_.LitchiRecs.empty()) && !state_.FlightSegs.empty()) {
         route = korvale::GridRoute(
-            state_, korvale::PlanOfState(state_, ro.photoBaseM, param_.NumberBoxV.Value()), d, ro);
+            state_, *plans_.Of(state_, ro.photoBaseM, param_.NumberBoxV.Value()), d, ro);
         // Over an elevation model the KMZ flies the heights of the Litchi mission; the editor's
         // mission (below) already carries them when it was made over the ground.
         if (HaveDem())

@@ -11,6 +11,7 @@
 #include <QVector>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -240,6 +241,117 @@ bool SpriteBox(const Primitive& p) {
     return w == p.y2 - p.y1 && w >= 0 && w <= 64 && w == std::round(w);
 }
 
+// Runs shorter than this are painted mark by mark whatever their spacing: the few markers of
+// border, control and orbit points keep their look.
+constexpr std::size_t kDenseRunMarks = 512;
+
+bool IsMarkerPair(const std::vector<Primitive>& items, std::size_t i) {
+    return i + 1 < items.size() && items[i].kind == Primitive::Kind::Circle &&
+           items[i + 1].kind == Primitive::Kind::Disc && SameBox(items[i + 1], items[i]);
+}
+
+// The same colours and, but for the rounding of the box around its centre, the same size.
+bool SameLook(const Primitive& a, const Primitive& b) {
+    return a.stroke == b.stroke && a.fill == b.fill &&
+           std::fabs((a.x2 - a.x1) - (b.x2 - b.x1)) < 1e-6 &&
+           std::fabs((a.y2 - a.y1) - (b.y2 - b.y1)) < 1e-6;
+}
+
+// Marks closer than a screen pixel (the pictures of a large plan at a low zoom) as what a pixel
+// can show: every pixel that holds marks gets their disc colour, the more opaque the more marks
+// it holds. The counts of all such runs gather in one layer over the painted area, which is
+// painted once, before the next item that is neither a line nor such a run: the lines between
+// the runs lie under the marks, as the marks lay over them.
+class DensityLayer {
+  public:
+    explicit DensityLayer(const QRect& area) : area_(area) {}
+
+    // Counts the outline-and-disc pairs from `i` on with the look of the first; returns one
+    // past the run. `dense` tells whether most gaps between consecutive marks are below a
+    // pixel; a run that is not dense (or short) leaves the layer as it was.
+    template <class At>
+    std::size_t Run(const std::vector<Primitive>& items, std::size_t i, const At& at, bool& dense) {
+        dense = false;
+        if (!IsMarkerPair(items, i))
+            return i;
+        const Primitive& first = items[i];
+        const Primitive& firstDisc = items[i + 1];
+        std::size_t j = i, marks = 0, close = 0;
+        QPointF last;
+        // The disc shares the outline's box, so its colour is all that is left to compare.
+        while (IsMarkerPair(items, j) && SameLook(items[j], first) &&
+               items[j + 1].fill == firstDisc.fill) {
+            const Primitive& p = items[j];
+            const QPointF c = at((p.x1 + p.x2) / 2, (p.y1 + p.y2) / 2);
+            if (marks > 0) {
+                const QPointF d = c - last;
+                close += d.x() * d.x() + d.y() * d.y() < 1.0 ? 1 : 0;
+            }
+            last = c;
+            Count(c, +1);
+            ++marks;
+            j += 2;
+        }
+        dense = marks >= kDenseRunMarks && 2 * close > marks - 1;
+        if (dense) {
+            fill_ = firstDisc.fill;
+            pending_ = true;
+        } else {
+            for (std::size_t k = i; k < j; k += 2) {
+                const Primitive& p = items[k];
+                Count(at((p.x1 + p.x2) / 2, (p.y1 + p.y2) / 2), -1);
+            }
+        }
+        return j;
+    }
+    bool Pending() const { return pending_; }
+
+    // Paints the counted marks and empties the layer.
+    void Flush(QPainter& painter) {
+        if (!pending_)
+            return;
+        pending_ = false;
+        const int r = (fill_ >> 16) & 0xFF, g = (fill_ >> 8) & 0xFF, b = fill_ & 0xFF;
+        // One mark shows half opaque, four or more fully: a thin strip and a dense field differ.
+        QRgb shades[5];
+        shades[0] = 0;
+        for (int n = 1; n <= 4; ++n)
+            shades[n] = qPremultiply(qRgba(r, g, b, std::min(255, 64 + 48 * n)));
+        const int w = area_.width(), h = area_.height();
+        QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < h; ++y) {
+            auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+            std::uint16_t* row = counts_.data() + static_cast<std::size_t>(y) * w;
+            for (int x = 0; x < w; ++x) {
+                line[x] = shades[std::min<int>(row[x], 4)];
+                row[x] = 0;
+            }
+        }
+        painter.drawImage(area_.topLeft(), img);
+    }
+
+  private:
+    void Count(QPointF c, int step) {
+        const double fx = std::floor(c.x()) - area_.left(), fy = std::floor(c.y()) - area_.top();
+        if (!(fx >= 0 && fy >= 0 && fx < area_.width() && fy < area_.height()))
+            return;
+        if (counts_.empty())
+            counts_.assign(static_cast<std::size_t>(area_.width()) *
+                               static_cast<std::size_t>(area_.height()),
+                           0);
+        std::uint16_t& n =
+            counts_[static_cast<std::size_t>(fy) * area_.width() + static_cast<std::size_t>(fx)];
+        // Beyond four marks a pixel looks the same; the cap keeps the undo of a run exact.
+        if (step > 0 ? n < 0xFFFF : n > 0)
+            n = static_cast<std::uint16_t>(n + step);
+    }
+
+    QRect area_;
+    std::vector<std::uint16_t> counts_;
+    Argb fill_ = 0;
+    bool pending_ = false;
+};
+
 } // namespace
 
 void OverlayViewer::PaintOverlay(QPainter& painter, const Overlay& overlay, QPointF origin,
@@ -250,9 +362,30 @@ void OverlayViewer::PaintOverlay(QPainter& painter, const Overlay& overlay, QPoi
     const auto& items = overlay.Items();
     LabelPlacer placer;
     QVector<QLineF> lines;
+    // Markers whose sprite lies wholly outside the painted area are not drawn.
+    QRectF visible = QRectF(painter.window()).adjusted(-72, -72, 72, 72);
+    if (painter.hasClipping())
+        visible = visible.intersected(painter.clipBoundingRect().adjusted(-72, -72, 72, 72));
+    std::size_t runEnd = 0; // items before this were looked at as part of a run already
+    // The painted area in whole pixels, at most 8192 on a side.
+    QRect area = QRectF(painter.window()).toAlignedRect();
+    if (painter.hasClipping())
+        area = area.intersected(painter.clipBoundingRect().toAlignedRect());
+    area.setSize(area.size().boundedTo(QSize(8192, 8192)));
+    DensityLayer density(area);
 
     for (std::size_t i = 0; i < items.size(); ++i) {
         const Primitive& p = items[i];
+        bool denseRun = false;
+        if (p.kind == Primitive::Kind::Circle && i >= runEnd) {
+            runEnd = std::max(density.Run(items, i, at, denseRun), i + 1);
+            if (denseRun) {
+                i = runEnd - 1;
+                continue;
+            }
+        }
+        if (p.kind != Primitive::Kind::Line)
+            density.Flush(painter);
         switch (p.kind) {
         case Primitive::Kind::Line: {
             // A run of lines gets its halo first, so that one line's halo never covers the
@@ -262,6 +395,17 @@ void OverlayViewer::PaintOverlay(QPainter& painter, const Overlay& overlay, QPoi
             while (j < items.size() && items[j].kind == Primitive::Kind::Line) {
                 lines.push_back(QLineF(at(items[j].x1, items[j].y1), at(items[j].x2, items[j].y2)));
                 ++j;
+            }
+            if (density.Pending()) {
+                // Between marks closer than a pixel the lines lie as close: a halo would only
+                // darken the field the marks cover, so they are drawn one pixel wide.
+                painter.setRenderHint(QPainter::Antialiasing, false);
+                for (std::size_t k = i; k < j; ++k) {
+                    painter.setPen(QPen(ToColor(items[k].stroke), 0));
+                    painter.drawLine(lines[static_cast<qsizetype>(k - i)]);
+                }
+                i = j - 1;
+                break;
             }
             painter.setRenderHint(QPainter::Antialiasing, true);
             painter.setPen(QPen(kHalo, kHaloWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -299,6 +443,8 @@ void OverlayViewer::PaintOverlay(QPainter& painter, const Overlay& overlay, QPoi
                                (items[i + 1].y1 + items[i + 1].y2) / 2 == (p.y1 + p.y2) / 2;
             if (SpriteBox(p)) {
                 const int d = static_cast<int>(p.x2 - p.x1);
+                if (!visible.contains(c) && !orbit)
+                    break;
                 const QImage& img =
                     MarkerSprite(cache, outline, p.stroke, disc, fill, d,
                                  orbit ? MarkerShape::Diamond : MarkerShape::Round, dpr);
@@ -344,6 +490,7 @@ void OverlayViewer::PaintOverlay(QPainter& painter, const Overlay& overlay, QPoi
         }
         }
     }
+    density.Flush(painter);
     painter.restore();
 }
 

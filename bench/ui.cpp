@@ -231,6 +231,40 @@ void BM_PaintPlanOf1kmSquareAtZoom(benchmark::State& st) {
 }
 BENCHMARK(BM_PaintPlanOf1kmSquareAtZoom)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
 
+// The paint alone of the million-picture plan (photo base and spacing of 1 m over the 1 km
+// square: closer than a pixel at zoom 1) at zoom 1 and zoom 4, scrolled to the middle.
+void BM_PaintMillionPicturesAtZoom(benchmark::State& st) {
+    korvale::State s;
+    NorthUp(s);
+    Add1kmSquareBorder(s);
+    korvale::Trafall(s);
+    korvale::ParamPageModel param;
+    korvale::Rechnen(param);
+    param.NumberBoxA.SetValue(1);
+    param.NumberBoxB.SetValue(1);
+    korvale::Overlay o;
+    korvale::SetBorderPointer(s, param);
+    korvale::FlightLines(s, param, o);
+
+    const double zoom = static_cast<double>(st.range(0));
+    korvale::MapViewTransform view;
+    view.zoom = zoom;
+    view.scroll = QPointF(kMapW / 2.0 * zoom - kMapW / 2.0, kMapH / 2.0 * zoom - kMapH / 2.0);
+    QImage out(kMapW, kMapH, QImage::Format_ARGB32_Premultiplied);
+    const QImage map = MapCopy();
+    korvale::OverlayPaintCache cache;
+    for (auto _ : st) {
+        QPainter p(&out);
+        p.drawImage(0, 0, map);
+        korvale::OverlayViewer::PaintOverlay(p, o, QPointF(0, kTop), cache, view);
+        p.end();
+        benchmark::DoNotOptimize(out.constBits());
+    }
+    st.counters["pictures"] = param.NumberBoxBilder.Value();
+    st.counters["primitives"] = static_cast<double>(o.Size());
+}
+BENCHMARK(BM_PaintMillionPicturesAtZoom)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv) {

@@ -141,8 +141,9 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
             return 1;
         }
 
-        // Every file is made in memory first and then written as one set: either all of
-        // them are there afterwards, or none was touched.
+        // Every file is written as one set: either all of them are there afterwards, or none
+        // was touched. The small ones are made first; the drawing and the geodata, which grow
+        // with the pictures, are made from the one plan while they are written.
         std::vector<std::string> bytes;
         std::vector<std::string> paths;
         std::vector<MissionFinding> warnings;
@@ -183,30 +184,28 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         WpmlStep wpml;
         if (!o.wpmlFile.empty())
             wpml = AddWpmlFiles(o, *drone, s, plan, p, ground, paths, bytes);
-        if (!o.dxfFile.empty()) {
-            paths.push_back(o.dxfFile);
-            bytes.push_back(BuildDxf(s, p.NumberBoxA.Value(), plan));
-        }
-        if (!o.geojsonFile.empty() || !o.kmlFile.empty()) {
-            PlanGeo geo = PlanGeoFromState(s, p, plan);
-            AddTerrainToGeo(geo, terrain);
-            if (!o.geojsonFile.empty()) {
-                paths.push_back(o.geojsonFile);
-                bytes.push_back(PlanToGeoJson(geo));
-            }
-            if (!o.kmlFile.empty()) {
-                paths.push_back(o.kmlFile);
-                bytes.push_back(PlanToKml(geo));
-            }
-        }
         const std::string coverageJson =
             AddCoverageFiles(o, s, p, plan, {}, ground, terrain, paths, bytes);
-        std::vector<FileToWrite> files;
+        std::vector<FileToStream> files;
         for (std::size_t i = 0; i < paths.size(); ++i)
-            files.push_back({paths[i], bytes[i]});
+            files.push_back({paths[i], [&text = bytes[i]](ByteSink& sink) { sink.Append(text); }});
+        const double A = p.NumberBoxA.Value();
+        if (!o.dxfFile.empty())
+            files.push_back(
+                {o.dxfFile, [&s, &plan, A](ByteSink& sink) { WriteDxf(sink, s, A, plan); }});
+        PlanGeo geo;
+        if (!o.geojsonFile.empty() || !o.kmlFile.empty()) {
+            geo = PlanGeoFromState(s, p, plan);
+            AddTerrainToGeo(geo, terrain);
+        }
+        if (!o.geojsonFile.empty())
+            files.push_back(
+                {o.geojsonFile, [&geo](ByteSink& sink) { WritePlanGeoJson(sink, geo); }});
+        if (!o.kmlFile.empty())
+            files.push_back({o.kmlFile, [&geo](ByteSink& sink) { WritePlanKml(sink, geo); }});
         // An output that is the area file would replace it with the plan.
         if (!files.empty())
-            WriteFilesAtomic(files, {o.areaFile});
+            StreamFilesAtomic(files, {o.areaFile});
         if (!o.litchiFile.empty()) {
             const std::string name = LitchiCsvFileName(o.litchiFile);
             for (const std::string& left : LeftoverPartNames(name, parts.size()))

@@ -84,13 +84,48 @@ std::string KmlPoint(const GeoPos& p) {
     return "<Point><coordinates>" + KmlCoords({p}) + "</coordinates></Point>";
 }
 
+// Gathers the text in pieces of 64 KiB for the sink: a million pictures make a file of some
+// 150 MB, which never has to lie whole in memory.
+class Pieces {
+  public:
+    explicit Pieces(ByteSink& sink) : sink_(sink) { text_.reserve(kPiece + 4096); }
+    Pieces(const Pieces&) = delete;
+    Pieces& operator=(const Pieces&) = delete;
+    Pieces& operator+=(std::string_view more) {
+        text_ += more;
+        if (text_.size() >= kPiece)
+            Flush();
+        return *this;
+    }
+    void Flush() {
+        sink_.Append(text_);
+        text_.clear();
+    }
+
+  private:
+    static constexpr std::size_t kPiece = std::size_t{1} << 16;
+    ByteSink& sink_;
+    std::string text_;
+};
+
 } // namespace
 
 std::string PlanToGeoJson(const PlanGeo& plan) {
-    // One text, grown in place: a million pictures make a file of some 150 MB, and a list of
-    // the features beside it, or a copy at the end, would double that.
-    std::string out = "{\"type\": \"FeatureCollection\", \"features\": [\n";
-    out.reserve(out.size() + 160 * (plan.pictures.size() + plan.waypoints.size()) + 4096);
+    StringSink sink;
+    sink.text.reserve(160 * (plan.pictures.size() + plan.waypoints.size()) + 4096);
+    WritePlanGeoJson(sink, plan);
+    return std::move(sink.text);
+}
+
+std::string PlanToKml(const PlanGeo& plan) {
+    StringSink sink;
+    WritePlanKml(sink, plan);
+    return std::move(sink.text);
+}
+
+void WritePlanGeoJson(ByteSink& sink, const PlanGeo& plan) {
+    Pieces out(sink);
+    out += "{\"type\": \"FeatureCollection\", \"features\": [\n";
     bool first = true;
     const auto add = [&](const std::string& feature) {
         if (!first)
@@ -128,14 +163,15 @@ std::string PlanToGeoJson(const PlanGeo& plan) {
     if (!first)
         out += "\n";
     out += "]}\n";
-    return out;
+    out.Flush();
 }
 
-std::string PlanToKml(const PlanGeo& plan) {
+void WritePlanKml(ByteSink& sink, const PlanGeo& plan) {
+    Pieces out(sink);
     // KML colours are aabbggrr. The area as on the map copy (yellow border, light fill), flight
     // lines in a strong blue, legs thinner in orange, pictures and waypoints as small markers of
     // different colours.
-    std::string out =
+    out +=
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<kml xmlns=\"http://www.opengis.net/kml/2.2\">\n"
         "<Document>\n"
@@ -183,7 +219,8 @@ std::string PlanToKml(const PlanGeo& plan) {
                                 KmlPoint(plan.waypoints[k]));
         out += "  </Folder>\n";
     }
-    return out + "</Document>\n</kml>\n";
+    out += "</Document>\n</kml>\n";
+    out.Flush();
 }
 
 std::string FootprintsToGeoJson(const std::vector<FootprintGeo>& footprints) {
@@ -204,11 +241,11 @@ std::string FootprintsToGeoJson(const std::vector<FootprintGeo>& footprints) {
 }
 
 void WritePlanGeoJson(const std::string& path, const PlanGeo& plan) {
-    WriteFileAtomic(path, PlanToGeoJson(plan));
+    StreamFileAtomic(path, [&plan](ByteSink& sink) { WritePlanGeoJson(sink, plan); });
 }
 
 void WritePlanKml(const std::string& path, const PlanGeo& plan) {
-    WriteFileAtomic(path, PlanToKml(plan));
+    StreamFileAtomic(path, [&plan](ByteSink& sink) { WritePlanKml(sink, plan); });
 }
 
 void WriteFootprintsGeoJson(const std::string& path, const std::vector<FootprintGeo>& footprints) {

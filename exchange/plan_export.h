@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "exchange/area.h"
+#include "model/fileio.h"
 #include "model/state.h"
 #include "planning/coverage.h"
 #include "planning/params.h"
 #include "planning/plan.h"
+#include "planning/plan_cache.h"
 
 namespace korvale {
 
@@ -39,6 +41,9 @@ PlanGeo PlanGeoFromState(const State& s, const ParamPageModel& p);
 // The same from a plan already computed for the state (PlanOfState at NumberBoxA and
 // NumberBoxV), so that a run writing several files plans once.
 PlanGeo PlanGeoFromState(const State& s, const ParamPageModel& p, const FlightPlan& plan);
+// The same with the plan taken from (and kept in) `plans`: the one "Calc Raster" computed,
+// while nothing it was computed from has changed.
+PlanGeo PlanGeoFromState(const State& s, const ParamPageModel& p, PlanCache& plans);
 
 // GeoJSON (RFC 7946): a FeatureCollection with the area as a Polygon (outer ring counter-
 // clockwise, closed) with "kind": "area", then lines and legs interleaved in flight order as
@@ -67,7 +72,11 @@ std::string FootprintsToGeoJson(const std::vector<FootprintGeo>& footprints);
 std::vector<FootprintGeo> FootprintsGeo(const State& s, const FlightPlan& plan,
                                         const std::vector<Footprint>& footprints);
 
-// Write the files atomically (an older file stays intact on failure).
+// The same texts handed to `sink` piece by piece as they are made.
+void WritePlanGeoJson(ByteSink& sink, const PlanGeo& plan);
+void WritePlanKml(ByteSink& sink, const PlanGeo& plan);
+
+// Write the files atomically, streamed (an older file stays intact on failure).
 void WritePlanGeoJson(const std::string& path, const PlanGeo& plan);
 void WritePlanKml(const std::string& path, const PlanGeo& plan);
 void WriteFootprintsGeoJson(const std::string& path, const std::vector<FootprintGeo>& footprints);

@@ -2,11 +2,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The exported plan: the area of the state and the one computed flight plan, in WGS84.
 #include <cmath>
+#include <memory>
 
 #include "exchange/plan_export.h"
 #include "model/error.h"
 #include "model/geodesy.h"
 #include "planning/plan.h"
+#include "planning/plan_cache.h"
 
 namespace korvale {
 
@@ -66,6 +68,16 @@ PlanGeo PlanGeoFromState(const State& s, const ParamPageModel& p) {
 
 PlanGeo PlanGeoFromState(const State& s, const ParamPageModel& p, const FlightPlan& plan) {
     return Build(s, p, &plan);
+}
+
+PlanGeo PlanGeoFromState(const State& s, const ParamPageModel& p, PlanCache& plans) {
+    // Without segments there is no plan to compute, and a photo base that could not plan
+    // must not keep the area or the mission from being exported.
+    if (s.FlightSegs.empty())
+        return Build(s, p, nullptr);
+    const std::shared_ptr<const FlightPlan> plan =
+        plans.Of(s, p.NumberBoxA.Value(), p.NumberBoxV.Value());
+    return Build(s, p, plan.get());
 }
 
 std::vector<FootprintGeo> FootprintsGeo(const State& s, const FlightPlan& plan,

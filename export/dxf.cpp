@@ -5,6 +5,7 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <memory>
 #include <utility>
 
 #include "model/error.h"
@@ -107,6 +108,14 @@ void DxfWriter::Head(std::string_view kind, std::string_view layer, std::string_
     Value(ltype);
 }
 
+void DxfWriter::Drain(bool all) {
+    // 64 KiB keeps the text small while each piece is still worth a call of the sink.
+    if (sink_ != nullptr && (all || text_.size() >= (std::size_t{1} << 16))) {
+        sink_->Append(text_);
+        text_.clear();
+    }
+}
+
 void DxfWriter::Reserve(std::size_t bytes) {
     text_.reserve(bytes);
 }
@@ -129,6 +138,7 @@ void DxfWriter::DxfEnd() {
     Code(0);
     Value("EOF");
     open_ = false;
+    Drain(true);
 }
 
 std::string DxfWriter::Release() {
@@ -145,6 +155,7 @@ void DxfWriter::DxfPoint(std::string_view layer, std::string_view ltype, double 
     Real(10, x);
     Real(20, y);
     Real(30, z);
+    Drain(false);
 }
 
 void DxfWriter::DxfLine(std::string_view layer, std::string_view ltype, double x1, double y1,
@@ -157,6 +168,7 @@ void DxfWriter::DxfLine(std::string_view layer, std::string_view ltype, double x
     Real(11, x2);
     Real(21, y2);
     Real(31, z2);
+    Drain(false);
 }
 
 void DxfWriter::DxfText(std::string_view text, std::string_view layer, std::string_view ltype,
@@ -171,21 +183,34 @@ void DxfWriter::DxfText(std::string_view text, std::string_view layer, std::stri
     Value(text);
     Code(50);
     Value(Format("%10.4f", {rotation}));
+    Drain(false);
 }
 
-std::string BuildDxf(const State& s, double A) {
+namespace {
+
+// The drawing's planning refusals say which file was not written.
+template <class Plan> auto PlanForDxf(double A, Plan plan) {
     CheckPhotoBase(A);
-    FlightPlan plan;
     try {
-        plan = PlanOfState(s, A, 0);
+        return plan();
     } catch (const Error& e) {
         throw Error(e.kind(), std::string(e.what()) + "\nDie DXF-Datei wurde nicht geschrieben.");
     }
-    return BuildDxf(s, A, plan);
+}
+
+FlightPlan PlanForDxf(const State& s, double A) {
+    return PlanForDxf(A, [&] { return PlanOfState(s, A, 0); });
+}
+
+} // namespace
+
+std::string BuildDxf(const State& s, double A) {
+    return BuildDxf(s, A, PlanForDxf(s, A));
 }
 
 std::string BuildDxf(const State& s, double A, const FlightPlan& plan) {
     CheckPhotoBase(A);
+    StringSink out;
 
     // Room for the whole text at once: a POINT takes 133 bytes or less, a LINE or TEXT 215.
     double legPieces = 0;
@@ -195,8 +220,15 @@ std::string BuildDxf(const State& s, double A, const FlightPlan& plan) {
                           static_cast<double>(s.Points.size());
     const double others = static_cast<double>(s.BorderLines.size()) +
                           static_cast<double>(plan.lines.size()) * 3 + legPieces;
+    out.text.reserve(static_cast<std::size_t>(points * 133 + others * 215 + 64));
+    WriteDxf(out, s, A, plan);
+    return std::move(out.text);
+}
+
+void WriteDxf(ByteSink& sink, const State& s, double A, const FlightPlan& plan) {
+    CheckPhotoBase(A);
     DxfWriter w;
-    w.Reserve(static_cast<std::size_t>(points * 133 + others * 215 + 64));
+    w.StreamTo(&sink);
     w.DxfBegin();
 
     for (const TPt& p : s.Points) {
@@ -248,15 +280,29 @@ std::string BuildDxf(const State& s, double A, const FlightPlan& plan) {
     }
 
     w.DxfEnd();
-    return w.Release();
 }
 
 void SchreibDXF(State& s, const ParamPageModel& p) {
     s.DxfFileName = p.EditDXFFileName;
     const double A = p.NumberBoxA.Value();
+    const FlightPlan plan = PlanForDxf(s, A);
+    SchreibDXF(s, p, plan);
+}
+
+void SchreibDXF(State& s, const ParamPageModel& p, PlanCache& plans) {
+    s.DxfFileName = p.EditDXFFileName;
+    const double A = p.NumberBoxA.Value();
+    // The drawing ignores the flight time, so the plan of the boxes' speed serves it as well.
+    const std::shared_ptr<const FlightPlan> plan =
+        PlanForDxf(A, [&] { return plans.Of(s, A, p.NumberBoxV.Value()); });
+    SchreibDXF(s, p, *plan);
+}
+
+void SchreibDXF(State& s, const ParamPageModel& p, const FlightPlan& plan) {
+    s.DxfFileName = p.EditDXFFileName;
+    const double A = p.NumberBoxA.Value();
     CheckPhotoBase(A);
-    const std::string text = BuildDxf(s, A);
-    WriteFileAtomic(s.DxfFileName, text);
+    StreamFileAtomic(s.DxfFileName, [&](ByteSink& sink) { WriteDxf(sink, s, A, plan); });
 }
 
 } // namespace korvale

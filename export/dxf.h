@@ -8,9 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "model/fileio.h"
 #include "model/state.h"
 #include "planning/params.h"
 #include "planning/plan.h"
+#include "planning/plan_cache.h"
 
 namespace korvale {
 
@@ -38,6 +40,9 @@ class DxfWriter {
     void Reserve(std::size_t bytes);
     // Hands the text over, leaving the writer empty and closed.
     std::string Release();
+    // From now on the text goes on to `sink` in pieces as it grows (and the rest at DxfEnd),
+    // so that Text() holds only what has not been passed on yet; nullptr keeps it all.
+    void StreamTo(ByteSink* sink) { sink_ = sink; }
 
   private:
     // Throws Error unless the writer is open, the texts are printable ASCII and the reals
@@ -48,8 +53,11 @@ class DxfWriter {
     void Value(std::string_view value);
     void Real(int code, double v);
     void Head(std::string_view kind, std::string_view layer, std::string_view ltype);
+    // Passes the text on to the sink once it has grown past a piece worth a system call.
+    void Drain(bool all);
 
     std::string text_;
+    ByteSink* sink_ = nullptr;
     bool open_ = false;
 };
 
@@ -62,10 +70,19 @@ std::string BuildDxf(const State& s, double A);
 // The same drawing from a plan already computed for the state at photo base A (PlanOfState),
 // so that a run writing several files plans once.
 std::string BuildDxf(const State& s, double A, const FlightPlan& plan);
+// The same drawing handed to `sink` piece by piece as it is made; the bytes are those of
+// BuildDxf. On an Error part of the drawing may have reached the sink.
+void WriteDxf(ByteSink& sink, const State& s, double A, const FlightPlan& plan);
 
 // "Schreib DXF": the file named by EditDXFFileName (also kept in s.DxfFileName), with the
 // photo base of NumberBoxA. The file is replaced atomically; on any error (refused photo
 // base, write failure) an older file stays as it was and Error is thrown.
 void SchreibDXF(State& s, const ParamPageModel& p);
+// The same with the plan already computed for the state at NumberBoxA (PlanOfState), streamed
+// into the file as it is drawn.
+void SchreibDXF(State& s, const ParamPageModel& p, const FlightPlan& plan);
+// The same with the plan taken from (and kept in) `plans`: the one "Calc Raster" computed,
+// while nothing it was computed from has changed.
+void SchreibDXF(State& s, const ParamPageModel& p, PlanCache& plans);
 
 } // namespace korvale

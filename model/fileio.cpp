@@ -196,7 +196,7 @@ void RemoveLeftovers(const std::string& target) {
 struct Pending {
     std::string shown;  // the name as the caller gave it, for messages
     std::string target; // where it goes (a link followed)
-    std::string_view bytes;
+    const std::function<void(ByteSink&)>* produce = nullptr;
     bool existed = false;
     mode_t mode = 0;
     std::string temp;   // the new content, until renamed
@@ -204,9 +204,52 @@ struct Pending {
     bool renamed = false;
 };
 
-// Writes bytes into a new temporary file of `p.target` and returns its name. On failure the
-// file is removed and the error thrown.
-std::string WriteTemporary(const Pending& p, std::string_view bytes) {
+// Passes the bytes on to an open file in chunks: small pieces are gathered up to a chunk, a
+// piece of a chunk or more goes to the system as it is, so nothing is copied twice.
+class FileSink final : public ByteSink {
+  public:
+    FileSink(int fd, const std::string& shown) : fd_(fd), shown_(shown) {}
+    void Append(std::string_view bytes) override {
+        if (buffer_.size() + bytes.size() <= StreamChunkBytes) {
+            if (buffer_.capacity() == 0 && bytes.size() < StreamChunkBytes)
+                buffer_.reserve(StreamChunkBytes);
+            buffer_.append(bytes);
+            return;
+        }
+        Flush();
+        if (bytes.size() >= StreamChunkBytes)
+            WriteAll(bytes);
+        else
+            buffer_.append(bytes);
+    }
+    void Flush() {
+        WriteAll(buffer_);
+        buffer_.clear();
+    }
+
+  private:
+    void WriteAll(std::string_view bytes) {
+        const char* data = bytes.data();
+        std::size_t left = bytes.size();
+        while (left > 0) {
+            const ssize_t n = Calls().write(fd_, data, left);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                ThrowFile(errno, Op::Write, shown_);
+            }
+            data += n;
+            left -= static_cast<std::size_t>(n);
+        }
+    }
+    int fd_;
+    const std::string& shown_;
+    std::string buffer_;
+};
+
+// Writes the bytes `produce` makes into a new temporary file of `p.target` and returns its
+// name. On any failure, also one of `produce`, the file is removed and the error passed on.
+std::string WriteTemporary(const Pending& p, const std::function<void(ByteSink&)>& produce) {
     std::string temp;
     int fd = -1;
     // Created with 0666 so that the umask applies as it does to any new file.
@@ -220,27 +263,20 @@ std::string WriteTemporary(const Pending& p, std::string_view bytes) {
         ThrowFile(EEXIST, Op::Write, p.shown);
 
     Fd file(fd);
-    auto fail = [&](int err) {
+    try {
+        FileSink sink(file.get(), p.shown);
+        if (produce)
+            produce(sink);
+        sink.Flush();
+        if (p.existed && ::fchmod(file.get(), p.mode & 07777) != 0)
+            ThrowFile(errno, Op::Write, p.shown);
+        if (Calls().fsync(file.get()) != 0)
+            ThrowFile(errno, Op::Write, p.shown);
+    } catch (...) {
         file.close();
         Calls().unlink(temp.c_str());
-        ThrowFile(err, Op::Write, p.shown);
-    };
-    const char* data = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = Calls().write(file.get(), data, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(errno);
-        }
-        data += n;
-        left -= static_cast<std::size_t>(n);
+        throw;
     }
-    if (p.existed && ::fchmod(file.get(), p.mode & 07777) != 0)
-        fail(errno);
-    if (Calls().fsync(file.get()) != 0)
-        fail(errno);
     if (file.close() != 0) {
         const int err = errno;
         Calls().unlink(temp.c_str());
@@ -263,7 +299,29 @@ std::string MakeBackup(const Pending& p) {
             break;
         ThrowFile(err, Op::Write, p.shown);
     }
-    return WriteTemporary(p, ReadFileBytes(p.target, UINT64_MAX));
+    // The copy goes in chunks: the file a large plan replaces is never held whole.
+    return WriteTemporary(p, [&p](ByteSink& sink) {
+        const int fd = ::open(p.target.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+        if (fd < 0)
+            ThrowFile(errno, Op::Read, p.shown);
+        // Reading is no step the fault tests count, so the system's close, not Calls().
+        struct Closer {
+            int fd;
+            ~Closer() { ::close(fd); }
+        } in{fd};
+        std::string chunk(StreamChunkBytes, '\0');
+        for (;;) {
+            const ssize_t n = ::read(in.fd, chunk.data(), chunk.size());
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                ThrowFile(errno, Op::Read, p.shown);
+            }
+            if (n == 0)
+                break;
+            sink.Append(std::string_view(chunk.data(), static_cast<std::size_t>(n)));
+        }
+    });
 }
 
 // A target that exists but is no regular file: a device, a pipe or a socket. Renaming over it
@@ -452,9 +510,22 @@ void WriteFilesAtomic(const std::vector<FileToWrite>& files) {
 
 void WriteFilesAtomic(const std::vector<FileToWrite>& files,
                       const std::vector<std::string>& inputs) {
+    std::vector<FileToStream> streams;
+    streams.reserve(files.size());
+    for (const FileToWrite& f : files)
+        streams.push_back({f.path, [bytes = f.bytes](ByteSink& sink) { sink.Append(bytes); }});
+    StreamFilesAtomic(streams, inputs);
+}
+
+void StreamFileAtomic(const std::string& path, const std::function<void(ByteSink&)>& produce) {
+    StreamFilesAtomic({FileToStream{path, produce}});
+}
+
+void StreamFilesAtomic(const std::vector<FileToStream>& files,
+                       const std::vector<std::string>& inputs) {
     std::vector<std::string> paths;
     paths.reserve(files.size());
-    for (const FileToWrite& f : files)
+    for (const FileToStream& f : files)
         paths.push_back(f.path);
     const std::vector<WriteTarget> targets = CheckWriteTargets(paths, inputs);
     std::vector<Pending> set;
@@ -465,13 +536,13 @@ void WriteFilesAtomic(const std::vector<FileToWrite>& files,
         p.target = targets[i].target;
         p.existed = targets[i].existed;
         p.mode = targets[i].mode;
-        p.bytes = files[i].bytes;
+        p.produce = &files[i].produce;
         set.push_back(std::move(p));
     }
 
     try {
         for (Pending& p : set)
-            p.temp = WriteTemporary(p, p.bytes);
+            p.temp = WriteTemporary(p, *p.produce);
         // The last target is replaced by the last rename; nothing after it can fail, so it
         // needs no backup.
         for (std::size_t i = 0; i + 1 < set.size(); ++i) {

@@ -3,6 +3,7 @@
 // Reading and writing whole files, with the system's German error messages.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -41,6 +42,40 @@ struct FileToWrite {
 void WriteFilesAtomic(const std::vector<FileToWrite>& files);
 void WriteFilesAtomic(const std::vector<FileToWrite>& files,
                       const std::vector<std::string>& inputs);
+
+// Takes the bytes of one file piece by piece, in the order they are made.
+class ByteSink {
+  public:
+    virtual ~ByteSink() = default;
+    virtual void Append(std::string_view bytes) = 0;
+};
+
+// A sink that collects the bytes in a string, for callers and tests that want the whole text.
+class StringSink final : public ByteSink {
+  public:
+    void Append(std::string_view bytes) override { text.append(bytes); }
+    std::string text;
+};
+
+// One file of a set whose bytes are made while it is written: `produce` hands them to the
+// sink in pieces of any size, so that a large file never lies whole in memory. An exception
+// thrown by `produce` fails the set like a write error (and is passed on as it is).
+struct FileToStream {
+    std::string path;
+    std::function<void(ByteSink&)> produce;
+};
+
+// As WriteFilesAtomic, with the bytes of each file streamed into its temporary file in chunks
+// of at most StreamChunkBytes: the same checks first, every temporary file written and synced
+// before the first rename, and after any failure (of the system or of a producer, even in the
+// middle of a file) every target as it was and no temporary file left.
+void StreamFilesAtomic(const std::vector<FileToStream>& files,
+                       const std::vector<std::string>& inputs = {});
+// The same for one file.
+void StreamFileAtomic(const std::string& path, const std::function<void(ByteSink&)>& produce);
+
+// What a streaming write holds in memory before it passes the bytes on to the system.
+inline constexpr std::size_t StreamChunkBytes = std::size_t{1} << 20;
 
 // A target of a save after its check: what the writer replaces, and what was there.
 struct WriteTarget {

@@ -40,6 +40,8 @@ class Overlay {
     void Disc(Argb fill, double cx, double cy, double r);
     void Label(Argb fill, double x1, double y1, double x2, double y2, std::string text);
     void Clear() { items_.clear(); }
+    // A primitive as another overlay holds it (copying a part of a drawing).
+    void Add(const Primitive& p) { Push(p); }
 
     // Drawing operations that show their result on the map copy page ask for that page here;
     // the window switches to it after the operation and clears the request.

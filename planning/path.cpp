@@ -3,6 +3,7 @@
 #include "planning/path.h"
 
 #include <cmath>
+#include <memory>
 #include <utility>
 
 #include "georef/transform.h"
@@ -14,6 +15,7 @@
 #include "planning/crosshatch.h"
 #include "planning/grid.h"
 #include "planning/plan.h"
+#include "planning/plan_cache.h"
 #include "planning/ringindex.h"
 
 namespace korvale {
@@ -53,14 +55,25 @@ void ShowPlanTotals(ParamPageModel& p, const FlightPlan& plan) {
 }
 
 void CalcFlugWeg(State& s, ParamPageModel& p, Overlay& o) {
+    PlanCache plans;
+    CalcFlugWeg(s, p, o, plans);
+}
+
+void CalcFlugWeg(State& s, ParamPageModel& p, Overlay& o, PlanCache& plans) {
     if (s.CutPoints.empty())
         return;
-    const FlightPlan plan = PlanOfState(s, p.NumberBoxA.Value(), p.NumberBoxV.Value());
-    DrawFlightPlan(s, plan, o);
-    ShowPlanTotals(p, plan);
+    const std::shared_ptr<const FlightPlan> plan =
+        plans.Of(s, p.NumberBoxA.Value(), p.NumberBoxV.Value());
+    DrawFlightPlan(s, *plan, o);
+    ShowPlanTotals(p, *plan);
 }
 
 void FlightLines(State& s, ParamPageModel& p, Overlay& o) {
+    PlanCache plans;
+    FlightLines(s, p, o, plans);
+}
+
+void FlightLines(State& s, ParamPageModel& p, Overlay& o, PlanCache& plans) {
     Trafall(s);
     SetBorderPointer(s, p);
     if (s.BorderIdx.empty())
@@ -76,7 +89,7 @@ void FlightLines(State& s, ParamPageModel& p, Overlay& o) {
             SchnitteCrosshatch(s, p.NumberBoxRi.Value(), p.NumberBoxB.Value());
         else
             Schnitte(s, p.NumberBoxRi.Value(), p.NumberBoxB.Value());
-        CalcFlugWeg(s, p, o);
+        CalcFlugWeg(s, p, o, plans);
     } catch (const Error&) {
         s.CutPoints = std::move(cut);
         s.FlightSegs = std::move(segs);

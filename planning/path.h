@@ -13,6 +13,8 @@
 
 namespace korvale {
 
+class PlanCache;
+
 // Appends the plan to the overlay: each line with its picture marks, in flight order, then the
 // connection legs.
 void DrawFlightPlan(const State& s, const FlightPlan& plan, Overlay& o);
@@ -26,12 +28,15 @@ void ShowPlanTotals(ParamPageModel& p, const FlightPlan& plan);
 // drawing or setting anything when the photo base is not positive or the pictures would
 // exceed MaxPictures.
 void CalcFlugWeg(State& s, ParamPageModel& p, Overlay& o);
+// The same with the plan taken from (and kept in) `plans`, so that the writers share it.
+void CalcFlugWeg(State& s, ParamPageModel& p, Overlay& o, PlanCache& plans);
 
 // The planning run: ground coordinates for new points, the border ring, and, if there is a
 // border point, the ring's drawing, the grid cut at NumberBoxRi with spacing NumberBoxB and
 // the flight path. A refused run (Error) leaves CutPoints, FlightSegs and the statistics as
 // they were.
 void FlightLines(State& s, ParamPageModel& p, Overlay& o);
+void FlightLines(State& s, ParamPageModel& p, Overlay& o, PlanCache& plans);
 
 // The note for the status line when the plan merged border points that lie on a straight
 // edge (within a centimetre of the way past them); empty when it merged none.

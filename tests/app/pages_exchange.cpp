@@ -7,6 +7,8 @@
 #include <QToolButton>
 
 #include "exchange/area.h"
+#include "exchange/plan_export.h"
+#include "export/dxf.h"
 #include "georef/transform.h"
 #include "model/fileio.h"
 #include "pages_fixture.h"
@@ -115,6 +117,47 @@ TEST_F(ExchangeTest, PlanIsWrittenAsKmlAndGeoJsonBesideTheDxfName) {
     EXPECT_NE(json.find("\"kind\": \"leg\""), std::string::npos);
     EXPECT_NE(json.find("\"kind\": \"picture\""), std::string::npos);
     EXPECT_TRUE(Status().startsWith("GeoJSON geschrieben")) << Status().toStdString();
+}
+
+TEST_F(ExchangeTest, WritersShareThePlanOfCalcRasterUntilItsInputsChange) {
+    PlanSquare();
+    ASSERT_EQ(w->plans().Computed(), 1u);
+    const auto write = [&] {
+        w->EditDXFFileName->setText(Path("flug.dxf"));
+        w->Button5->click();
+        answers.push_back(Path("plan.kml"));
+        w->ButtonKml->click();
+        answers.push_back(Path("plan.geojson"));
+        w->ButtonGeoJson->click();
+        ASSERT_TRUE(messages.empty()) << messages.front().toStdString();
+    };
+    // Each file is the plan of the state as it stands, whether planned anew or shared.
+    const auto expectFilesOfTheState = [&] {
+        const korvale::State& s = w->state();
+        const korvale::ParamPageModel& p = w->param();
+        EXPECT_EQ(korvale::ReadFileBytes(Path("flug.dxf").toStdString()),
+                  korvale::BuildDxf(s, p.NumberBoxA.Value()));
+        const korvale::PlanGeo geo = korvale::PlanGeoFromState(s, p);
+        EXPECT_EQ(korvale::ReadFileBytes(Path("plan.kml").toStdString()), korvale::PlanToKml(geo));
+        EXPECT_EQ(korvale::ReadFileBytes(Path("plan.geojson").toStdString()),
+                  korvale::PlanToGeoJson(geo));
+    };
+    write();
+    EXPECT_EQ(w->plans().Computed(), 1u);
+    expectFilesOfTheState();
+
+    // Another photo base: the first writer plans once more, the others share that plan.
+    w->param().NumberBoxA.SetValue(w->param().NumberBoxA.Value() * 1.5);
+    write();
+    EXPECT_EQ(w->plans().Computed(), 2u);
+    expectFilesOfTheState();
+
+    // A border point moved and "Calc Raster" pressed again: one new plan for all.
+    w->state().Points[1].xb += 7;
+    w->ButtonWaypts->click();
+    write();
+    EXPECT_EQ(w->plans().Computed(), 3u);
+    expectFilesOfTheState();
 }
 
 TEST_F(ExchangeTest, WorldFileAndControlPointsGoBesideTheMapImageAndComeBack) {

@@ -12,9 +12,13 @@
 #include <QWheelEvent>
 
 #include "georef/project.h"
+#include "georef/transform.h"
 #include "model/format.h"
 #include "model/geodesy.h"
 #include "numberboxwidget.h"
+#include "planning/border.h"
+#include "planning/params.h"
+#include "planning/path.h"
 #include "window_support.h"
 
 namespace windowtest {
@@ -302,6 +306,116 @@ TEST(OverlayPaint, LabelsOfPointsAtOneSpotDoNotCoverEachOther) {
     EXPECT_EQ(PaintedPixels(again), a);    // the same label drawn twice stays in its place
     // On a screen of pixel ratio 2 the label is drawn at the screen's resolution.
     EXPECT_GT(PaintedPixels(twelve, 2), 3 * a);
+}
+
+} // namespace
+} // namespace windowtest
+
+// Painting the picture marks of a plan: where they lie closer than a screen pixel the paint
+// shows their density, elsewhere every mark as it always looked.
+namespace windowtest {
+namespace {
+
+QImage Paint(const std::vector<korvale::Overlay>& parts, double zoom, QSize size) {
+    korvale::MapViewTransform view;
+    view.zoom = zoom;
+    view.scroll = QPointF(size.width() / 2.0 * (zoom - 1), size.height() / 2.0 * (zoom - 1));
+    QImage img(size, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    korvale::OverlayPaintCache cache;
+    for (const korvale::Overlay& o : parts)
+        korvale::OverlayViewer::PaintOverlay(p, o, QPointF(0, 0), cache, view);
+    p.end();
+    return img;
+}
+
+// The overlay cut into pieces of at most 100 marks (cut only between two marks), painted one
+// after the other: every mark goes through the paint of a single mark.
+std::vector<korvale::Overlay> MarkByMark(const korvale::Overlay& o) {
+    std::vector<korvale::Overlay> parts(1);
+    int marks = 0;
+    for (const korvale::Primitive& q : o.Items()) {
+        parts.back().Add(q);
+        if (q.kind == korvale::Primitive::Kind::Disc && ++marks % 100 == 0)
+            parts.emplace_back();
+    }
+    return parts;
+}
+
+// The plan of a 600 m square at 1.25 m per pixel with the camera's own photo base and spacing.
+korvale::Overlay NormalPlan() {
+    korvale::State s;
+    s.TrafO = 1.25;
+    s.TrafM = 1.25;
+    s.TrafXbs = 200;
+    s.TrafYbs = 150;
+    s.TrafYs = 32512000.0;
+    s.TrafXs = 5301000.0;
+    for (const auto& [x, y] :
+         {std::pair{-240.f, -240.f}, {240.f, -240.f}, {240.f, 240.f}, {-240.f, 240.f}}) {
+        korvale::TPt p;
+        p.Typ = korvale::KindBorder;
+        p.xb = 200 + x / 1.25f;
+        p.yb = 150 + y / 1.25f;
+        s.Points.push_back(p);
+    }
+    korvale::Trafall(s);
+    korvale::ParamPageModel param;
+    korvale::Rechnen(param);
+    param.NumberBoxRi.SetValue(30);
+    korvale::Overlay o;
+    korvale::SetBorderPointer(s, param);
+    korvale::FlightLines(s, param, o);
+    return o;
+}
+
+TEST(OverlayDensity, ANormalPlanPaintsEveryMarkAsBefore) {
+    const korvale::Overlay plan = NormalPlan();
+    ASSERT_GT(plan.Size(), 2000u); // far more marks than a run painted mark by mark
+    for (const double zoom : {1.0, 4.0}) {
+        SCOPED_TRACE(zoom);
+        const QImage whole = Paint({plan}, zoom, QSize(400, 300));
+        EXPECT_EQ(whole, Paint(MarkByMark(plan), zoom, QSize(400, 300)));
+    }
+}
+
+TEST(OverlayDensity, MarksCloserThanAPixelShowTheirDensityAndLinesStay) {
+    // 40 lines 20 pixels apart with a mark every half pixel, as a photo base of 1 m shows at
+    // 2 m per pixel.
+    korvale::Overlay o;
+    for (int line = 0; line < 40; ++line) {
+        const double y = 10 + 20 * line;
+        o.Line(korvale::ColBlue, 10, y, 390, y);
+        for (double x = 10; x <= 390; x += 0.5) {
+            o.Circle(korvale::ColYellow, x, y, 2);
+            o.Disc(korvale::ColMagenta, x, y, 2);
+        }
+    }
+    const struct {
+        double zoom;
+        bool dense; // marks closer than a pixel on the screen
+    } cases[] = {{1, true}, {0.5, true}, {4, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.zoom);
+        const QImage img = Paint({o}, c.zoom, QSize(400, 800));
+        const QImage byMark = Paint(MarkByMark(o), c.zoom, QSize(400, 800));
+        if (!c.dense) {
+            EXPECT_EQ(img, byMark);
+            continue;
+        }
+        EXPECT_NE(img, byMark);
+        // On a line the marks' colour over the line; three pixels beside it, where a circle
+        // and its dark ring would reach, nothing but the line's own halo.
+        const QPointF on =
+            (QPointF(200, 210) * c.zoom) - QPointF(200 * (c.zoom - 1), 400 * (c.zoom - 1));
+        const QRgb mark = img.pixel(on.toPoint());
+        EXPECT_GT(qRed(mark), 120);
+        EXPECT_GT(qBlue(mark), 120);
+        EXPECT_LT(qGreen(mark), 60);
+        EXPECT_EQ(qAlpha(img.pixel(on.toPoint() + QPoint(0, 3))), 0);
+        EXPECT_NE(qAlpha(byMark.pixel(on.toPoint() + QPoint(0, 3))), 0);
+    }
 }
 
 } // namespace

@@ -14,11 +14,13 @@
 #include <nlohmann/json.hpp>
 
 #include "litchi/csv.h"
+#include "model/fileio.h"
 #include "model/format.h"
 #include "model/geodesy.h"
 #include "model/state.h"
 #include "tests/cli/run_plan.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/file_faults.h"
 
 namespace korvale {
 namespace {
@@ -189,6 +191,46 @@ TEST_F(PlanCommand, WritesEveryAskedFileOrNone) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("korvale-plan: "), std::string::npos) << r.err;
     EXPECT_EQ(Slurp(dxf), before);
+}
+
+TEST_F(PlanCommand, AFailureInTheMiddleOfALargeFileKeepsEveryOldFile) {
+    const std::string area = Area("feld.geojson", UField());
+    // Dense pictures, so that the drawing and the geodata span several chunks of the writer.
+    const std::vector<std::string> args = {"--height",
+                                           "10",
+                                           "--front",
+                                           "90",
+                                           "--side",
+                                           "80",
+                                           "--battery-min",
+                                           "120",
+                                           "--dxf",
+                                           (dir_ / "p.dxf").string(),
+                                           "--geojson",
+                                           (dir_ / "p.geojson").string(),
+                                           "--kml",
+                                           (dir_ / "p.kml").string(),
+                                           "--litchi",
+                                           (dir_ / "mission").string(),
+                                           area};
+    long calls = 0;
+    {
+        test::InjectedFaults counting;
+        const Outcome r = Plan(args);
+        ASSERT_EQ(r.status, 0) << r.err;
+        calls = counting.Count();
+    }
+    ASSERT_GT(fs::file_size(dir_ / "p.geojson"), 2 * StreamChunkBytes);
+    ASSERT_GT(fs::file_size(dir_ / "p.dxf"), 2 * StreamChunkBytes);
+    const auto before = test::FolderSnapshot(dir_);
+    for (long k = 0; k < calls; ++k) {
+        SCOPED_TRACE("call " + std::to_string(k));
+        test::InjectedFaults faults;
+        faults.FailAt(k, ENOSPC);
+        const Outcome r = Plan(args);
+        EXPECT_EQ(r.status, 1) << faults.Failed();
+        EXPECT_EQ(test::FolderSnapshot(dir_), before);
+    }
 }
 
 // A rectangle near 48 N, 11 E, `east` metres long east-west and `north` metres high.
