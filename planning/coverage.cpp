@@ -78,7 +78,7 @@ void CountQuad(const std::array<Local, 4>& q, CoverageGrid& g) {
     const auto [r0, r1] = CentresIn(yMin, yMax, g.rows);
     for (long long r = r0; r <= r1; ++r) {
         const double y = static_cast<double>(r) + 0.5;
-        double xl = INFINITY, xr = -INFINITY;
+        double xl = HUGE_VAL, xr = -HUGE_VAL;
         for (std::size_t i = 0; i < 4; ++i) {
             const Local& a = q[i];
             const Local& b = q[(i + 1) % 4];

@@ -50,7 +50,7 @@ std::vector<double> HeightsAboveGroundAt(const TerrainResult& r, const std::vect
                 }
             }
             if (leg == w.size()) { // off the path: the nearest leg of all
-                double best = INFINITY;
+                double best = HUGE_VAL;
                 for (std::size_t k = 0; k + 1 < w.size(); ++k) {
                     const Foot f = FootOn(w[k].at, w[k + 1].at, at[i]);
                     if (f.dist < best) {
