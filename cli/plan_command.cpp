@@ -5,6 +5,7 @@
 #include <cmath>
 #include <new>
 
+#include "cli/flight_step.h"
 #include "cli/options.h"
 #include "cli/terrain_step.h"
 #include "cli/wpml_step.h"
@@ -137,6 +138,8 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
             return 1;
         }
 
+        const FlightStep flight = FlightFigures(o, drone, s, plan, p);
+
         // Every file is made in memory first and then written as one set: either all of
         // them are there afterwards, or none was touched.
         std::vector<std::string> bytes;
@@ -147,8 +150,7 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         Overlay ov;
         const TerrainInput ground = OpenTerrain(s, o);
         const TerrainResult terrain = MakeGridMission(s, p, m, ov, ground);
-        const SplitOptions split{o.batteryMin, static_cast<int>(o.maxWaypoints),
-                                 p.NumberBoxV.Value() / 3.6};
+        const SplitOptions split = RunSplitOptions(o, drone, p);
         std::vector<MissionPart> parts;
         std::string batteryNote;
         try {
@@ -214,6 +216,8 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
             err << "Hinweis: " << note << '\n';
         if (!batteryNote.empty())
             err << "Hinweis: " << batteryNote << '\n';
+        if (const std::string note = SpeedAboveLimitNote(flight); !note.empty())
+            err << "Hinweis: " << note << '\n';
         if (area.holes > 0 || areas.size() > 1)
             err << Format("Hinweis: geplant wurde das erste Polygon der Datei (%d insgesamt); "
                           "seine %d Löcher werden nicht ausgespart.\n",
@@ -230,6 +234,7 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         for (const std::string& w : wpml.warnings)
             err << "Warnung: " << w << '\n';
         std::string json = TotalsJson(totals, s.UtmZone, batteries);
+        json.insert(json.size() - 1, FlightJsonKeys(flight));
         if (o.angleAuto) // the direction chosen, to be given again as --angle
             json.insert(json.size() - 1, Format(", \"angle\": %.2f", {p.NumberBoxRi.Value()}));
         if (!o.demFile.empty())
