@@ -422,9 +422,31 @@ std::string ShowBatteries(const State& s, ParamPageModel& p, const LitchiPageMod
             p.NumberBoxFlugzeitModell.SetValue(0);
             return {};
         }
+        return ShowBatteries(s, PlanOfState(s, p.NumberBoxA.Value(), p.NumberBoxV.Value()), p, m);
+    } catch (const Error& e) {
+        zero();
+        const std::string text = e.what();
+        return "Akkus: " + text.substr(0, text.find('\n'));
+    }
+}
+
+std::string ShowBatteries(const State& s, const FlightPlan& plan, ParamPageModel& p,
+                          const LitchiPageModel& m) {
+    auto zero = [&p] {
+        p.NumberBoxAkkus.SetValue(0);
+        p.NumberBoxDateien.SetValue(0);
+        p.NumberBoxFlugzeitModell.SetValue(0);
+    };
+    if (!(p.NumberBoxV.Value() > 0)) {
+        zero();
+        return {};
+    }
+    try {
+        const SplitOptions o = SplitOptionsOf(p, m);
+        SplitOptions timeOnly = o;
+        timeOnly.maxWaypoints = 1000000000;
         // The plan flown as the drone's app flies the grid mission: with every picture a
         // waypoint where the app fires no distance trigger.
-        const FlightPlan plan = PlanOfState(s, p.NumberBoxA.Value(), p.NumberBoxV.Value());
         const PlanParts batteries = PlanPartsOf(s, plan, p.Drohne.photoWaypoints, timeOnly);
         const PlanParts files = PlanPartsOf(s, plan, p.Drohne.photoWaypoints, o);
         p.NumberBoxAkkus.SetValue(static_cast<double>(batteries.ranges.size()));

@@ -160,6 +160,10 @@ std::vector<MissionPart> MissionPartsOf(const State& s, const SplitOptions& o);
 // or, when the count cannot be made (a line longer than a battery), the reason for the status
 // line, with the boxes at 0.
 std::string ShowBatteries(const State& s, ParamPageModel& p, const LitchiPageModel& m);
+// As above for the plan the caller already holds (PlanOfState of the state at NumberBoxA and
+// NumberBoxV), so that a big plan is not laid out twice.
+std::string ShowBatteries(const State& s, const FlightPlan& plan, ParamPageModel& p,
+                          const LitchiPageModel& m);
 
 // The file name of part k (1-based) of a mission written to `path`: "_k" in front of the
 // extension of the file's own name ("mission.csv" -> "mission_2.csv"; a name without "." gets

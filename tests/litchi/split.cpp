@@ -281,6 +281,13 @@ TEST(MissionSplit, BatteriesOfThePlanAsThePagesShowThem) {
     EXPECT_NEAR(p.NumberBoxFlugzeitModell.Value(), total, 1e-3 * total);
     const FlightPlan plan = PlanOfState(s, p.NumberBoxA.Value(), p.NumberBoxV.Value());
     EXPECT_GT(p.NumberBoxFlugzeitModell.Value(), plan.totals.flightMin);
+    // The window's own plan gives the same figures.
+    ParamPageModel q = p;
+    q.NumberBoxAkkus.SetValue(0);
+    q.NumberBoxFlugzeitModell.SetValue(0);
+    EXPECT_EQ(ShowBatteries(s, plan, q, m), "");
+    EXPECT_EQ(q.NumberBoxAkkus.Value(), p.NumberBoxAkkus.Value());
+    EXPECT_EQ(q.NumberBoxFlugzeitModell.Value(), p.NumberBoxFlugzeitModell.Value());
     // A larger reserve needs more batteries.
     m.NumberBoxReserve.SetValue(50);
     EXPECT_EQ(ShowBatteries(s, p, m), "");
