@@ -56,7 +56,9 @@ SpeedLimit MaxSpeed(const SpeedLimitInput& in) {
     // While a rolling shutter reads the frame line by line, the first and the last line see
     // the ground shifted by the way flown.
     s.rollingShutterMps = in.rollingShutter && in.readoutS > 0 ? shiftM / in.readoutS : kNone;
-    s.droneMps = in.droneCapMps > 0 ? in.droneCapMps : kNone;
+    s.droneMps = kNone;
+    if (in.droneCapMps > 0)
+        s.droneMps = in.droneCapMps;
     s.maxMps = s.bildfolgeMps;
     s.by = SpeedLimitBy::Bildfolge;
     const std::pair<double, SpeedLimitBy> rest[] = {
