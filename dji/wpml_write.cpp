@@ -359,8 +359,16 @@ std::vector<Route> SplitRoute(const Route& r, const DroneProfile& d, double batt
 
 std::vector<Route> SplitRoute(const Route& r, const DroneProfile& d, double batteryMin,
                               const WpmlOptions& o) {
-    const std::vector<RouteWaypoint>& w = r.waypoints;
     std::vector<Route> parts;
+    for (TimedRoutePart& p : SplitRouteTimed(r, d, batteryMin, o))
+        parts.push_back(std::move(p.route));
+    return parts;
+}
+
+std::vector<TimedRoutePart> SplitRouteTimed(const Route& r, const DroneProfile& d,
+                                            double batteryMin, const WpmlOptions& o) {
+    const std::vector<RouteWaypoint>& w = r.waypoints;
+    std::vector<TimedRoutePart> parts;
     if (r.grid) {
         std::vector<int> lineOf;
         std::vector<bool> lineEnd;
@@ -370,8 +378,10 @@ std::vector<Route> SplitRoute(const Route& r, const DroneProfile& d, double batt
         }
         const SplitOptions so = RouteSplitOptions(r, d, batteryMin, o);
         std::vector<WayRange> ranges;
+        std::optional<TimedWay> timed;
         if (so.speedMps > 0) {
-            ranges = SplitWayTimed(lineOf, lineEnd, TimedWay(RouteModelWay(r, so), so.model), so);
+            timed.emplace(RouteModelWay(r, so), so.model);
+            ranges = SplitWayTimed(lineOf, lineEnd, *timed, so);
         } else {
             std::vector<double> steps;
             for (std::size_t i = 0; i + 1 < w.size(); ++i)
@@ -379,11 +389,13 @@ std::vector<Route> SplitRoute(const Route& r, const DroneProfile& d, double batt
             ranges = SplitWayMarked(lineOf, lineEnd, steps, so);
         }
         for (const WayRange& range : ranges) {
-            Route part;
-            part.grid = true;
-            part.waypoints.assign(w.begin() + static_cast<std::ptrdiff_t>(range.first),
-                                  w.begin() +
-                                      static_cast<std::ptrdiff_t>(range.first + range.count));
+            TimedRoutePart part;
+            part.route.grid = true;
+            part.route.waypoints.assign(w.begin() + static_cast<std::ptrdiff_t>(range.first),
+                                        w.begin() +
+                                            static_cast<std::ptrdiff_t>(range.first + range.count));
+            if (timed && range.count > 0)
+                part.time = timed->Range(range.first, range.first + range.count - 1);
             parts.push_back(std::move(part));
         }
         return parts;
@@ -393,9 +405,9 @@ std::vector<Route> SplitRoute(const Route& r, const DroneProfile& d, double batt
     std::size_t first = 0;
     while (true) {
         const std::size_t end = std::min(first + maxCount, w.size());
-        Route part;
-        part.waypoints.assign(w.begin() + static_cast<std::ptrdiff_t>(first),
-                              w.begin() + static_cast<std::ptrdiff_t>(end));
+        TimedRoutePart part;
+        part.route.waypoints.assign(w.begin() + static_cast<std::ptrdiff_t>(first),
+                                    w.begin() + static_cast<std::ptrdiff_t>(end));
         parts.push_back(std::move(part));
         if (end >= w.size())
             break;

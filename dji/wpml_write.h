@@ -49,6 +49,16 @@ std::vector<Route> SplitRoute(const Route& r, const DroneProfile& d, double batt
 // As above with the default reserve and the take-off at the first waypoint.
 std::vector<Route> SplitRoute(const Route& r, const DroneProfile& d, double batteryMin);
 
+// SplitRoute with each part's modelled flight as the split measured it (the take-off of `o`,
+// else the route's first waypoint, for every part); a time of 0 without a speed or outside a
+// grid.
+struct TimedRoutePart {
+    Route route;
+    FlightTime time;
+};
+std::vector<TimedRoutePart> SplitRouteTimed(const Route& r, const DroneProfile& d,
+                                            double batteryMin, const WpmlOptions& o);
+
 // The split options of a route for the profile: the speed of its first waypoint, its highest
 // waypoint for climb and descent, the profile's flight model and waypoint count.
 SplitOptions RouteSplitOptions(const Route& r, const DroneProfile& d, double batteryMin,
