@@ -33,6 +33,10 @@ DroneFlightValues FlightValuesOf(const DroneProfile& d) {
     // An app without distance triggers takes each picture as a waypoint action, which the
     // drone flies to and stops at.
     f.model.stopsAtPhotos = !d.firesDistanceTriggers;
+    // The WPML routes Korvale writes tell the app to fly to each waypoint and stop there
+    // (toPointAndStopWithDiscontinuityCurvature): every turn, however small, is a stop.
+    if (d.app != FlightApp::Litchi)
+        f.model.stopTurnDeg = 0;
     return f;
 }
 

@@ -18,7 +18,8 @@ CameraValues CameraValuesOf(const DroneProfile& d);
 
 // Shutter, readout, picture interval, speed cap, whether every picture is a waypoint (apps that
 // fire no distance trigger) and the flight model (climb, descent, transit, acceleration,
-// standing times; DJI Fly stops at every photo waypoint).
+// standing times; DJI Fly stops at every photo waypoint, and a WPML route at every waypoint
+// where it turns).
 DroneFlightValues FlightValuesOf(const DroneProfile& d);
 
 // Picks the drone on the page: DroneKey, Drohne and the camera boxes (ApplyCameraValues). The

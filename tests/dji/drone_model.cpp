@@ -99,6 +99,8 @@ TEST(DroneModel, FlightValuesFollowShutterAndApp) {
         EXPECT_EQ(f.speedCapMps, d.speedCapMps);
         EXPECT_EQ(f.minPhotoIntervalS, d.camera.minPhotoIntervalS);
         EXPECT_NO_THROW(CheckFlightModel(f.model));
+        // Korvale's WPML routes stop at every waypoint; Litchi keeps the set angle.
+        EXPECT_EQ(f.model.stopTurnDeg, d.app == FlightApp::Litchi ? FlightModel{}.stopTurnDeg : 0);
     }
     // On the page: the Mini 4 Pro at 40 m with 1/1000 s and half a pixel may fly 0.24 m/s,
     // bound by its 30 ms rolling-shutter readout (ground pixel 1.43 cm).
