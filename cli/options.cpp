@@ -38,6 +38,7 @@ const NumOpt kNum[] = {
     {"speed", "km/h", "Geschwindigkeit", 1, 54, true, &PlanOptions::speedKmh},
     {"battery-min", "min", "Flugzeit je Akku", 1, 120, true, &PlanOptions::batteryMin},
     {"max-waypoints", "Wegpunkte", "Wegpunkte je Datei", 2, 99, true, &PlanOptions::maxWaypoints},
+    {"reserve", "%", "Akkureserve", 0, 50, false, &PlanOptions::reservePct},
     {"terrain-tolerance", "m", "Toleranz der Höhe über Grund", 1, 20, false,
      &PlanOptions::terrainToleranceM},
     {"coverage-cell", "m", "Zellgröße der Abdeckungskarte", 0.1, 100, false,
@@ -84,7 +85,7 @@ bool TakesValue(std::string_view name) {
     for (const FileOpt& f : kFiles)
         if (f.name == name)
             return true;
-    return name == "angle" || name == "takeoff";
+    return name == "angle" || name == "takeoff" || name == "exposure";
 }
 
 // "LAT,LON" in decimal degrees.
@@ -195,11 +196,20 @@ PlanOptions ParsePlanOptions(const std::vector<std::string>& args) {
             known = true;
             ParseTakeoff(o, *value);
         }
+        if (name == "exposure") {
+            known = true;
+            // A shutter time of 0 blurs nothing and allows any speed; beyond a second no drone
+            // takes survey pictures.
+            const double v = Number("exposure", *value);
+            if (!(v > 0 && v <= 1))
+                Refuse("--exposure: " + *value +
+                       " s ist keine Belichtungszeit; erlaubt ist mehr als 0 bis 1 s (1/1000 s = "
+                       "0.001).");
+            o.exposureS = v;
+        }
         if (!known)
             Refuse("Unbekannte Option '--" + name + "'.");
     }
-    if (o.demFile.empty() && o.haveTakeoff)
-        Refuse("--takeoff gilt nur mit einem Höhenmodell (--dem).");
     if (!o.help && !o.version && !haveArea && o.checkFile.empty())
         Refuse("Keine Gebietsdatei angegeben.");
     return o;

@@ -24,6 +24,8 @@ struct PlanOptions {
     bool angleAuto = false;         // --angle auto: the direction of the fewest lines ("Alfa auto")
     double batteryMin = 20;         // --battery-min: flight time of one battery, minutes
     double maxWaypoints = 99;       // --max-waypoints: the most waypoints of one mission file
+    double reservePct = 20;         // --reserve: share of a battery kept back, %
+    double exposureS = 0.001;       // --exposure: shutter time, s (above 0, at most 1)
     std::string geojsonFile;        // --geojson: the plan as GeoJSON
     std::string kmlFile;            // --kml: the plan as KML
     std::string dxfFile;            // --dxf: the plan as DXF drawing
@@ -38,8 +40,10 @@ struct PlanOptions {
     // Over an elevation model the height is above its ground.
     std::string demFile;          // --dem: the elevation model
     double terrainToleranceM = 5; // --terrain-tolerance: band around the height, m
-    bool haveTakeoff = false;     // --takeoff given (else the first waypoint)
-    double takeoffLat = 0;        // --takeoff LAT,LON: the take-off point, degrees
+    // The take-off point: the flight-time model flies from it to each part and back; over an
+    // elevation model the heights are above its ground.
+    bool haveTakeoff = false; // --takeoff given (else the first waypoint)
+    double takeoffLat = 0;    // --takeoff LAT,LON: the take-off point, degrees
     double takeoffLon = 0;
 
     std::string coverageFile;   // --coverage: pictures per cell as GeoTIFF

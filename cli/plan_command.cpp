@@ -6,6 +6,7 @@
 #include <new>
 
 #include "cli/coverage_step.h"
+#include "cli/flight_step.h"
 #include "cli/options.h"
 #include "cli/terrain_step.h"
 #include "cli/wpml_step.h"
@@ -141,6 +142,8 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
             return 1;
         }
 
+        const FlightStep flight = FlightFigures(o, drone, s, plan, p);
+
         // Every file is written as one set: either all of them are there afterwards, or none
         // was touched. The small ones are made first; the drawing and the geodata, which grow
         // with the pictures, are made from the one plan while they are written.
@@ -152,8 +155,7 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         Overlay ov;
         const TerrainInput ground = OpenTerrain(s, o);
         const TerrainResult terrain = MakeGridMission(s, p, m, ov, ground);
-        const SplitOptions split{o.batteryMin, static_cast<int>(o.maxWaypoints),
-                                 p.NumberBoxV.Value() / 3.6};
+        const SplitOptions split = RunSplitOptions(o, drone, p);
         std::vector<MissionPart> parts;
         std::string batteryNote;
         try {
@@ -219,6 +221,8 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
             err << "Hinweis: " << note << '\n';
         if (!batteryNote.empty())
             err << "Hinweis: " << batteryNote << '\n';
+        if (const std::string note = SpeedAboveLimitNote(flight); !note.empty())
+            err << "Hinweis: " << note << '\n';
         if (area.holes > 0 || areas.size() > 1)
             err << Format("Hinweis: geplant wurde das erste Polygon der Datei (%d insgesamt); "
                           "seine %d Löcher werden nicht ausgespart.\n",
@@ -235,6 +239,7 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         for (const std::string& w : wpml.warnings)
             err << "Warnung: " << w << '\n';
         std::string json = TotalsJson(totals, s.UtmZone, batteries);
+        json.insert(json.size() - 1, FlightJsonKeys(flight));
         if (o.angleAuto) // the direction chosen, to be given again as --angle
             json.insert(json.size() - 1, Format(", \"angle\": %.2f", {p.NumberBoxRi.Value()}));
         if (!o.demFile.empty())

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "dji/drone_model.h"
 #include "dji/route.h"
 #include "dji/terrain_route.h"
 #include "dji/wpml_check.h"
@@ -42,15 +43,15 @@ std::optional<DroneProfile> ApplyDroneProfile(PlanOptions& o, const std::string&
     }
     const std::vector<DroneProfile> all = LoadDroneProfiles(profilesPath);
     const DroneProfile d = FindDroneProfile(all, o.droneKey);
-    const CameraProfile& c = d.camera;
+    const CameraValues c = CameraValuesOf(d);
     if (!Given(o, "focal"))
         o.focalMm = c.focalMm;
     if (!Given(o, "pixel"))
-        o.pixelUm = c.sensorWidthMm / c.imageWidthPx * 1000;
+        o.pixelUm = c.pixelUm;
     if (!Given(o, "xpix"))
-        o.pixelsX = c.imageWidthPx;
+        o.pixelsX = c.pixelsX;
     if (!Given(o, "ypix"))
-        o.pixelsY = c.imageHeightPx;
+        o.pixelsY = c.pixelsY;
     return d;
 }
 
@@ -68,7 +69,11 @@ WpmlStep AddWpmlFiles(const PlanOptions& o, const DroneProfile& d, const State& 
     Route route = GridRoute(s, plan, d, ro);
     if (t.dem)
         RouteOverGround(route, s, *t.dem, t.settings);
-    WpmlMissionFiles f = MakeWpmlMission(WpmlFileName(o.wpmlFile), route, d, o.batteryMin, {});
+    WpmlOptions wo;
+    wo.reservePct = o.reservePct;
+    if (o.haveTakeoff)
+        wo.takeoff = TakeoffPos{o.takeoffLat, o.takeoffLon};
+    WpmlMissionFiles f = MakeWpmlMission(WpmlFileName(o.wpmlFile), route, d, o.batteryMin, wo);
     paths.insert(paths.end(), f.names.begin(), f.names.end());
     for (std::string& b : f.bytes)
         bytes.push_back(std::move(b));

@@ -85,6 +85,15 @@ TEST(DroneProfiles, DamagedFilesAndUnknownKeysAreRefused) {
         {"text as number",
          without("\"speedCapMps\": {\"value\": 12,", "\"speedCapMps\": {\"value\": \"12\","),
          "speedCapMps ist keine Zahl"},
+        {"rolling shutter without readout",
+         without("\"readoutMs\": {\"value\": 30,", "\"readoutMs\": {\"value\": 0,"),
+         "Profil 'mini4pro': readoutMs muss bei elektronischem Verschluss größer als 0 sein."},
+        {"unknown shutter", without("{\"value\": \"electronic\"", "{\"value\": \"global\""),
+         "Profil 'mini4pro': shutter ist weder mechanical noch electronic."},
+        {"no flight values", without("\"flight\": {", "\"flug\": {"),
+         "Profil 'mini4pro': flight fehlt."},
+        {"climb of 0", without("\"climbMps\": {\"value\": 3,", "\"climbMps\": {\"value\": 0,"),
+         "Profil 'mini4pro': climbMps liegt nicht zwischen 0.1 und 50."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);

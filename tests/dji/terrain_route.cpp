@@ -111,7 +111,7 @@ TEST(RouteOverGround, AddedWaypointsKeepPicturesLineEndsAndParts) {
         EXPECT_EQ(ends, endsBefore);
 
         // Parts still begin at a line's start and end at a line's end (or its leg).
-        const std::vector<Route> parts = SplitRoute(r, d, 3);
+        const std::vector<Route> parts = SplitRoute(r, d, 6);
         ASSERT_GT(parts.size(), 1u);
         for (const Route& part : parts) {
             EXPECT_TRUE(part.waypoints.front().photo);

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "dji/drone_model.h"
 #include "dji/profiles.h"
 #include "dji/route.h"
 #include "model/geodesy.h"
@@ -310,6 +311,52 @@ TEST(WpmlWrite, SurvivesFileFaultsWithTheOlderFileIntact) {
     test::ExpectWriterSurvivesFaults(
         std::filesystem::path(dir.File("")), "mission.kmz",
         [&](const std::string& path) { WriteWpmlMission(path, r, d, 30, {}); });
+}
+
+// The parts of a route are cut on the flight-time model of the drone: each fits its battery
+// with the reserve, flown from the take-off point, and a far take-off needs more parts.
+TEST(WpmlSplit, EveryPartFitsItsBatteryInTheDronesFlightModel) {
+    // DJI Fly stops at every picture and needs the longer battery to fly a line at all.
+    const std::pair<const char*, double> drones[] = {{"mini4pro", 10}, {"m4e", 6}};
+    for (const auto& [key, battery] : drones) {
+        SCOPED_TRACE(key);
+        const DroneProfile& d = FindDroneProfile(Profiles(), key);
+        const Planned p = LArea(37.5);
+        const Route route = GridRoute(p.s, p.plan, d, {55, 5, 30});
+        const RouteWaypoint& first = route.waypoints.front();
+        const GeoResult away = ProjectUtmToGeo(p.s, 5403000 - 400, 32513000);
+        for (const bool far : {false, true}) {
+            SCOPED_TRACE(far);
+            WpmlOptions o;
+            if (far)
+                o.takeoff = TakeoffPos{away.B, away.L};
+            const std::vector<TimedRoutePart> parts = SplitRouteTimed(route, d, battery, o);
+            ASSERT_GT(parts.size(), 1u);
+            EXPECT_EQ(SplitRoute(route, d, battery, o).size(), parts.size());
+            if (far) {
+                EXPECT_GT(parts.size(), SplitRoute(route, d, battery, {}).size());
+            }
+            const SplitOptions so = RouteSplitOptions(route, d, battery, o);
+            for (const TimedRoutePart& part : parts) {
+                // The part's flight computed afresh from its own waypoints.
+                std::vector<double> lat, lon;
+                std::vector<bool> photo;
+                for (const RouteWaypoint& w : part.route.waypoints) {
+                    lat.push_back(w.lat);
+                    lon.push_back(w.lon);
+                    photo.push_back(w.photo);
+                }
+                SplitOptions from = so;
+                if (!from.takeoff)
+                    from.takeoff = TakeoffPos{first.lat, first.lon};
+                const FlightTime t = ModelFlightTime(ModelWayOfDegrees(lat, lon, photo, from),
+                                                     FlightValuesOf(d).model);
+                EXPECT_NEAR(part.time.TotalS(), t.TotalS(), 1e-6);
+                EXPECT_LE(part.time.TotalMin(), 0.8 * battery + 1e-9);
+                EXPECT_GE(part.time.missionS, part.time.pathM / 5);
+            }
+        }
+    }
 }
 
 } // namespace
