@@ -11,7 +11,7 @@ namespace korvale {
 
 namespace {
 
-std::string Pos(const GeoPos& p) {
+std::string Pos(const PreflightPos& p) {
     return Format("%.6f, %.6f", {p.lat, p.lon});
 }
 
@@ -89,7 +89,7 @@ std::vector<PreflightPage> PreflightSheet(const PreflightInput& in) {
         PreflightPage pg;
         pg.title = Format("Vorflugblatt – Teil %d von %d", {k + 1, n});
         pg.route = part.waypoints;
-        const GeoPos first = part.waypoints.empty() ? GeoPos{} : part.waypoints.front();
+        const PreflightPos first = part.waypoints.empty() ? PreflightPos{} : part.waypoints.front();
         pg.takeoff = in.takeoff.value_or(first);
         const double sharePct = part.modelMin / in.batteryMin * 100.0;
         auto row = [&pg](std::string label, std::string value) {

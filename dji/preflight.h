@@ -11,14 +11,19 @@
 #include <vector>
 
 #include "dji/profiles.h"
-#include "exchange/area.h"
 #include "terrain/follow.h"
 
 namespace korvale {
 
+// A position in WGS84, decimal degrees.
+struct PreflightPos {
+    double lat = 0;
+    double lon = 0;
+};
+
 // One mission part as it will be flown.
 struct PreflightPart {
-    std::vector<GeoPos> waypoints;       // in flight order
+    std::vector<PreflightPos> waypoints; // in flight order
     double lengthM = 0;                  // from its first to its last waypoint
     double modelMin = 0;                 // modelled flight time, take-off to landing, minutes
     std::optional<double> minClearanceM; // least height above ground (with an elevation model)
@@ -27,15 +32,15 @@ struct PreflightPart {
 struct PreflightInput {
     std::string droneName; // "" : the camera holds the user's own values
     FlightApp app = FlightApp::Litchi;
-    std::optional<GeoPos> takeoff; // none: the first waypoint of each part
-    double heightM = 0;            // flight height above the take-off, m
-    double speedMps = 0;           // mission speed
-    double speedLimitMps = 0;      // the greatest speed the pictures allow (0: unknown)
-    std::string limitBy;           // the limit that binds ("Bildfolge", "Drohne", ...)
-    double batteryMin = 0;         // flight time of one battery
-    double reservePct = 0;         // share of the battery kept back
-    double exposureS = 0;          // the exposure the speed limit was computed for
-    int imageWidthPx = 0;          // the picture the camera must take
+    std::optional<PreflightPos> takeoff; // none: the first waypoint of each part
+    double heightM = 0;                  // flight height above the take-off, m
+    double speedMps = 0;                 // mission speed
+    double speedLimitMps = 0;            // the greatest speed the pictures allow (0: unknown)
+    std::string limitBy;                 // the limit that binds ("Bildfolge", "Drohne", ...)
+    double batteryMin = 0;               // flight time of one battery
+    double reservePct = 0;               // share of the battery kept back
+    double exposureS = 0;                // the exposure the speed limit was computed for
+    int imageWidthPx = 0;                // the picture the camera must take
     int imageHeightPx = 0;
     std::vector<PreflightPart> parts;
 };
@@ -45,8 +50,8 @@ struct PreflightPage {
     std::vector<std::pair<std::string, std::string>> rows; // label, value
     std::vector<std::string> settings; // to set by hand in the app, one line each
     std::vector<std::string> warnings; // what the pilot must not overlook (speed, battery)
-    std::vector<GeoPos> route;         // the part's waypoints, for the small map
-    GeoPos takeoff;
+    std::vector<PreflightPos> route;   // the part's waypoints, for the small map
+    PreflightPos takeoff;
 };
 
 // The least height above ground of the waypoints [first, first + count) of the mission the

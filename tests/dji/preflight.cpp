@@ -72,7 +72,7 @@ TEST(Preflight, EachPartHasItsOwnPageWithItsFigures) {
 
 TEST(Preflight, TakeoffAwayFromTheRouteAndTooFastAreShown) {
     PreflightInput in = TwoParts();
-    in.takeoff = GeoPos{48.05, 11.45};
+    in.takeoff = PreflightPos{48.05, 11.45};
     in.speedMps = 8;
     in.droneName.clear();
     const std::vector<PreflightPage> pages = PreflightSheet(in);
