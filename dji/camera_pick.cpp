@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "dji/camera_pick.h"
 
+#include <cmath>
+
 #include "model/format.h"
 
 namespace korvale {
@@ -14,12 +16,25 @@ CameraEdits CameraEditsOf(const CameraProfile& c) {
             FormatGeneral(c.imageHeightPx)};
 }
 
+std::string FormatCaptionOf(int w, int h) {
+    static const struct {
+        double ratio;
+        const char* caption;
+    } known[] = {{4.0 / 3.0, "4:3"}, {3.0 / 2.0, "3:2"}, {16.0 / 9.0, "16:9"}};
+    if (w > 0 && h > 0)
+        for (const auto& k : known)
+            if (std::abs(static_cast<double>(w) / h / k.ratio - 1.0) <= 0.01)
+                return k.caption;
+    return Format("%dx%d", {w, h});
+}
+
 void ApplyDroneCamera(ParamPageModel& p, const DroneProfile& d) {
     CameraEdits e = CameraEditsOf(d.camera);
     p.EditF = std::move(e.EditF);
     p.EditAufloesung = std::move(e.EditAufloesung);
     p.EditXb = std::move(e.EditXb);
     p.EditYb = std::move(e.EditYb);
+    p.CheckBoxFormatCaption = FormatCaptionOf(d.camera.imageWidthPx, d.camera.imageHeightPx);
 }
 
 namespace {

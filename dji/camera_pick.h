@@ -45,9 +45,13 @@ struct CameraEdits {
 };
 CameraEdits CameraEditsOf(const CameraProfile& c);
 
-// Writes the profile's camera into the page's edits. The format box keeps its state: the
-// sensor pixels now come from the profile, whose picture may be neither 16:9 nor 3:2.
+// Writes the profile's camera into the page's edits. The format box keeps its state (its two
+// states stand for the design's two pictures) but its caption names the profile's picture.
 void ApplyDroneCamera(ParamPageModel& p, const DroneProfile& d);
+
+// The caption of the format box for a picture of w x h pixels: the nearest of "4:3", "3:2" and
+// "16:9" within 1 %, else the pixels themselves ("5280x3956" is 4:3 to 0.05 %).
+std::string FormatCaptionOf(int w, int h);
 
 // The key of the profile whose camera the page's edits hold, "" when none does. `preferred`
 // is asked first, so two drones with one camera keep the one the user picked.

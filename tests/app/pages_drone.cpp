@@ -62,6 +62,12 @@ TEST_F(DronePage, PickerFillsTheCameraAndSaysWhenTheUserChangedIt) {
         TypeInto(c.edit, before); // the profile's value again: the drone again
         EXPECT_EQ(Picked(), "DJI Mini 4 Pro") << c.typed;
     }
+    if (const QByteArray shots = qgetenv("KORVALE_SCREENSHOT_DIR"); !shots.isEmpty()) {
+        w->Tabcontrol1->setCurrentWidget(w->TabItemParameter);
+        w->resize(1280, 800);
+        w->show();
+        w->grab().save(QString::fromUtf8(shots) + "/korvale_page.png");
+    }
     // Picking "eigene Werte" keeps what the edits hold.
     TypeInto(w->EditF, "7.1");
     PickCamera("");

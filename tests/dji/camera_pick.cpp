@@ -42,6 +42,20 @@ TEST(CameraPick, EveryProfileGivesTheHandFormulaFootprintAndGroundPixel) {
     }
 }
 
+TEST(CameraPick, TheFormatBoxNamesThePictureOfTheProfile) {
+    const struct {
+        int w, h;
+        const char* caption;
+    } cases[] = {{4032, 3024, "4:3"}, {5280, 3956, "4:3"}, {8192, 5460, "3:2"},
+                 {5472, 3078, "16:9"}, {4000, 2000, "4000x2000"}, {0, 0, "0x0"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatCaptionOf(c.w, c.h), c.caption) << c.w << "x" << c.h;
+    ParamPageModel p;
+    ApplyDroneCamera(p, FindDroneProfile(Profiles(), "mini4pro"));
+    EXPECT_EQ(p.CheckBoxFormatCaption, "4:3");
+    EXPECT_TRUE(p.CheckBoxFormat); // the box's state is the user's
+}
+
 TEST(CameraPick, EditsAreRecognisedUntilTheUserChangesOne) {
     const DroneProfile& mini4 = FindDroneProfile(Profiles(), "mini4pro");
     const DroneProfile& air3 = FindDroneProfile(Profiles(), "air3"); // the same camera
