@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <limits>
 #include <nlohmann/json.hpp>
 
 #include "model/error.h"
@@ -94,7 +93,6 @@ std::vector<DroneProfile> ParseDroneProfiles(std::string_view json) {
         const std::string key = a["key"].get<std::string>();
         namespaces.emplace_back(key, Text(a, key, "wpmlNamespace"));
     }
-    constexpr double kBig = std::numeric_limits<double>::max();
     std::vector<DroneProfile> out;
     for (const Json& d : root["drones"]) {
         if (!d.is_object() || !d.contains("key") || !d["key"].is_string() ||
@@ -129,7 +127,22 @@ std::vector<DroneProfile> ParseDroneProfiles(std::string_view json) {
         p.camera.imageHeightPx = Whole(c, p.key, "imageHeightPx", 1, 1000000);
         p.camera.focalMm = Number(c, p.key, "focalMm", 0.1, 10000);
         p.camera.shutter = Text(c, p.key, "shutter");
-        p.camera.minPhotoIntervalS = Number(c, p.key, "minPhotoIntervalS", 0, kBig);
+        p.camera.minPhotoIntervalS = Number(c, p.key, "minPhotoIntervalS", 0, 3600);
+        if (p.camera.shutter != "mechanical" && p.camera.shutter != "electronic")
+            Bad(p.key, "shutter ist weder mechanical noch electronic.");
+        // A rolling shutter without readout time would drop its speed limit unnoticed.
+        p.camera.readoutMs = Number(c, p.key, "readoutMs", 0, 1000);
+        if (p.camera.shutter == "electronic" && !(p.camera.readoutMs > 0))
+            Bad(p.key, "readoutMs muss bei elektronischem Verschluss größer als 0 sein.");
+        if (!d.contains("flight") || !d["flight"].is_object())
+            Bad(p.key, "flight fehlt.");
+        const Json& f = d["flight"];
+        p.flight.climbMps = Number(f, p.key, "climbMps", 0.1, 50);
+        p.flight.descentMps = Number(f, p.key, "descentMps", 0.1, 50);
+        p.flight.transitMps = Number(f, p.key, "transitMps", 0.1, 100);
+        p.flight.accelMps2 = Number(f, p.key, "accelMps2", 0.1, 100);
+        p.flight.hoverStopS = Number(f, p.key, "hoverStopS", 0, 600);
+        p.flight.photoStopS = Number(f, p.key, "photoStopS", 0, 600);
         if (p.app != FlightApp::Litchi && p.wpmlNamespace.empty())
             Bad(p.key, "die App hat keinen WPML-Namensraum.");
         out.push_back(std::move(p));

@@ -21,6 +21,19 @@ struct CameraProfile {
     double focalMm = 0;
     std::string shutter;          // "mechanical" or "electronic"
     double minPhotoIntervalS = 0; // the shortest time between two pictures
+    // Time the electronic (rolling) shutter takes to read one frame, ms; 0 for a mechanical
+    // shutter, which exposes the frame at once.
+    double readoutMs = 0;
+};
+
+// How the drone flies, as far as the flight time goes.
+struct FlightProfile {
+    double climbMps = 0;   // vertical speed up, m/s
+    double descentMps = 0; // vertical speed down, m/s
+    double transitMps = 0; // to the first waypoint and home, m/s
+    double accelMps2 = 0;  // acceleration and braking, m/s²
+    double hoverStopS = 0; // standing time at a waypoint where it stops, s
+    double photoStopS = 0; // standing time for a picture at a photo waypoint, s
 };
 
 struct DroneProfile {
@@ -35,10 +48,12 @@ struct DroneProfile {
     int maxWaypoints = 0;               // above this the app gets unreliable
     bool firesDistanceTriggers = false; // whether multipleDistance/multipleTiming fire
     CameraProfile camera;
+    FlightProfile flight;
 };
 
 // Parses the profile file. Throws Error (Damaged) naming the drone and key for a missing value,
-// a value without source, a wrong type, an unknown app or a duplicate key.
+// a value without source, a wrong type, a value out of range, an unknown app or shutter, a
+// rolling shutter without readout time, or a duplicate key.
 std::vector<DroneProfile> ParseDroneProfiles(std::string_view json);
 
 // Reads and parses the file; throws Error (File) as ReadFileBytes, (Damaged) as above.

@@ -4,11 +4,13 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <pugixml.hpp>
 #include <sstream>
 
+#include "dji/drone_model.h"
 #include "dji/wpml_check.h"
 #include "model/error.h"
 #include "model/fileio.h"
@@ -315,11 +317,49 @@ std::string EncodeWpmlKmz(const WpmlFiles& f) {
     return out;
 }
 
+SplitOptions RouteSplitOptions(const Route& r, const DroneProfile& d, double batteryMin,
+                               const WpmlOptions& o) {
+    SplitOptions so;
+    so.batteryMin = batteryMin;
+    so.maxWaypoints = d.maxWaypoints;
+    so.speedMps = r.waypoints.empty() ? 0 : r.waypoints.front().speedMps;
+    so.reservePct = o.reservePct;
+    so.model = FlightValuesOf(d).model;
+    for (const RouteWaypoint& w : r.waypoints)
+        so.heightM = std::max(so.heightM, w.heightM);
+    so.takeoff = o.takeoff;
+    return so;
+}
+
+namespace {
+
+ModelWay RouteModelWay(const Route& r, const SplitOptions& so) {
+    std::vector<double> lat, lon;
+    std::vector<bool> photo;
+    for (const RouteWaypoint& w : r.waypoints) {
+        lat.push_back(w.lat);
+        lon.push_back(w.lon);
+        photo.push_back(w.photo);
+    }
+    return ModelWayOfDegrees(lat, lon, photo, so);
+}
+
+} // namespace
+
+FlightTime RouteFlightTime(const Route& r, const DroneProfile& d, const WpmlOptions& o) {
+    const SplitOptions so = RouteSplitOptions(r, d, 0, o);
+    if (r.waypoints.empty() || !(so.speedMps > 0))
+        return {};
+    return ModelFlightTime(RouteModelWay(r, so), so.model);
+}
+
 std::vector<Route> SplitRoute(const Route& r, const DroneProfile& d, double batteryMin) {
+    return SplitRoute(r, d, batteryMin, WpmlOptions{});
+}
+
+std::vector<Route> SplitRoute(const Route& r, const DroneProfile& d, double batteryMin,
+                              const WpmlOptions& o) {
     const std::vector<RouteWaypoint>& w = r.waypoints;
-    std::vector<double> steps;
-    for (std::size_t i = 0; i + 1 < w.size(); ++i)
-        steps.push_back(RouteStep(w[i], w[i + 1]));
     std::vector<Route> parts;
     if (r.grid) {
         std::vector<int> lineOf;
@@ -328,9 +368,17 @@ std::vector<Route> SplitRoute(const Route& r, const DroneProfile& d, double batt
             lineOf.push_back(p.line);
             lineEnd.push_back(p.lineEnd);
         }
-        const double speed = w.empty() ? 0 : w.front().speedMps;
-        for (const WayRange& range :
-             SplitWayMarked(lineOf, lineEnd, steps, {batteryMin, d.maxWaypoints, speed})) {
+        const SplitOptions so = RouteSplitOptions(r, d, batteryMin, o);
+        std::vector<WayRange> ranges;
+        if (so.speedMps > 0) {
+            ranges = SplitWayTimed(lineOf, lineEnd, TimedWay(RouteModelWay(r, so), so.model), so);
+        } else {
+            std::vector<double> steps;
+            for (std::size_t i = 0; i + 1 < w.size(); ++i)
+                steps.push_back(RouteStep(w[i], w[i + 1]));
+            ranges = SplitWayMarked(lineOf, lineEnd, steps, so);
+        }
+        for (const WayRange& range : ranges) {
             Route part;
             part.grid = true;
             part.waypoints.assign(w.begin() + static_cast<std::ptrdiff_t>(range.first),
@@ -359,7 +407,7 @@ std::vector<Route> SplitRoute(const Route& r, const DroneProfile& d, double batt
 WpmlMissionFiles MakeWpmlMission(const std::string& path, const Route& r, const DroneProfile& d,
                                  double batteryMin, const WpmlOptions& o) {
     CheckValues(r, d);
-    const std::vector<Route> parts = SplitRoute(r, d, batteryMin);
+    const std::vector<Route> parts = SplitRoute(r, d, batteryMin, o);
     WpmlMissionFiles out;
     std::string hard;
     for (std::size_t k = 0; k < parts.size(); ++k) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,10 @@ struct WpmlOptions {
     double takeOffSecurityHeightM = 20; // climb straight up to this before the first waypoint
     double transitionalSpeedMps = 8;    // to the first waypoint and home
     std::int64_t timeMs = 0;            // createTime/updateTime, ms since 1970 (0: none)
+    // The split into batteries: share of the battery kept back, and where the drone takes off
+    // (none: the route's first waypoint).
+    double reservePct = DefaultReservePct;
+    std::optional<TakeoffPos> takeoff;
 };
 
 struct WpmlFiles {
@@ -36,9 +41,21 @@ WpmlFiles EncodeWpml(const Route& r, const DroneProfile& d, const WpmlOptions& o
 std::string EncodeWpmlKmz(const WpmlFiles& f);
 
 // The route cut into parts for the profile: the grid between flight lines by the split rules of
-// the Litchi missions (waypoint count of the profile, battery time), other routes by waypoint
-// count. Each part is a complete route.
+// the Litchi missions (waypoint count of the profile, battery time in the flight-time model of
+// the profile with the reserve and take-off of `o`), other routes by waypoint count. Each part
+// is a complete route.
+std::vector<Route> SplitRoute(const Route& r, const DroneProfile& d, double batteryMin,
+                              const WpmlOptions& o);
+// As above with the default reserve and the take-off at the first waypoint.
 std::vector<Route> SplitRoute(const Route& r, const DroneProfile& d, double batteryMin);
+
+// The split options of a route for the profile: the speed of its first waypoint, its highest
+// waypoint for climb and descent, the profile's flight model and waypoint count.
+SplitOptions RouteSplitOptions(const Route& r, const DroneProfile& d, double batteryMin,
+                               const WpmlOptions& o);
+
+// The modelled flight of a whole route (one battery), as the split measures each part.
+FlightTime RouteFlightTime(const Route& r, const DroneProfile& d, const WpmlOptions& o);
 
 struct WpmlMissionFiles {
     std::vector<std::string> names; // one part under the path itself, several as name_k.kmz

@@ -68,6 +68,9 @@ struct LitchiPageModel {
     NumberBox NumberBoxAkku{K::Integer, 20, 1, 120};
     // The most waypoints of one mission file ("Max. Wegpunkte")
     NumberBox NumberBoxMaxWP{K::Integer, 99, 2, 99};
+    // Share of the battery kept back for wind and the way home ("Reserve %"): a part may use
+    // at most (100 - reserve) % of NumberBoxAkku in the flight-time model
+    NumberBox NumberBoxReserve{K::Integer, 20, 0, 50};
 };
 
 // Shows waypoint i in the boxes and check boxes and makes it the current one (ActRec := i).

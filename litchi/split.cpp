@@ -20,10 +20,6 @@ namespace korvale {
 
 namespace {
 
-double MinutesOf(double lengthM, double speedMps) {
-    return lengthM / speedMps / 60.0 * (1.0 + BatteryReserve);
-}
-
 void CheckOptions(const SplitOptions& o, bool needTime) {
     if (o.maxWaypoints < 2) {
         throw Error(ErrorKind::Refused,
@@ -39,6 +35,12 @@ void CheckOptions(const SplitOptions& o, bool needTime) {
                     Format("Die Flugzeit je Akku muss größer als 0 min sein (eingestellt: %s).\n"
                            "Akku (min) auf der Seite Litchi CSV setzen.",
                            {o.batteryMin}));
+    }
+    if (!(o.reservePct >= 0 && o.reservePct <= MaxReservePct)) {
+        throw Error(ErrorKind::Refused,
+                    Format("Die Akkureserve muss zwischen 0 und %d %% liegen (eingestellt: "
+                           "%s %%).\nReserve %% auf der Seite Litchi CSV setzen.",
+                           {static_cast<int>(MaxReservePct), FormatGeneral(o.reservePct)}));
     }
     if (!(o.speedMps >= 0) || !std::isfinite(o.speedMps)) {
         throw Error(ErrorKind::Refused,
@@ -101,7 +103,7 @@ std::vector<double> StepsOf(const std::vector<TlitchRec>& recs) {
 }
 
 MissionPart PartOf(const std::vector<TlitchRec>& recs, const WayRange& r,
-                   const std::vector<double>& steps, double speedMps) {
+                   const std::vector<double>& steps, const TimedWay* way, double batteryMin) {
     MissionPart p;
     const auto from = recs.begin() + static_cast<std::ptrdiff_t>(r.first);
     p.recs.assign(from, from + static_cast<std::ptrdiff_t>(r.count));
@@ -109,8 +111,76 @@ MissionPart PartOf(const std::vector<TlitchRec>& recs, const WayRange& r,
     p.firstLine = r.firstLine;
     p.lastLine = r.lastLine;
     p.lengthM = r.count > 0 ? StepsBetween(steps, r.first, r.first + r.count - 1) : 0;
-    p.timeMin = speedMps > 0 && std::isfinite(speedMps) ? MinutesOf(p.lengthM, speedMps) : 0;
+    if (way != nullptr && r.count > 0) {
+        p.time = way->Range(r.first, r.first + r.count - 1);
+        p.timeMin = p.time.TotalMin();
+        p.batteryShare = batteryMin > 0 ? p.timeMin / batteryMin : 0;
+    }
     return p;
+}
+
+// A way known only by its steps, for the time model: laid out straight, every waypoint a stop
+// and the take-off at the first waypoint, so that the transit to a later part is as long as the
+// way to it. Without turns and distances to the take-off nothing shorter can be claimed.
+TimedWay StepsWay(const std::vector<double>& stepM, const SplitOptions& o) {
+    ModelWay w;
+    w.heightM = o.heightM;
+    w.speedMps = o.speedMps;
+    double x = 0;
+    w.points.push_back({0, 0});
+    for (double step : stepM) {
+        x += step;
+        w.points.push_back({x, 0});
+    }
+    w.photo.assign(w.points.size(), true);
+    FlightModel m = o.model;
+    m.stopsAtPhotos = true;
+    m.photoStopS = 0;
+    return TimedWay(w, m);
+}
+
+// Cuts the spans into ranges; `minutes(first, last)` is the modelled flight of the waypoints
+// [first, last], `length(first, last)` their way; a null `minutes` cuts by count alone.
+template <class Minutes, class Length>
+std::vector<WayRange> CutSpans(const std::vector<LineSpan>& spans, const SplitOptions& o,
+                               const Minutes* minutes, const Length& length) {
+    const auto maxCount = static_cast<std::size_t>(o.maxWaypoints);
+    const double usable = o.UsableMin();
+    auto fits = [&](std::size_t first, std::size_t last) {
+        return last - first + 1 <= maxCount &&
+               (minutes == nullptr || (*minutes)(first, last) <= usable);
+    };
+    std::vector<WayRange> ranges;
+    std::size_t k = 0;
+    while (k < spans.size()) {
+        const LineSpan& first = spans[k];
+        // A line of two points only can be too long for a battery; a line with a waypoint at
+        // every picture can also hold more waypoints than a file may.
+        if (first.Last() - first.begin + 1 > maxCount) {
+            throw Error(ErrorKind::Limit,
+                        Format("Flugstreifen %d braucht allein %d Wegpunkte, mehr als eine "
+                               "Datei halten darf (%d).\nDas Gebiet teilen oder den Bildabstand "
+                               "vergrößern; ein Flugstreifen wird nicht zerschnitten.",
+                               {first.line + 1, first.Last() - first.begin + 1, maxCount}));
+        }
+        if (!fits(first.begin, first.Last())) {
+            throw Error(
+                ErrorKind::Limit,
+                Format("Flugstreifen %d braucht allein %.1f min Flug (mit Start, An- und Rückflug "
+                       "und Landung), mehr als ein Akku mit %d %% Reserve hergibt (%.1f von %s "
+                       "min).\nAkku (min) auf der Seite Litchi CSV erhöhen, schneller fliegen "
+                       "oder das Gebiet teilen; ein Flugstreifen wird nicht zerschnitten.",
+                       {first.line + 1, (*minutes)(first.begin, first.Last()),
+                        static_cast<int>(std::lround(o.reservePct)), usable, o.batteryMin}));
+        }
+        std::size_t last = k;
+        while (last + 1 < spans.size() && fits(first.begin, spans[last + 1].Last()))
+            ++last;
+        ranges.push_back({first.begin, spans[last].Last() - first.begin + 1, first.line,
+                          spans[last].line, length(first.begin, spans[last].Last())});
+        k = last + 1;
+    }
+    return ranges;
 }
 
 } // namespace
@@ -151,66 +221,92 @@ std::vector<WayRange> SplitWayMarked(const std::vector<int>& lineOf,
     }
     CheckOptions(o, true);
     const std::vector<LineSpan> spans = SpansOf(lineOf, lineEnd.empty() ? nullptr : &lineEnd);
-    const auto maxCount = static_cast<std::size_t>(o.maxWaypoints);
-    auto fits = [&](std::size_t count, double lengthM) {
-        // Without a speed (the app then flies at its own cruising speed) the time cannot be
-        // known: only the count cuts.
-        return count <= maxCount &&
-               (o.speedMps == 0 || MinutesOf(lengthM, o.speedMps) <= o.batteryMin);
-    };
-
-    std::vector<WayRange> ranges;
-    std::size_t k = 0;
-    while (k < spans.size()) {
-        const LineSpan& first = spans[k];
-        // A line of two points only can be too long for a battery; a line with a waypoint at
-        // every picture can also hold more waypoints than a file may.
-        double length = StepsBetween(stepM, first.begin, first.Last());
-        if (first.Last() - first.begin + 1 > maxCount) {
-            throw Error(ErrorKind::Limit,
-                        Format("Flugstreifen %d braucht allein %d Wegpunkte, mehr als eine "
-                               "Datei halten darf (%d).\nDas Gebiet teilen oder den Bildabstand "
-                               "vergrößern; ein Flugstreifen wird nicht zerschnitten.",
-                               {first.line + 1, first.Last() - first.begin + 1, maxCount}));
-        }
-        if (!fits(first.Last() - first.begin + 1, length)) {
-            throw Error(
-                ErrorKind::Limit,
-                Format("Flugstreifen %d braucht allein %.1f min (mit %d %% Reserve), "
-                       "mehr als ein Akku hält (%s min).\nAkku (min) auf der Seite "
-                       "Litchi CSV erhöhen, schneller fliegen oder das Gebiet teilen; "
-                       "ein Flugstreifen wird nicht zerschnitten.",
-                       {first.line + 1, MinutesOf(length, o.speedMps),
-                        static_cast<int>(std::lround(BatteryReserve * 100)), o.batteryMin}));
-        }
-        std::size_t last = k;
-        while (last + 1 < spans.size()) {
-            const LineSpan& next = spans[last + 1];
-            const double longer = length + StepsBetween(stepM, spans[last].Last(), next.Last());
-            if (!fits(next.Last() - first.begin + 1, longer)) {
-                break;
-            }
-            length = longer;
-            ++last;
-        }
-        ranges.push_back({first.begin, spans[last].Last() - first.begin + 1, first.line,
-                          spans[last].line, length});
-        k = last + 1;
+    auto length = [&stepM](std::size_t f, std::size_t l) { return StepsBetween(stepM, f, l); };
+    // Without a speed (the app then flies at its own cruising speed) the time cannot be
+    // known: only the count cuts.
+    if (o.speedMps == 0) {
+        return CutSpans<decltype(length)>(spans, o, nullptr, length);
     }
-    return ranges;
+    const TimedWay way = StepsWay(stepM, o);
+    auto minutes = [&way](std::size_t f, std::size_t l) { return way.Range(f, l).TotalMin(); };
+    return CutSpans(spans, o, &minutes, length);
+}
+
+std::vector<WayRange> SplitWayTimed(const std::vector<int>& lineOf,
+                                    const std::vector<bool>& lineEnd, const TimedWay& way,
+                                    const SplitOptions& o) {
+    if (lineOf.empty()) {
+        return {};
+    }
+    if (way.size() != lineOf.size() || (!lineEnd.empty() && lineEnd.size() != lineOf.size())) {
+        throw Error(ErrorKind::Internal, "Wegpunkte und Flugstreifen der Mission passen nicht.");
+    }
+    CheckOptions(o, true);
+    const std::vector<LineSpan> spans = SpansOf(lineOf, lineEnd.empty() ? nullptr : &lineEnd);
+    auto length = [&way](std::size_t f, std::size_t l) { return way.Range(f, l).pathM; };
+    if (o.speedMps == 0) {
+        return CutSpans<decltype(length)>(spans, o, nullptr, length);
+    }
+    auto minutes = [&way](std::size_t f, std::size_t l) { return way.Range(f, l).TotalMin(); };
+    return CutSpans(spans, o, &minutes, length);
+}
+
+ModelWay ModelWayOfDegrees(const std::vector<double>& lat, const std::vector<double>& lon,
+                           const std::vector<bool>& photo, const SplitOptions& o) {
+    ModelWay w;
+    w.heightM = o.heightM;
+    w.speedMps = o.speedMps;
+    w.photo = photo;
+    if (lat.empty()) {
+        return w;
+    }
+    const int L0 = CentralMeridianOfZone(UtmZoneForLongitude(lon.front()));
+    auto plane = [L0](double B, double L) {
+        const UtmResult u = GeoToUTM(L0, EllipsoidA, EllipsoidF, B, L);
+        return PlanPt{u.Y, u.X};
+    };
+    for (std::size_t i = 0; i < lat.size() && i < lon.size(); ++i) {
+        w.points.push_back(plane(lat[i], lon[i]));
+    }
+    if (o.takeoff) {
+        w.takeoff = plane(o.takeoff->lat, o.takeoff->lon);
+    }
+    return w;
 }
 
 std::vector<MissionPart> SplitMission(const std::vector<TlitchRec>& recs,
                                       const std::vector<int>& lineOf, const SplitOptions& o,
                                       const std::vector<bool>& lineEnd) {
     const std::vector<double> steps = StepsOf(recs);
+    // The time of every part comes from the model wherever there is a speed to fly at.
+    std::optional<TimedWay> way;
+    if (!recs.empty() && o.speedMps > 0 && std::isfinite(o.speedMps)) {
+        CheckOptions(o, true);
+        std::vector<double> lat, lon;
+        std::vector<bool> photo;
+        for (const TlitchRec& r : recs) {
+            lat.push_back(r.latitude);
+            lon.push_back(r.longitude);
+            bool takes = false;
+            for (const TlitchAction& act : r.Actions)
+                takes = takes || act.actiontype == 1; // Litchi's "take photo"
+            photo.push_back(takes);
+        }
+        way.emplace(ModelWayOfDegrees(lat, lon, photo, o), o.model);
+    }
+    const TimedWay* timed = way ? &*way : nullptr;
     std::vector<MissionPart> parts;
     if (!lineOf.empty()) {
         if (lineOf.size() != recs.size()) {
             throw Error(ErrorKind::Internal, "Jeder Wegpunkt braucht seinen Flugstreifen.");
         }
-        for (const WayRange& r : SplitWay(lineOf, steps, o, lineEnd)) {
-            parts.push_back(PartOf(recs, r, steps, o.speedMps));
+        const std::vector<WayRange> ranges = timed != nullptr
+                                                 ? SplitWayTimed(lineOf, lineEnd, *timed, o)
+                                                 : SplitWay(lineOf, steps, o, lineEnd);
+        for (const WayRange& r : ranges) {
+            WayRange measured = r;
+            measured.lengthM = StepsBetween(steps, r.first, r.first + r.count - 1);
+            parts.push_back(PartOf(recs, measured, steps, timed, o.batteryMin));
         }
         return parts;
     }
@@ -221,7 +317,7 @@ std::vector<MissionPart> SplitMission(const std::vector<TlitchRec>& recs,
     std::size_t first = 0;
     while (true) {
         const std::size_t end = std::min(first + maxCount, recs.size());
-        parts.push_back(PartOf(recs, {first, end - first, -1, -1, 0}, steps, o.speedMps));
+        parts.push_back(PartOf(recs, {first, end - first, -1, -1, 0}, steps, timed, o.batteryMin));
         if (end >= recs.size()) {
             break;
         }
@@ -241,6 +337,21 @@ std::vector<int> MissionLinesOf(const State& s) {
 
 int BatteriesOfState(const State& s, const SplitOptions& o) {
     const GridWay way = GridMissionWay(s);
+    if (way.points.empty()) {
+        return 0;
+    }
+    if (o.speedMps > 0) {
+        CheckOptions(o, true);
+        ModelWay w;
+        w.points = way.points;
+        w.heightM = o.heightM;
+        w.speedMps = o.speedMps;
+        if (o.takeoff) {
+            const UtmResult u = GeoToProjectUtm(s, o.takeoff->lat, o.takeoff->lon);
+            w.takeoff = PlanPt{u.Y, u.X};
+        }
+        return static_cast<int>(SplitWayTimed(way.lineOf, {}, TimedWay(w, o.model), o).size());
+    }
     std::vector<double> steps;
     for (std::size_t i = 0; i + 1 < way.points.size(); ++i) {
         steps.push_back(std::hypot(way.points[i + 1].E - way.points[i].E,
@@ -249,9 +360,38 @@ int BatteriesOfState(const State& s, const SplitOptions& o) {
     return static_cast<int>(SplitWay(way.lineOf, steps, o).size());
 }
 
+PlanParts PlanPartsOf(const State& s, const FlightPlan& plan, bool photoWaypoints,
+                      const SplitOptions& o) {
+    std::optional<PlanPt> takeoff;
+    if (o.takeoff) {
+        const UtmResult u = GeoToProjectUtm(s, o.takeoff->lat, o.takeoff->lon);
+        takeoff = PlanPt{u.Y, u.X};
+    }
+    PlanParts out;
+    out.way = PlanModelWay(plan, photoWaypoints, o.heightM, o.speedMps, takeoff);
+    if (out.way.way.points.empty() || !(o.speedMps > 0)) {
+        return out;
+    }
+    CheckOptions(o, true);
+    const TimedWay timed(out.way.way, o.model);
+    out.ranges = SplitWayTimed(out.way.lineOf, out.way.lineEnd, timed, o);
+    for (const WayRange& r : out.ranges) {
+        out.times.push_back(timed.Range(r.first, r.first + r.count - 1));
+        out.totalMin += out.times.back().TotalMin();
+    }
+    return out;
+}
+
 SplitOptions SplitOptionsOf(const ParamPageModel& p, const LitchiPageModel& m) {
-    return {m.NumberBoxAkku.Value(), static_cast<int>(m.NumberBoxMaxWP.Value()),
-            p.NumberBoxV.Value() / 3.6};
+    SplitOptions o;
+    o.batteryMin = m.NumberBoxAkku.Value();
+    o.maxWaypoints = static_cast<int>(m.NumberBoxMaxWP.Value());
+    o.speedMps = p.NumberBoxV.Value() / 3.6;
+    o.reservePct = m.NumberBoxReserve.Value();
+    o.model = p.Drohne.model;
+    o.heightM = p.NumberBoxH.Value();
+    o.takeoff = p.Startpunkt;
+    return o;
 }
 
 std::vector<MissionPart> MissionPartsOf(const State& s, const SplitOptions& o) {
@@ -259,11 +399,15 @@ std::vector<MissionPart> MissionPartsOf(const State& s, const SplitOptions& o) {
 }
 
 std::string ShowBatteries(const State& s, ParamPageModel& p, const LitchiPageModel& m) {
+    auto zero = [&p] {
+        p.NumberBoxAkkus.SetValue(0);
+        p.NumberBoxDateien.SetValue(0);
+        p.NumberBoxFlugzeitModell.SetValue(0);
+    };
     // Without a speed there is no flight time to share out; the parameter page already says
     // what a speed of 0 means.
     if (!(p.NumberBoxV.Value() > 0)) {
-        p.NumberBoxAkkus.SetValue(0);
-        p.NumberBoxDateien.SetValue(0);
+        zero();
         return {};
     }
     try {
@@ -272,12 +416,23 @@ std::string ShowBatteries(const State& s, ParamPageModel& p, const LitchiPageMod
         const SplitOptions o = SplitOptionsOf(p, m);
         SplitOptions timeOnly = o;
         timeOnly.maxWaypoints = 1000000000;
-        p.NumberBoxAkkus.SetValue(BatteriesOfState(s, timeOnly));
-        p.NumberBoxDateien.SetValue(BatteriesOfState(s, o));
+        if (!(p.NumberBoxA.Value() > 0) || s.CutPoints.empty()) {
+            p.NumberBoxAkkus.SetValue(BatteriesOfState(s, timeOnly));
+            p.NumberBoxDateien.SetValue(BatteriesOfState(s, o));
+            p.NumberBoxFlugzeitModell.SetValue(0);
+            return {};
+        }
+        // The plan flown as the drone's app flies the grid mission: with every picture a
+        // waypoint where the app fires no distance trigger.
+        const FlightPlan plan = PlanOfState(s, p.NumberBoxA.Value(), p.NumberBoxV.Value());
+        const PlanParts batteries = PlanPartsOf(s, plan, p.Drohne.photoWaypoints, timeOnly);
+        const PlanParts files = PlanPartsOf(s, plan, p.Drohne.photoWaypoints, o);
+        p.NumberBoxAkkus.SetValue(static_cast<double>(batteries.ranges.size()));
+        p.NumberBoxDateien.SetValue(static_cast<double>(files.ranges.size()));
+        p.NumberBoxFlugzeitModell.SetValue(batteries.totalMin);
         return {};
     } catch (const Error& e) {
-        p.NumberBoxAkkus.SetValue(0);
-        p.NumberBoxDateien.SetValue(0);
+        zero();
         const std::string text = e.what();
         return "Akkus: " + text.substr(0, text.find('\n'));
     }

@@ -6,27 +6,43 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "litchi/editor.h"
 #include "model/overlay.h"
 #include "model/state.h"
+#include "planning/flight_time.h"
 #include "planning/params.h"
 #include "planning/plan.h"
 
 namespace korvale {
 
-// Share of a battery's flight time kept for the way from the pilot to the first waypoint and
-// back from the last one: a part may use at most 1 / 1.10 of the battery for its own way.
-inline constexpr double BatteryReserve = 0.10;
+// Share of a battery kept back for wind, a second approach and landing reserve: a part's whole
+// flight in the time model (take-off, transit, mission, return, landing) may use at most
+// (100 - reserve) % of the battery.
+inline constexpr double DefaultReservePct = 20;
+inline constexpr double MaxReservePct = 50;
 
 struct SplitOptions {
+    SplitOptions() = default;
+    // Battery, file and speed; the rest at its defaults (reserve, generic flight model, no
+    // height, take-off at the first waypoint).
+    SplitOptions(double battery, int maxWp, double speed)
+        : batteryMin(battery), maxWaypoints(maxWp), speedMps(speed) {}
     double batteryMin = 20; // flight time of one battery, minutes ("Akku (min)")
     int maxWaypoints = 99;  // the most waypoints one file may hold ("Max. Wegpunkte")
     // The mission speed, m/s; used for grid missions only. 0: unknown (the app flies at its
     // own cruising speed), so only the waypoint count cuts.
     double speedMps = 0;
+    double reservePct = DefaultReservePct; // 0 .. MaxReservePct
+    FlightModel model;                     // how the drone flies (its profile)
+    double heightM = 0;                    // flight height above the take-off, for climb and
+                                           // descent
+    std::optional<TakeoffPos> takeoff;     // none: the mission's first waypoint
+    // The usable minutes of one battery: batteryMin x (1 - reservePct / 100).
+    double UsableMin() const { return batteryMin * (1.0 - reservePct / 100.0); }
 };
 
 // One part of a mission: a complete mission of its own.
@@ -38,7 +54,11 @@ struct MissionPart {
     int firstLine = -1;
     int lastLine = -1;
     double lengthM = 0; // from its first to its last waypoint, metres
-    double timeMin = 0; // lengthM at the mission speed plus the reserve (grid missions only)
+    // Its whole flight in the time model, minutes (0 without a speed); the model's parts in
+    // `time`, its share of one battery in `batteryShare` (timeMin / batteryMin).
+    double timeMin = 0;
+    FlightTime time;
+    double batteryShare = 0;
 };
 
 // The grid mission's way as MakeLitchiLines flies it: the start and end of every flight line in
@@ -59,15 +79,30 @@ struct WayRange {
     double lengthM = 0;
 };
 
+// Cuts a way between flight lines on the time model: each range flown as a flight of its own
+// (way.Range) fits UsableMin() and maxWaypoints; lineOf and lineEnd as for SplitWayMarked, one
+// entry per waypoint of `way`. Without a speed (o.speedMps 0) only the count cuts. Throws like
+// SplitWay, and Error (Refused) for a reserve outside 0 .. MaxReservePct %.
+std::vector<WayRange> SplitWayTimed(const std::vector<int>& lineOf,
+                                    const std::vector<bool>& lineEnd, const TimedWay& way,
+                                    const SplitOptions& o);
+
+// The model's way of waypoints given in degrees: each projected into the plane of the
+// transverse Mercator zone of the first (metres), the take-off point likewise; photo marks the
+// waypoints that take a picture.
+ModelWay ModelWayOfDegrees(const std::vector<double>& lat, const std::vector<double>& lon,
+                           const std::vector<bool>& photo, const SplitOptions& o);
+
 // Cuts a way between flight lines. stepM[i] is the distance from point i to point i + 1
 // (stepM has one entry fewer than lineOf, which must not decrease). Each range starts with the
 // first point of its first line and ends with the end of its last line (the bends of the leg
 // to the next part are not flown: the aircraft returns to the pilot instead). Lines are added
 // to a range while its points stay within maxWaypoints and its time within the battery, so
-// the fewest ranges result. Throws Error (Limit) naming the line when one line alone does not
-// fit, Error (Refused) for a battery time that is not positive or a negative speed.
-// lineEnd (when it has one entry per point) marks the end of each line's own points; without
-// it a line's own points are its first two.
+// the fewest ranges result. Knowing only the steps, the time model takes every waypoint as a
+// stop and the transit as long as the way from the first waypoint (both never too short). Throws
+// Error (Limit) naming the line when one line alone does not fit, Error (Refused) for a battery
+// time that is not positive or a negative speed. lineEnd (when it has one entry per point) marks
+// the end of each line's own points; without it a line's own points are its first two.
 std::vector<WayRange> SplitWay(const std::vector<int>& lineOf, const std::vector<double>& stepM,
                                const SplitOptions& o, const std::vector<bool>& lineEnd = {});
 
@@ -96,18 +131,34 @@ std::vector<int> MissionLinesOf(const State& s);
 // Throws like SplitWay.
 int BatteriesOfState(const State& s, const SplitOptions& o);
 
-// The options the pages hold: battery and waypoints of the Litchi page, the speed v km/h of
-// the parameter page (the grid mission flies at it).
+// The plan flown as the grid mission and cut into parts on the time model: the waypoints as
+// PlanModelWay makes them (photoWaypoints: every picture a waypoint, as DJI Fly flies it), the
+// parts' ranges and each part's modelled flight, and the sum over all parts. The take-off of
+// the options is taken into the state's UTM zone. Throws like SplitWayTimed.
+struct PlanParts {
+    PlanWay way;
+    std::vector<WayRange> ranges;
+    std::vector<FlightTime> times;
+    double totalMin = 0; // all parts, each with its own take-off, transit and landing
+};
+PlanParts PlanPartsOf(const State& s, const FlightPlan& plan, bool photoWaypoints,
+                      const SplitOptions& o);
+
+// The options the pages hold: battery, waypoints and reserve of the Litchi page, the speed
+// v km/h, the height, the take-off point and the drone's flight model of the parameter page
+// (the grid mission flies at them).
 SplitOptions SplitOptionsOf(const ParamPageModel& p, const LitchiPageModel& m);
 
 // The state's mission cut by the options: between flight lines while it is the grid mission,
 // else by waypoint count. Throws like SplitMission.
 std::vector<MissionPart> MissionPartsOf(const State& s, const SplitOptions& o);
 
-// Sets NumberBoxAkkus to the batteries of the state's plan (by flight time alone) and
+// Sets NumberBoxAkkus to the batteries of the state's plan (by flight time alone),
 // NumberBoxDateien to the files its grid mission is written in (by flight time and waypoints
-// per file); both 0 at a speed of 0. Returns "" or, when the count cannot be made (a line
-// longer than a battery), the reason for the status line, with both boxes at 0.
+// per file) and NumberBoxFlugzeitModell to the modelled time of all its batteries; all 0 at a
+// speed of 0. With a drone whose app stops for pictures every picture is a waypoint. Returns ""
+// or, when the count cannot be made (a line longer than a battery), the reason for the status
+// line, with the boxes at 0.
 std::string ShowBatteries(const State& s, ParamPageModel& p, const LitchiPageModel& m);
 
 // The file name of part k (1-based) of a mission written to `path`: "_k" in front of the

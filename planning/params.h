@@ -4,9 +4,11 @@
 // computation of footprint, photo base, strip spacing and picture interval.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "model/numberbox.h"
+#include "planning/flight_time.h"
 
 namespace korvale {
 
@@ -54,6 +56,23 @@ struct ParamPageModel {
     NumberBox NumberBoxDateien{K::Integer, 0, 0, 1e9, 0, true};
     // Direction of the flight lines ("Alfa"), degrees counterclockwise from east
     NumberBox NumberBoxRi{K::Float, 0.01, 0.01, 360, 1};
+    // Drone, speed limit and modelled flight time
+    // Key of the drone picked ("" none); what the speed limits and the time model take from
+    // its profile (generic values without one). The camera boxes are compared with the
+    // profile's camera by PageHasCamera.
+    std::string DroneKey;
+    DroneFlightValues Drohne;
+    // Exposure time as 1/x s ("Belichtung 1/s")
+    NumberBox NumberBoxBelichtung{K::Integer, 1000, 1, 100000};
+    // Ground pixels the drone may move while a picture is exposed and read ("Versatz px")
+    NumberBox NumberBoxVersatz{K::Float, 0.5, 0.1, 10, 1};
+    // Greatest allowed speed ("v max km/h") and the name of the limit that binds
+    NumberBox NumberBoxVmax{K::Float, 0, 0, 1e9, 1, true};
+    std::string LabelVmax;
+    // Modelled flight time of the plan over all its batteries ("Flugzeit Modell"), minutes
+    NumberBox NumberBoxFlugzeitModell{K::Float, 0, 0, 1e9, 1, true};
+    // Where the drone takes off; none: at the first waypoint of the mission
+    std::optional<TakeoffPos> Startpunkt;
     // Files
     std::string EditDXFFileName = "Flugplanung.dxf"; // file of "Schreib DXF"
     std::string EditKVName = "TrafPar.dat"; // map project data file ("Karte sichern/laden")

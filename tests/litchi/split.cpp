@@ -51,13 +51,18 @@ State PlannedMission(double ri) {
     return s;
 }
 
-double PartMinutes(const std::vector<TlitchRec>& recs, double speed) {
-    double m = 0;
-    for (std::size_t i = 0; i + 1 < recs.size(); ++i) {
-        m += WaypointDistance(recs[i].latitude, recs[i].longitude, recs[i + 1].latitude,
-                              recs[i + 1].longitude);
+// The modelled flight of the waypoints `recs` computed afresh: taking off at the whole
+// mission's first waypoint, no picture stops.
+double PartMinutes(const std::vector<TlitchRec>& recs, const TlitchRec& start,
+                   const SplitOptions& o) {
+    std::vector<double> lat, lon;
+    for (const TlitchRec& r : recs) {
+        lat.push_back(r.latitude);
+        lon.push_back(r.longitude);
     }
-    return m / speed / 60 * 1.10;
+    SplitOptions from = o;
+    from.takeoff = TakeoffPos{start.latitude, start.longitude};
+    return ModelFlightTime(ModelWayOfDegrees(lat, lon, {}, from), o.model).TotalMin();
 }
 
 TEST(MissionSplit, PartsOfRealPlansFlyEveryLineOnceWithinBatteryAndFile) {
@@ -68,11 +73,12 @@ TEST(MissionSplit, PartsOfRealPlansFlyEveryLineOnceWithinBatteryAndFile) {
         ASSERT_EQ(lineOf.size(), s.LitchiRecs.size());
         ASSERT_GT(lineOf.size(), 20u);
         const int lines = lineOf.back() + 1;
-        for (double battery : {4.0, 7.0, 60.0}) {
+        for (double battery : {7.0, 12.0, 60.0}) {
             for (int maxWp : {2, 5, 9, 99}) {
                 SCOPED_TRACE(::testing::Message()
                              << "ri " << ri << " battery " << battery << " max " << maxWp);
-                const SplitOptions o{battery, maxWp, speed};
+                SplitOptions o{battery, maxWp, speed};
+                o.heightM = 40;
                 const std::vector<MissionPart> parts = SplitMission(s.LitchiRecs, lineOf, o);
                 ASSERT_FALSE(parts.empty());
                 int nextLine = 0;
@@ -95,18 +101,21 @@ TEST(MissionSplit, PartsOfRealPlansFlyEveryLineOnceWithinBatteryAndFile) {
                     EXPECT_EQ(first, startOf(p.firstLine));
                     // Its last waypoint is its last line's end: the leg onwards is not flown.
                     EXPECT_EQ(first + p.recs.size() - 1, startOf(p.lastLine) + 1);
-                    // Within the file and the battery, reserve included.
+                    // Within the file and the battery with its 20 % reserve, take-off, transit
+                    // and landing included.
                     EXPECT_LE(p.recs.size(), static_cast<std::size_t>(maxWp));
-                    const double minutes = PartMinutes(p.recs, speed);
-                    EXPECT_LE(minutes, battery + 1e-9);
+                    const double minutes = PartMinutes(p.recs, s.LitchiRecs.front(), o);
+                    EXPECT_LE(minutes, 0.8 * battery + 1e-9);
                     EXPECT_NEAR(p.timeMin, minutes, 1e-9);
+                    EXPECT_NEAR(p.batteryShare, minutes / battery, 1e-9);
+                    EXPECT_GE(p.timeMin * 60, p.lengthM / speed);
                     // Greedy is as good as it gets: the next line would not have fitted.
                     if (k + 1 < parts.size()) {
                         const MissionPart& q = parts[k + 1];
                         std::vector<TlitchRec> longer(s.LitchiRecs.begin() + first,
                                                       s.LitchiRecs.begin() + q.firstWaypoint + 2);
                         EXPECT_TRUE(longer.size() > static_cast<std::size_t>(maxWp) ||
-                                    PartMinutes(longer, speed) > battery);
+                                    PartMinutes(longer, s.LitchiRecs.front(), o) > 0.8 * battery);
                     }
                 }
                 EXPECT_EQ(nextLine, lines);
@@ -117,7 +126,11 @@ TEST(MissionSplit, PartsOfRealPlansFlyEveryLineOnceWithinBatteryAndFile) {
 
 TEST(MissionSplit, SmallCasesByHand) {
     // Four lines of 100 m (two waypoints each), joined by legs of 10 m, the second leg with a
-    // bend: 22 s per line at 5 m/s with the reserve, 46.2 s for two lines, 70.4 s for three.
+    // bend. Known only by their steps, every waypoint is a stop (1 s) and the drone takes off at
+    // the first: a run of 100 m at 5 m/s takes 20 + 2.5 s, of 10 m 2 sqrt 5 s, of 5 m
+    // 2 sqrt 2.5 s, a transit of d m at 8 m/s d / 8 + 4 s. A battery keeps 20 % back:
+    // line 0 alone needs 0.854 min of battery, lines 0-1 1.744, lines 0-2 2.694, all 3.584;
+    // line 2 alone 2.083, lines 2-3 2.973, line 3 alone 2.656.
     const std::vector<int> lineOf = {0, 0, 1, 1, 1, 2, 2, 3, 3};
     const std::vector<double> steps = {100, 10, 100, 5, 5, 100, 10, 100};
     const struct {
@@ -125,15 +138,16 @@ TEST(MissionSplit, SmallCasesByHand) {
         int maxWp;
         std::vector<int> linesPerPart;
     } cases[] = {
-        {1.0, 99, {2, 2}},        // by time: two lines and their leg fit, three do not
-        {100, 4, {2, 2}},         // by count: two lines are four waypoints
-        {100, 5, {2, 2}},         // the bend would be the fifth, the next line the sixth
-        {100, 6, {2, 2}},         // line 2 ends with the 6th waypoint but needs the bend too
-        {100, 7, {3, 1}},         // lines 0..2 with the bend: 7 waypoints
-        {100, 99, {4}},           // fits whole
-        {100, 2, {1, 1, 1, 1}},   // one line per file
-        {0.5, 99, {1, 1, 1, 1}},  // one line per battery
-        {0.37, 99, {1, 1, 1, 1}}, // one line (0.367 min) just fits
+        {3.0, 99, {3, 1}},      // by time: three lines fit, the fourth flies alone
+        {2.7, 99, {3, 1}},      // three lines just fit (2.694)
+        {2.66, 99, {2, 1, 1}},  // three do not; line 3 alone just fits (2.656)
+        {3.6, 99, {4}},         // all of it (3.584)
+        {100, 4, {2, 2}},       // by count: two lines are four waypoints
+        {100, 5, {2, 2}},       // the bend would be the fifth, the next line the sixth
+        {100, 6, {2, 2}},       // line 2 ends with the 6th waypoint but needs the bend too
+        {100, 7, {3, 1}},       // lines 0..2 with the bend: 7 waypoints
+        {100, 99, {4}},         // fits whole
+        {100, 2, {1, 1, 1, 1}}, // one line per file
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.battery << " min, " << c.maxWp << " waypoints");
@@ -144,24 +158,29 @@ TEST(MissionSplit, SmallCasesByHand) {
         }
         EXPECT_EQ(got, c.linesPerPart);
     }
-    const std::vector<WayRange> two = SplitWay(lineOf, steps, {1.0, 99, 5});
+    const std::vector<WayRange> two = SplitWay(lineOf, steps, {100, 4, 5});
     ASSERT_EQ(two.size(), 2u);
     EXPECT_EQ(two[0].first, 0u);
     EXPECT_EQ(two[0].count, 4u);
     EXPECT_DOUBLE_EQ(two[0].lengthM, 210);
     EXPECT_EQ(two[1].first, 5u); // the second part starts at line 2; the bend is not flown
     EXPECT_EQ(two[1].count, 4u);
+    // A smaller reserve lets more fit: all four lines in 3.1 min at 5 %.
+    EXPECT_EQ(SplitWay(lineOf, steps, {3.1, 99, 5}).size(), 2u);
+    SplitOptions lowReserve{3.1, 99, 5};
+    lowReserve.reservePct = 5;
+    EXPECT_EQ(SplitWay(lineOf, steps, lowReserve).size(), 1u);
 
     ExpectError(
         [&] {
-            SplitWay(lineOf, steps, {0.3, 99, 5});
+            SplitWay(lineOf, steps, {1.0, 99, 5});
         },
-        ErrorKind::Limit, "Flugstreifen 1 braucht allein 0.4 min");
+        ErrorKind::Limit, "Flugstreifen 2 braucht allein 1.2 min");
     ExpectError(
         [&] {
             SplitWay({0, 0, 1, 1}, {100, 10, 300}, {1.0, 99, 5});
         },
-        ErrorKind::Limit, "Flugstreifen 2 braucht allein 1.1 min");
+        ErrorKind::Limit, "Flugstreifen 2 braucht allein 2.3 min");
     // Without a speed the time is unknown: the count alone cuts, however short the battery.
     const std::vector<WayRange> byCount = SplitWay(lineOf, steps, {0.1, 4, 0});
     ASSERT_EQ(byCount.size(), 2u);
@@ -172,6 +191,12 @@ TEST(MissionSplit, SmallCasesByHand) {
         },
         ErrorKind::Refused, "Geschwindigkeit der Mission ist keine gültige Zahl");
     ExpectError([&] { SplitWay(lineOf, steps, {0, 99, 5}); }, ErrorKind::Refused, "Akku (min)");
+    for (double reserve : {-1.0, 50.5, std::nan("")}) {
+        SplitOptions o{20, 99, 5};
+        o.reservePct = reserve;
+        ExpectError([&] { SplitWay(lineOf, steps, o); }, ErrorKind::Refused,
+                    "Akkureserve muss zwischen 0 und 50 % liegen");
+    }
     ExpectError(
         [&] {
             SplitWay(lineOf, steps, {20, 1, 5});
@@ -240,24 +265,50 @@ TEST(MissionSplit, BatteriesOfThePlanAsThePagesShowThem) {
     ParamPageModel p;
     p.NumberBoxV.SetValue(18);
     LitchiPageModel m;
-    m.NumberBoxAkku.SetValue(4);
+    m.NumberBoxAkku.SetValue(12);
     EXPECT_EQ(ShowBatteries(s, p, m), "");
-    const std::size_t parts = SplitMission(s.LitchiRecs, MissionLinesOf(s), {4, 99, 5}).size();
-    ASSERT_GT(parts, 1u);
-    EXPECT_EQ(p.NumberBoxAkkus.Value(), static_cast<double>(parts));
-    EXPECT_EQ(p.NumberBoxDateien.Value(), static_cast<double>(parts));
+    const std::vector<MissionPart> parts =
+        SplitMission(s.LitchiRecs, MissionLinesOf(s), SplitOptionsOf(p, m));
+    ASSERT_GT(parts.size(), 1u);
+    EXPECT_EQ(p.NumberBoxAkkus.Value(), static_cast<double>(parts.size()));
+    EXPECT_EQ(p.NumberBoxDateien.Value(), static_cast<double>(parts.size()));
+    // "Flugzeit Modell": every battery's flight, as the parts of the written mission (the
+    // file's degrees against the plan's metres) and never below path / speed ("Zeit Min").
+    double total = 0;
+    for (const MissionPart& part : parts) {
+        total += part.timeMin;
+    }
+    EXPECT_NEAR(p.NumberBoxFlugzeitModell.Value(), total, 1e-3 * total);
+    const FlightPlan plan = PlanOfState(s, p.NumberBoxA.Value(), p.NumberBoxV.Value());
+    EXPECT_GT(p.NumberBoxFlugzeitModell.Value(), plan.totals.flightMin);
+    // A larger reserve needs more batteries.
+    m.NumberBoxReserve.SetValue(50);
+    EXPECT_EQ(ShowBatteries(s, p, m), "");
+    EXPECT_GT(p.NumberBoxAkkus.Value(), static_cast<double>(parts.size()));
+    m.NumberBoxReserve.SetValue(20);
     // Fewer waypoints per file: more files, the same batteries.
     m.NumberBoxMaxWP.SetValue(4);
     EXPECT_EQ(ShowBatteries(s, p, m), "");
-    EXPECT_EQ(p.NumberBoxAkkus.Value(), static_cast<double>(parts));
+    EXPECT_EQ(p.NumberBoxAkkus.Value(), static_cast<double>(parts.size()));
     EXPECT_EQ(p.NumberBoxDateien.Value(),
-              static_cast<double>(SplitMission(s.LitchiRecs, MissionLinesOf(s), {4, 4, 5}).size()));
+              static_cast<double>(
+                  SplitMission(s.LitchiRecs, MissionLinesOf(s), SplitOptionsOf(p, m)).size()));
     EXPECT_GT(p.NumberBoxDateien.Value(), p.NumberBoxAkkus.Value());
     m.NumberBoxMaxWP.SetValue(99);
+    // A drone that stops for every picture (DJI Fly) flies longer than one that does not.
+    m.NumberBoxAkku.SetValue(20);
+    EXPECT_EQ(ShowBatteries(s, p, m), "");
+    const double flying = p.NumberBoxFlugzeitModell.Value();
+    p.Drohne.photoWaypoints = true;
+    p.Drohne.model.stopsAtPhotos = true;
+    EXPECT_EQ(ShowBatteries(s, p, m), "");
+    EXPECT_GT(p.NumberBoxFlugzeitModell.Value(), flying);
+    p.Drohne = DroneFlightValues{};
     // A line longer than the battery: no count, and the reason.
     m.NumberBoxAkku.SetValue(1);
     EXPECT_EQ(ShowBatteries(s, p, m).rfind("Akkus: Flugstreifen ", 0), 0u);
     EXPECT_EQ(p.NumberBoxAkkus.Value(), 0);
+    EXPECT_EQ(p.NumberBoxFlugzeitModell.Value(), 0);
     // No speed, no flight time to share out.
     m.NumberBoxAkku.SetValue(20);
     p.NumberBoxV.SetValue(0);
