@@ -392,21 +392,22 @@ class TMainForm : public QMainWindow {
     void ComboBoxKameraChange();
     void ShowDronePick();
     void RestoreDronePick(const QString& key);
+    void ShowSpeedLimit();
+    void SpeedValuesChange();
+    void ReserveChange();
     const korvale::DroneProfile* PickedDrone() const;
     QComboBox* ComboBoxKamera = nullptr;
     korvale::NumberBoxWidget* NumberBoxBelichtung = nullptr;
     korvale::NumberBoxWidget* NumberBoxVersatz = nullptr;
     korvale::NumberBoxWidget* NumberBoxReserve = nullptr;
     korvale::NumberBoxWidget* NumberBoxFlugzeitModell = nullptr;
+    korvale::NumberBoxWidget* NumberBoxVmax = nullptr;
     QLabel* LabelSpeedLimit = nullptr;
-    korvale::DronePageModel drone_;
-    korvale::DronePageModel& drone() { return drone_; }
     // The pre-flight sheet: one page per mission part, printed to PDF and shown in the protocol.
     void ButtonPreflightClick();
     void WritePreflightPdf(const QString& path, const std::vector<korvale::PreflightPage>& pages);
     std::vector<korvale::PreflightPage> PreflightPages();
     korvale::PreflightInput PreflightBasics() const;
-    double PartModelMinutes(const korvale::MissionPart& part) const;
     QPushButton* BuildPreflightButton(QWidget* page);
     QPushButton* ButtonPreflight = nullptr;
     // Heights above ground (mainform_terrain.cpp): the elevation model of the planning page,

@@ -2,14 +2,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The drone picker of the "Korvale" page: it fills the camera edits from the drone's profile and
 // says "eigene Werte" once they hold something else; beside it the values that belong to the
-// drone rather than to the plan (exposure, allowed pixel shift, battery reserve).
+// drone rather than to the plan (exposure, allowed pixel shift, battery reserve), the speed
+// limit they give and the modelled flight time.
 #include <QComboBox>
 #include <QLabel>
 #include <QSignalBlocker>
 
+#include "dji/drone_model.h"
 #include "mainform.h"
 #include "numberboxwidget.h"
 #include "pagelayout.h"
+#include "planning/drone_page.h"
 
 using korvale::NumberBoxWidget;
 using namespace korvale::pages;
@@ -32,58 +35,118 @@ void TMainForm::BuildDroneControls(QWidget* page) {
         return w;
     };
     NumberBoxBelichtung =
-        box(drone_.NumberBoxBelichtung, "NumberBoxBelichtung", 56,
+        box(param_.NumberBoxBelichtung, "NumberBoxBelichtung", 56,
             "Belichtungszeit als 1/x s (1000: 1/1000 s); begrenzt die Geschwindigkeit durch "
             "Bewegungsunschärfe");
-    NumberBoxVersatz = box(drone_.NumberBoxVersatz, "NumberBoxVersatz", 48,
-                           "Erlaubter Bildversatz während der Belichtung und des Auslesens, Pixel");
-    NumberBoxReserve = box(drone_.NumberBoxReserve, "NumberBoxReserve", 40,
-                           "Akkureserve: dieser Anteil jedes Akkus bleibt für Landung und "
+    NumberBoxVersatz =
+        box(param_.NumberBoxVersatz, "NumberBoxVersatz", 48,
+            "Erlaubter Bildversatz während Belichtung und Auslesen des Sensors, Bodenpixel");
+    NumberBoxReserve = box(litchi_.NumberBoxReserve, "NumberBoxReserve", 40,
+                           "Akkureserve: dieser Anteil jedes Akkus bleibt für Wind, Landung und "
                            "Unvorhergesehenes, %");
     NumberBoxFlugzeitModell =
-        box(drone_.NumberBoxFlugzeitModell, "NumberBoxFlugzeitModell", 56,
-            "Flugzeit nach dem Modell: Start und Steigflug, Anflug und Rückflug, Bremsen und "
-            "Beschleunigen an den Wegpunkten, Fotostopps, Sinkflug und Landung");
+        box(param_.NumberBoxFlugzeitModell, "NumberBoxFlugzeitModell", 56,
+            "Flugzeit aller Akkus nach dem Modell: Start und Steigflug, An- und Rückflug, Bremsen "
+            "und Beschleunigen an den Wegpunkten, Fotostopps, Sinkflug und Landung, Minuten");
+    NumberBoxVmax = box(param_.NumberBoxVmax, "NumberBoxVmax", 48,
+                        "Größte Geschwindigkeit für scharfe und vollständige Bilder, km/h");
     LabelSpeedLimit = MakeLabel(QString(), page, QStringLiteral("LabelSpeedLimit"));
+    LabelSpeedLimit->setMinimumWidth(
+        LabelSpeedLimit->fontMetrics().horizontalAdvance(QStringLiteral("Bewegungsunschärfe")));
 
     connect(ComboBoxKamera, &QComboBox::activated, this,
             [this] { Guard([this] { ComboBoxKameraChange(); }); });
+    connect(NumberBoxBelichtung, &NumberBoxWidget::userChanged, this,
+            [this] { Guard([this] { SpeedValuesChange(); }); });
+    connect(NumberBoxVersatz, &NumberBoxWidget::userChanged, this,
+            [this] { Guard([this] { SpeedValuesChange(); }); });
+    connect(NumberBoxReserve, &NumberBoxWidget::userChanged, this,
+            [this] { Guard([this] { ReserveChange(); }); });
+    ShowSpeedLimit();
 }
 
 const korvale::DroneProfile* TMainForm::PickedDrone() const {
     for (const korvale::DroneProfile& d : drones_)
-        if (d.key == drone_.droneKey)
+        if (d.key == param_.DroneKey)
             return &d;
     return nullptr;
 }
 
 void TMainForm::ComboBoxKameraChange() {
     const std::string key = ComboBoxKamera->currentData().toString().toStdString();
-    drone_.droneKey = key;
-    const korvale::DroneProfile* d = PickedDrone();
+    const korvale::DroneProfile* d = nullptr;
+    for (const korvale::DroneProfile& p : drones_)
+        if (p.key == key)
+            d = &p;
     if (!d) {
-        // "eigene Werte": the edits keep what they hold.
-        return;
+        // "eigene Werte": the edits keep what they hold, the drone's limits no longer apply.
+        korvale::DropDroneProfile(param_);
+    } else {
+        korvale::PickDroneProfile(param_, *d);
+        param_.CheckBoxFormatCaption =
+            korvale::FormatCaptionOf(d->camera.imageWidthPx, d->camera.imageHeightPx);
+        // The KMZ is written for the drone the camera came from.
+        if (ComboBoxDrone)
+            if (const int i = ComboBoxDrone->findData(QString::fromStdString(key)); i >= 0)
+                ComboBoxDrone->setCurrentIndex(i);
     }
-    korvale::ApplyDroneCamera(param_, *d);
-    // The KMZ is written for the drone the camera came from.
-    if (ComboBoxDrone)
-        if (const int i = ComboBoxDrone->findData(QString::fromStdString(key)); i >= 0)
-            ComboBoxDrone->setCurrentIndex(i);
-    RefreshParameterPage(); // the edits show the profile; the picker stays as picked
+    RefreshParameterPage();
+    // The camera, the limits and the time model changed: the page and the plan's figures
+    // follow at once.
     Rechnen();
+    ShowBatteries();
 }
 
 void TMainForm::ShowDronePick() {
     if (!ComboBoxKamera)
         return;
-    drone_.droneKey = korvale::DroneOfCamera(param_, drones_, drone_.droneKey);
+    const std::string key = korvale::DroneOfCamera(param_, drones_, param_.DroneKey);
+    if (key != param_.DroneKey) {
+        if (const korvale::DroneProfile* d = [&]() -> const korvale::DroneProfile* {
+                for (const korvale::DroneProfile& p : drones_)
+                    if (p.key == key)
+                        return &p;
+                return nullptr;
+            }()) {
+            param_.DroneKey = key;
+            param_.Drohne = korvale::FlightValuesOf(*d);
+        } else {
+            korvale::DropDroneProfile(param_);
+        }
+        ShowSpeedLimit();
+    }
     const QSignalBlocker quiet(ComboBoxKamera);
     ComboBoxKamera->setCurrentIndex(
-        std::max(0, ComboBoxKamera->findData(QString::fromStdString(drone_.droneKey))));
+        std::max(0, ComboBoxKamera->findData(QString::fromStdString(param_.DroneKey))));
 }
 
 void TMainForm::RestoreDronePick(const QString& key) {
-    drone_.droneKey = key.toStdString();
+    param_.DroneKey = key.toStdString();
+    for (const korvale::DroneProfile& d : drones_)
+        if (d.key == param_.DroneKey)
+            param_.Drohne = korvale::FlightValuesOf(d);
     ShowDronePick();
+    ShowSpeedLimit();
+}
+
+void TMainForm::ShowSpeedLimit() {
+    const std::string over = korvale::ShowSpeedLimit(param_);
+    NumberBoxVmax->Refresh();
+    LabelSpeedLimit->setText(QString::fromStdString(param_.LabelVmax));
+    // The speed box itself says when it is too fast: red, and its tooltip says why.
+    const bool tooFast = !over.empty();
+    NumberBoxV->setStyleSheet(tooFast ? QStringLiteral("background: #ffb0b0;") : QString());
+    NumberBoxV->setToolTip(tooFast ? QString::fromStdString(over) : QString());
+    NumberBoxV->setProperty("overLimit", tooFast);
+    if (tooFast)
+        SetStatus(QString::fromStdString(over));
+}
+
+void TMainForm::SpeedValuesChange() {
+    ShowSpeedLimit();
+}
+
+void TMainForm::ReserveChange() {
+    ShowBatteries();
+    DrawMissionParts();
 }

@@ -42,7 +42,7 @@ void TMainForm::BuildParameterPage(QWidget* page) {
     korvale::ParamPageModel& p = param_;
 
     EditF = TextEdit("EditF", p.EditF, 44, page);
-    EditAufloesung = TextEdit("EditAufloesung", p.EditAufloesung, 40, page);
+    EditAufloesung = TextEdit("EditAufloesung", p.EditAufloesung, 52, page);
     CheckBoxFormat = new QCheckBox(QString::fromStdString(p.CheckBoxFormatCaption), page);
     CheckBoxFormat->setObjectName("CheckBoxFormat");
     CheckBoxFormat->setChecked(p.CheckBoxFormat);
@@ -107,7 +107,7 @@ void TMainForm::BuildParameterPage(QWidget* page) {
     AddRow(col, {Labelled("Belichtung 1/s", {NumberBoxBelichtung}, page),
                  Labelled("Versatz px", {NumberBoxVersatz}, page),
                  Labelled("Reserve %", {NumberBoxReserve}, page),
-                 Labelled("Grenze v", {LabelSpeedLimit}, page)});
+                 Labelled("Grenze v km/h", {NumberBoxVmax, LabelSpeedLimit}, page)});
     col->addSpacing(6);
     AddRow(col,
            {Labelled("Längs m      Quer m", {NumberBoxA, NumberBoxB}, page),
@@ -204,8 +204,8 @@ void TMainForm::RefreshParameterPage() {
                                NumberBoxFrameS, NumberBoxStreifen, NumberBoxWeg, NumberBoxFlaeche,
                                NumberBoxBilder, NumberBoxAkkus, NumberBoxDateien, NumberBoxRi})
         w->Refresh();
-    for (NumberBoxWidget* w :
-         {NumberBoxBelichtung, NumberBoxVersatz, NumberBoxReserve, NumberBoxFlugzeitModell})
+    for (NumberBoxWidget* w : {NumberBoxBelichtung, NumberBoxVersatz, NumberBoxReserve,
+                               NumberBoxFlugzeitModell, NumberBoxVmax})
         w->Refresh();
 }
 
@@ -221,6 +221,8 @@ void TMainForm::Rechnen() {
     RefreshParameterPage();
     if (!status.empty())
         LabelStatus->setText(QString::fromStdString(status));
+    // Height, photo base and camera set the speed limit.
+    ShowSpeedLimit();
 }
 
 void TMainForm::NumberBoxHChange() {

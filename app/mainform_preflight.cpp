@@ -1,56 +1,114 @@
 // SPDX-FileCopyrightText: 2026 Die Korvale-Entwickler
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "Vorflugblatt": one page per mission part for the pilot in the field, printed to a PDF file
-// and shown on the protocol page.
+// and shown on the protocol page. Its parts and times are those of the statistics and the
+// mission files: the grid flown as the drone's app flies it, cut on the flight-time model.
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <cmath>
 
-#include "litchi/missions.h"
 #include "litchi/split.h"
-#include "litchi/terrain_mission.h"
 #include "mainform.h"
+#include "model/convert.h"
 #include "model/error.h"
 #include "model/fileio.h"
+#include "model/geodesy.h"
+#include "planning/drone_page.h"
+#include "planning/plan.h"
 #include "preflightsheet.h"
+#include "terrain/follow.h"
+
+korvale::PreflightInput TMainForm::PreflightBasics() const {
+    korvale::PreflightInput in;
+    // The drone of the camera picker; with own camera values the drone of the KMZ still names
+    // the app the pilot flies with.
+    const korvale::DroneProfile* d = PickedDrone();
+    if (!d && ComboBoxDrone)
+        for (const korvale::DroneProfile& p : drones_)
+            if (QString::fromStdString(p.key) == ComboBoxDrone->currentData().toString())
+                d = &p;
+    if (d) {
+        in.app = d->app;
+        in.droneName = PickedDrone() ? d->name : d->name + " (eigene Kamerawerte)";
+    }
+    if (param_.Startpunkt)
+        in.takeoff = korvale::PreflightPos{param_.Startpunkt->lat, param_.Startpunkt->lon};
+    in.heightM = param_.NumberBoxH.Value();
+    in.speedMps = param_.NumberBoxV.Value() / 3.6;
+    try {
+        const korvale::SpeedLimit limit = korvale::SpeedLimitOfPage(param_);
+        if (std::isfinite(limit.maxMps)) {
+            in.speedLimitMps = limit.maxMps;
+            in.limitBy = std::string(korvale::SpeedLimitName(limit.by));
+        }
+    } catch (const korvale::Error&) {
+        // No limit without a camera that is one; the sheet says "unbekannt".
+    }
+    in.batteryMin = litchi_.NumberBoxAkku.Value();
+    in.reservePct = litchi_.NumberBoxReserve.Value();
+    in.exposureS = 1.0 / param_.NumberBoxBelichtung.Value();
+    // The picture size is only named on the sheet; a text that is no number leaves it out.
+    auto pixels = [](const std::string& text) {
+        try {
+            const double v = korvale::StrToFloat(text);
+            return std::isfinite(v) && v > 0 && v < 1e6 ? static_cast<int>(std::lround(v)) : 0;
+        } catch (const korvale::Error&) {
+            return 0;
+        }
+    };
+    in.imageWidthPx = pixels(param_.EditXb);
+    in.imageHeightPx = pixels(param_.EditYb);
+    return in;
+}
 
 std::vector<korvale::PreflightPage> TMainForm::PreflightPages() {
-    // The mission the pilot flies: the one on the Litchi page, or the grid mission of the plan
-    // when none was made yet (made here on copies, so the page and the map stay as they are).
-    const korvale::State* s = &state_;
-    const korvale::TerrainResult* terrain = &terrain_;
-    korvale::State made;
-    korvale::TerrainResult madeTerrain;
-    if (state_.LitchiRecs.empty() && !state_.FlightSegs.empty()) {
-        made = state_;
-        korvale::LitchiPageModel m = litchi_;
-        korvale::Overlay scratch;
-        if (HaveDem())
-            madeTerrain = korvale::MakeLitchiLinesOverGround(made, param_, m, scratch, Dem(),
-                                                             TerrainSettingsOf());
-        else
-            korvale::MakeLitchiLines(made, param_, m, scratch);
-        s = &made;
-        terrain = &madeTerrain;
-    }
-    if (s->LitchiRecs.empty())
-        throw korvale::Error(korvale::ErrorKind::Refused,
-                             "Vorflugblatt: Es gibt keine Mission.\nErst mit Calc Raster planen "
-                             "oder eine Mission erstellen (Litchi RasterL, FreeL oder Orbit).");
-
-    const korvale::SplitOptions options = korvale::SplitOptionsOf(param_, litchi_);
-    const std::vector<korvale::MissionPart> parts = korvale::MissionPartsOf(*s, options);
-
     korvale::PreflightInput in = PreflightBasics();
-    for (const korvale::MissionPart& part : parts) {
-        korvale::PreflightPart pp;
-        for (const korvale::TlitchRec& r : part.recs)
-            pp.waypoints.push_back({r.latitude, r.longitude});
-        pp.lengthM = part.lengthM;
-        pp.modelMin = PartModelMinutes(part);
-        pp.minClearanceM = korvale::PartClearance(*terrain, s->LitchiRecs.size(),
-                                                  part.firstWaypoint, part.recs.size());
-        in.parts.push_back(std::move(pp));
+    const korvale::SplitOptions options = korvale::SplitOptionsOf(param_, litchi_);
+    const bool grid = (state_.LitchiRecs.empty() || litchiGrid_) && !state_.FlightSegs.empty();
+    if (grid) {
+        if (!(options.speedMps > 0) || !(param_.NumberBoxA.Value() > 0))
+            throw korvale::Error(korvale::ErrorKind::Refused,
+                                 "Vorflugblatt: Ohne Geschwindigkeit und Bildabstand gibt es "
+                                 "keine Flugzeit.\nv km/h und Längsüberlappung prüfen");
+        const korvale::FlightPlan plan =
+            korvale::PlanOfState(state_, param_.NumberBoxA.Value(), param_.NumberBoxV.Value());
+        const korvale::PlanParts parts =
+            korvale::PlanPartsOf(state_, plan, param_.Drohne.photoWaypoints, options);
+        for (std::size_t k = 0; k < parts.ranges.size(); ++k) {
+            const korvale::WayRange& r = parts.ranges[k];
+            korvale::PreflightPart pp;
+            std::vector<korvale::TerrainWaypoint> overGround;
+            for (std::size_t i = r.first; i < r.first + r.count; ++i) {
+                const korvale::PlanPt& pt = parts.way.way.points[i];
+                const korvale::GeoResult g = korvale::ProjectUtmToGeo(state_, pt.N, pt.E);
+                pp.waypoints.push_back({g.B, g.L});
+                korvale::TerrainWaypoint tw;
+                tw.at = {pt.E, pt.N};
+                tw.altitude = in.heightM;
+                overGround.push_back(tw);
+            }
+            pp.lengthM = r.lengthM;
+            pp.modelMin = parts.times[k].TotalMin();
+            if (HaveDem())
+                pp.minClearanceM =
+                    korvale::FollowTerrain(overGround, Dem(), TerrainSettingsOf()).minClearanceM;
+            in.parts.push_back(std::move(pp));
+        }
+    } else {
+        // A free line, an orbit or a mission read from a file, as the editor holds it.
+        for (const korvale::MissionPart& part : korvale::MissionPartsOf(state_, options)) {
+            if (part.recs.empty())
+                continue;
+            korvale::PreflightPart pp;
+            for (const korvale::TlitchRec& r : part.recs)
+                pp.waypoints.push_back({r.latitude, r.longitude});
+            pp.lengthM = part.lengthM;
+            pp.modelMin = part.timeMin;
+            pp.minClearanceM = korvale::PartClearance(terrain_, state_.LitchiRecs.size(),
+                                                      part.firstWaypoint, part.recs.size());
+            in.parts.push_back(std::move(pp));
+        }
     }
     return korvale::PreflightSheet(in);
 }

@@ -182,7 +182,7 @@ void TMainForm::SaveSettings() const {
     s.setValue(QStringLiteral("values/CheckBoxFormat"), param_.CheckBoxFormat);
     s.setValue(QStringLiteral("values/CheckBoxAlle"), litchi_.CheckBoxAlle);
     s.setValue(QStringLiteral("values/CheckBoxNadir"), litchi_.CheckBoxNadir);
-    s.setValue(QStringLiteral("values/ComboBoxKamera"), QString::fromStdString(drone_.droneKey));
+    s.setValue(QStringLiteral("values/ComboBoxKamera"), QString::fromStdString(param_.DroneKey));
 }
 
 void TMainForm::FitMapToWindow() {

@@ -143,9 +143,11 @@ void PaintPreflightPage(QPainter& p, const QRectF& area, const PreflightPage& pa
         b.setBold(true);
         p.setFont(b);
         for (const std::string& w : page.warnings) {
-            p.drawText(QRectF(left, y, area.width(), line), Qt::AlignLeft | Qt::AlignVCenter,
-                       QStringLiteral("Achtung: ") + Q(w));
-            y += line;
+            const QString text = QStringLiteral("Achtung: ") + Q(w);
+            const QRectF r(left, y, area.width(), area.height());
+            const QRectF used = p.boundingRect(r, Qt::AlignLeft | Qt::TextWordWrap, text);
+            p.drawText(r, Qt::AlignLeft | Qt::TextWordWrap, text);
+            y += std::max(line, used.height() + unit * 0.6);
         }
         p.restore();
         y += unit;

@@ -4,17 +4,10 @@
 
 #include <cmath>
 
+#include "dji/drone_model.h"
 #include "model/format.h"
 
 namespace korvale {
-
-CameraEdits CameraEditsOf(const CameraProfile& c) {
-    // The pixel size is derived, not rounded: the ground pixel of the page then equals
-    // height x sensor width / (focal length x pixels) to the last digit.
-    const double pixelUm = c.imageWidthPx > 0 ? c.sensorWidthMm * 1000.0 / c.imageWidthPx : 0.0;
-    return {FormatGeneral(c.focalMm), FormatGeneral(pixelUm), FormatGeneral(c.imageWidthPx),
-            FormatGeneral(c.imageHeightPx)};
-}
 
 std::string FormatCaptionOf(int w, int h) {
     static const struct {
@@ -28,32 +21,13 @@ std::string FormatCaptionOf(int w, int h) {
     return Format("%dx%d", {w, h});
 }
 
-void ApplyDroneCamera(ParamPageModel& p, const DroneProfile& d) {
-    CameraEdits e = CameraEditsOf(d.camera);
-    p.EditF = std::move(e.EditF);
-    p.EditAufloesung = std::move(e.EditAufloesung);
-    p.EditXb = std::move(e.EditXb);
-    p.EditYb = std::move(e.EditYb);
-    p.CheckBoxFormatCaption = FormatCaptionOf(d.camera.imageWidthPx, d.camera.imageHeightPx);
-}
-
-namespace {
-
-bool Holds(const ParamPageModel& p, const DroneProfile& d) {
-    const CameraEdits e = CameraEditsOf(d.camera);
-    return p.EditF == e.EditF && p.EditAufloesung == e.EditAufloesung && p.EditXb == e.EditXb &&
-           p.EditYb == e.EditYb;
-}
-
-} // namespace
-
 std::string DroneOfCamera(const ParamPageModel& p, const std::vector<DroneProfile>& profiles,
                           const std::string& preferred) {
     for (const DroneProfile& d : profiles)
-        if (d.key == preferred && Holds(p, d))
+        if (d.key == preferred && PageHasDroneCamera(p, d))
             return d.key;
     for (const DroneProfile& d : profiles)
-        if (Holds(p, d))
+        if (PageHasDroneCamera(p, d))
             return d.key;
     return {};
 }
