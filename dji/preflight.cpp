@@ -131,14 +131,14 @@ std::string PreflightText(const std::vector<PreflightPage>& pages) {
     for (const PreflightPage& pg : pages) {
         if (!out.empty())
             out += '\n';
-        out += pg.title + '\n';
+        out.append(pg.title).append("\n");
         for (const auto& [label, value] : pg.rows)
-            out += "  " + label + ": " + value + '\n';
+            out.append("  ").append(label).append(": ").append(value).append("\n");
         out += "  Von Hand in der App einstellen:\n";
         for (const std::string& s : pg.settings)
-            out += "    – " + s + '\n';
+            out.append("    – ").append(s).append("\n");
         for (const std::string& w : pg.warnings)
-            out += "  Achtung: " + w + '\n';
+            out.append("  Achtung: ").append(w).append("\n");
     }
     return out;
 }
