@@ -454,6 +454,7 @@ QString DialogFilter(const QString& title) {
         {"Litchi CSV lesen", "Litchi-Missionen (*.csv *.CSV)"},
         {"Missionsdatei wählen", "Litchi-Missionen (*.csv *.CSV)"},
         {"DXF-Datei wählen", "DXF (*.dxf *.DXF)"},
+        {"Vorflugblatt schreiben", "PDF (*.pdf *.PDF)"},
     };
     const QString all = QStringLiteral("Alle Dateien (*)");
     for (const auto& k : kinds)

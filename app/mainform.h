@@ -13,8 +13,11 @@
 #include <memory>
 #include <vector>
 
+#include "dji/camera_pick.h"
+#include "dji/preflight.h"
 #include "dji/profiles.h"
 #include "litchi/editor.h"
+#include "litchi/split.h"
 #include "model/overlay.h"
 #include "model/state.h"
 #include "planning/edits.h"
@@ -397,6 +400,32 @@ class TMainForm : public QMainWindow {
     QPushButton* ButtonKMZ = nullptr;
     std::vector<korvale::DroneProfile> drones_;
     QString dronesError_;
+    // The drone picker of the "Korvale" page and the values that belong to the drone: exposure,
+    // allowed pixel shift, battery reserve, the modelled flight time and the speed limit shown
+    // beside the speed.
+    void BuildDroneControls(QWidget* page);
+    void LoadDroneProfilesOnce();
+    void ComboBoxKameraChange();
+    void ShowDronePick();
+    void RestoreDronePick(const QString& key);
+    void ShowSpeedLimit();
+    void SpeedValuesChange();
+    void ReserveChange();
+    const korvale::DroneProfile* PickedDrone() const;
+    QComboBox* ComboBoxKamera = nullptr;
+    korvale::NumberBoxWidget* NumberBoxBelichtung = nullptr;
+    korvale::NumberBoxWidget* NumberBoxVersatz = nullptr;
+    korvale::NumberBoxWidget* NumberBoxReserve = nullptr;
+    korvale::NumberBoxWidget* NumberBoxFlugzeitModell = nullptr;
+    korvale::NumberBoxWidget* NumberBoxVmax = nullptr;
+    QLabel* LabelSpeedLimit = nullptr;
+    // The pre-flight sheet: one page per mission part, printed to PDF and shown in the protocol.
+    void ButtonPreflightClick();
+    void WritePreflightPdf(const QString& path, const std::vector<korvale::PreflightPage>& pages);
+    std::vector<korvale::PreflightPage> PreflightPages();
+    korvale::PreflightInput PreflightBasics() const;
+    QPushButton* BuildPreflightButton(QWidget* page);
+    QPushButton* ButtonPreflight = nullptr;
     // Heights above ground (mainform_terrain.cpp): the elevation model of the planning page,
     // the missions over it and the profile page.
     QWidget* TerrainRow(QWidget* page);

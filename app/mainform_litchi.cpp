@@ -157,7 +157,7 @@ void TMainForm::BuildLitchiPage(QWidget* page) {
     AddRow(col, {Labelled(Label15, {EditCVS, Button7, Button6, ButtonKMZ}, page),
                  Labelled("Akku (min)", {NumberBoxAkku}, page),
                  Labelled("Max. Wegpunkte", {NumberBoxMaxWP}, page)});
-    AddRow(col, {Labelled("Drohne (KMZ)", {ComboBoxDrone}, page)});
+    AddRow(col, {Labelled("Drohne (KMZ)", {ComboBoxDrone, BuildPreflightButton(page)}, page)});
     col->addSpacing(10);
     AddRow(col, {Labelled("", {NumberBoxActrec, Button9, Button1, Button8, CheckBoxNadir}, page)});
     col->addStretch(1);

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The "Korvale" page: camera and flight parameters, results, and the planning run.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -41,7 +42,7 @@ void TMainForm::BuildParameterPage(QWidget* page) {
     korvale::ParamPageModel& p = param_;
 
     EditF = TextEdit("EditF", p.EditF, 44, page);
-    EditAufloesung = TextEdit("EditAufloesung", p.EditAufloesung, 40, page);
+    EditAufloesung = TextEdit("EditAufloesung", p.EditAufloesung, 52, page);
     CheckBoxFormat = new QCheckBox(QString::fromStdString(p.CheckBoxFormatCaption), page);
     CheckBoxFormat->setObjectName("CheckBoxFormat");
     CheckBoxFormat->setChecked(p.CheckBoxFormat);
@@ -84,10 +85,12 @@ void TMainForm::BuildParameterPage(QWidget* page) {
     EditKVName->setToolTip("Doppelklick: Dateiname wählen");
     ButtonSaveKV = Button("ButtonSaveKV", "Karte sichern", page);
     ButtonLoadKV = Button("ButtonLoadKV", "Karte laden", page);
+    BuildDroneControls(page);
 
     auto* col = new QVBoxLayout(page);
     col->setContentsMargins(6, 4, 6, 4);
     col->setSpacing(4);
+    AddRow(col, {Labelled("Drohne", {ComboBoxKamera}, page)});
     AddRow(col,
            {Labelled("c mm", {EditF}, page),
             Labelled("Pixel µm   Format", {EditAufloesung, CheckBoxFormat}, page),
@@ -98,9 +101,13 @@ void TMainForm::BuildParameterPage(QWidget* page) {
     AddRow(col,
            {Labelled("Längs %    Quer %", {NumberBoxP, NumberBoxQ}, page),
             Labelled("Höhe m", {NumberBoxH}, page), Labelled("4x4 pix cm", {NumberBoxBA}, page),
-            Labelled("v km/h", {NumberBoxV}, page),
-            Labelled("Zeit Min", {NumberBoxFlugzeit}, page)},
+            Labelled("v km/h", {NumberBoxV}, page), Labelled("Zeit Min", {NumberBoxFlugzeit}, page),
+            Labelled("Flugzeit Modell", {NumberBoxFlugzeitModell}, page)},
            MakeLabel("Flugplanung", page));
+    AddRow(col, {Labelled("Belichtung 1/s", {NumberBoxBelichtung}, page),
+                 Labelled("Versatz px", {NumberBoxVersatz}, page),
+                 Labelled("Reserve %", {NumberBoxReserve}, page),
+                 Labelled("Grenze v km/h", {NumberBoxVmax, LabelSpeedLimit}, page)});
     col->addSpacing(6);
     AddRow(col,
            {Labelled("Längs m      Quer m", {NumberBoxA, NumberBoxB}, page),
@@ -138,6 +145,18 @@ void TMainForm::BuildParameterPage(QWidget* page) {
     keep(EditYb, &korvale::ParamPageModel::EditYb);
     keep(EditDXFFileName, &korvale::ParamPageModel::EditDXFFileName);
     keep(EditKVName, &korvale::ParamPageModel::EditKVName);
+    // Typing in a camera edit makes the drone picker say whether the profile still holds.
+    // The edit's text reaches the model before the picker compares it.
+    auto pick = [this](QLineEdit* e, std::string korvale::ParamPageModel::*field) {
+        connect(e, &QLineEdit::textEdited, this, [this, field](const QString& t) {
+            param_.*field = t.toStdString();
+            ShowDronePick();
+        });
+    };
+    pick(EditF, &korvale::ParamPageModel::EditF);
+    pick(EditAufloesung, &korvale::ParamPageModel::EditAufloesung);
+    pick(EditXb, &korvale::ParamPageModel::EditXb);
+    pick(EditYb, &korvale::ParamPageModel::EditYb);
 
     auto bind = [this](NumberBoxWidget* w, void (TMainForm::*handler)()) {
         connect(w, &NumberBoxWidget::userChanged, this,
@@ -186,6 +205,9 @@ void TMainForm::RefreshParameterPage() {
                                NumberBoxFrameS, NumberBoxStreifen, NumberBoxWeg, NumberBoxFlaeche,
                                NumberBoxBilder, NumberBoxAkkus, NumberBoxDateien, NumberBoxRi})
         w->Refresh();
+    for (NumberBoxWidget* w : {NumberBoxBelichtung, NumberBoxVersatz, NumberBoxReserve,
+                               NumberBoxFlugzeitModell, NumberBoxVmax})
+        w->Refresh();
 }
 
 void TMainForm::Rechnen() {
@@ -200,6 +222,8 @@ void TMainForm::Rechnen() {
     RefreshParameterPage();
     if (!status.empty())
         SetStatus(QString::fromStdString(status));
+    // Height, photo base and camera set the speed limit.
+    ShowSpeedLimit();
 }
 
 void TMainForm::NumberBoxHChange() {

@@ -31,6 +31,11 @@ constexpr const char* kRememberedBoxes[] = {
     "NumberBoxWait",  "NumberBoxRotate", "NumberBoxPoiAlt",  "NumberBoxPoiAltMode",
     "NumberBoxAkku",  "NumberBoxMaxWP"};
 
+// The drone's values of the "Korvale" page (exposure, pixel shift, battery reserve), remembered
+// like the boxes above.
+constexpr const char* kRememberedDroneBoxes[] = {"NumberBoxBelichtung", "NumberBoxVersatz",
+                                                 "NumberBoxReserve"};
+
 // Text fields remembered as typed: camera values and file names.
 constexpr const char* kRememberedEdits[] = {"EditF",           "EditAufloesung", "EditXb", "EditYb",
                                             "EditDXFFileName", "EditKVName",     "EditCVS"};
@@ -56,7 +61,10 @@ constexpr const char* kFieldLabels[][2] = {{"EditF", "c mm"},
                                            {"NumberBoxAkkus", "Akkus"},
                                            {"EditDXFFileName", "DXF Filename"},
                                            {"EditKVName", "Korvale Filename"},
-                                           {"EditCVS", "Litchi CSV Filename"}};
+                                           {"EditCVS", "Litchi CSV Filename"},
+                                           {"NumberBoxBelichtung", "Belichtung 1/s"},
+                                           {"NumberBoxVersatz", "Versatz px"},
+                                           {"NumberBoxReserve", "Reserve %"}};
 
 } // namespace
 
@@ -104,6 +112,14 @@ void TMainForm::LoadSettings() {
         if (w && ok)
             w->box()->SetValue(v);
     }
+    for (const char* name : kRememberedDroneBoxes) {
+        const QString key = QStringLiteral("values/") + QLatin1String(name);
+        auto* w = findChild<korvale::NumberBoxWidget*>(QString::fromLatin1(name));
+        bool ok = false;
+        const double v = s.value(key).toDouble(&ok);
+        if (w && ok)
+            w->box()->SetValue(v);
+    }
     const bool format = s.value(QStringLiteral("values/CheckBoxFormat"), true).toBool();
     if (format != param_.CheckBoxFormat) {
         // The format switch sets the sensor pixels; the stored ones are put back after it.
@@ -122,6 +138,7 @@ void TMainForm::LoadSettings() {
     } catch (const korvale::Error&) {
     }
     litchi_.Label14 = korvale::Label14Text(litchi_.NumberBoxSpeed.Value());
+    RestoreDronePick(s.value(QStringLiteral("values/ComboBoxKamera")).toString());
     RefreshParameterPage();
     RefreshLitchiPage();
 }
@@ -159,9 +176,13 @@ void TMainForm::SaveSettings() const {
     for (const char* name : kRememberedBoxes)
         if (auto* w = findChild<korvale::NumberBoxWidget*>(QString::fromLatin1(name)))
             s.setValue(QStringLiteral("values/") + QLatin1String(name), w->box()->Raw());
+    for (const char* name : kRememberedDroneBoxes)
+        if (auto* w = findChild<korvale::NumberBoxWidget*>(QString::fromLatin1(name)))
+            s.setValue(QStringLiteral("values/") + QLatin1String(name), w->box()->Raw());
     s.setValue(QStringLiteral("values/CheckBoxFormat"), param_.CheckBoxFormat);
     s.setValue(QStringLiteral("values/CheckBoxAlle"), litchi_.CheckBoxAlle);
     s.setValue(QStringLiteral("values/CheckBoxNadir"), litchi_.CheckBoxNadir);
+    s.setValue(QStringLiteral("values/ComboBoxKamera"), QString::fromStdString(param_.DroneKey));
 }
 
 void TMainForm::FitMapToWindow() {

@@ -34,6 +34,18 @@ QString KmzName(const QString& csvName) {
 
 } // namespace
 
+void TMainForm::LoadDroneProfilesOnce() {
+    if (!drones_.empty() || !dronesError_.isEmpty())
+        return;
+    try {
+        drones_ = korvale::LoadDroneProfiles(korvale::DefaultDroneProfilesPath());
+    } catch (const korvale::Error& e) {
+        // The pages still work with the user's own camera and for Litchi; the KMZ button says
+        // why it cannot write.
+        dronesError_ = QString::fromStdString(e.what());
+    }
+}
+
 void TMainForm::BuildWpmlControls(QWidget* page) {
     ComboBoxDrone = new QComboBox(page);
     ComboBoxDrone->setObjectName(QStringLiteral("ComboBoxDrone"));
@@ -46,12 +58,7 @@ void TMainForm::BuildWpmlControls(QWidget* page) {
     ButtonKMZ->setObjectName(QStringLiteral("ButtonKMZ"));
     ButtonKMZ->setToolTip(QStringLiteral("Schreibt die Mission als DJI-Wegpunktdatei (WPML, "
                                          "KMZ) für DJI Fly oder DJI Pilot 2"));
-    try {
-        drones_ = korvale::LoadDroneProfiles(korvale::DefaultDroneProfilesPath());
-    } catch (const korvale::Error& e) {
-        // The page still works for Litchi; the button says why it cannot write.
-        dronesError_ = QString::fromStdString(e.what());
-    }
+    LoadDroneProfilesOnce();
     for (const korvale::DroneProfile& d : drones_)
         ComboBoxDrone->addItem(QString::fromStdString(d.name) + QStringLiteral(" – ") +
                                    QString::fromUtf8(korvale::FlightAppName(d.app).data()),
