@@ -40,6 +40,8 @@ const NumOpt kNum[] = {
     {"max-waypoints", "Wegpunkte", "Wegpunkte je Datei", 2, 99, true, &PlanOptions::maxWaypoints},
     {"terrain-tolerance", "m", "Toleranz der Höhe über Grund", 1, 20, false,
      &PlanOptions::terrainToleranceM},
+    {"exclude-buffer", "m", "Sicherheitsabstand um Sperrflächen", 0, 1000, false,
+     &PlanOptions::excludeBufferM},
 };
 
 struct FileOpt {
@@ -80,7 +82,7 @@ bool TakesValue(std::string_view name) {
     for (const FileOpt& f : kFiles)
         if (f.name == name)
             return true;
-    return name == "angle" || name == "takeoff";
+    return name == "angle" || name == "takeoff" || name == "exclude";
 }
 
 // "LAT,LON" in decimal degrees.
@@ -183,6 +185,14 @@ PlanOptions ParsePlanOptions(const std::vector<std::string>& args) {
         if (name == "takeoff") {
             known = true;
             ParseTakeoff(o, *value);
+        }
+        if (name == "exclude") {
+            known = true;
+            if (value->empty())
+                Refuse("--exclude braucht einen Dateinamen.");
+            if ((*value)[0] == '-')
+                Refuse("--exclude: '" + *value + "' ist kein Dateiname, sondern eine Option.");
+            o.excludeFiles.push_back(*value);
         }
         if (!known)
             Refuse("Unbekannte Option '--" + name + "'.");

@@ -41,6 +41,10 @@ struct PlanOptions {
     bool haveTakeoff = false;     // --takeoff given (else the first waypoint)
     double takeoffLat = 0;        // --takeoff LAT,LON: the take-off point, degrees
     double takeoffLon = 0;
+
+    // Areas the drone must not enter besides the holes of the area file.
+    std::vector<std::string> excludeFiles; // --exclude (repeatable): GeoJSON, KML or KMZ polygons
+    double excludeBufferM = 5;             // --exclude-buffer: distance kept from every zone, m
 };
 
 // Parses argv[1..]. Accepts "--name value" and "--name=value". Throws Error (Refused) with a
