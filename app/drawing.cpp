@@ -104,6 +104,8 @@ void TMainForm::Redraw(bool withPlan) {
         ShowFreeline();
     if (state_.Orbit)
         ShowOrbit();
+    if (!state_.Zones.empty())
+        ShowZones();
     ShowResiduals();
     AfterDraw();
 }
@@ -121,5 +123,7 @@ void TMainForm::TabItemKarteClick() {
         DisplayBorderLine();
     if (!state_.FreeLines.empty())
         DisplayFreeline();
+    if (!state_.Zones.empty())
+        ShowZones();
     ShowResiduals();
 }

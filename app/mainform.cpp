@@ -187,6 +187,8 @@ void TMainForm::BuildToolBar() {
          &TMainForm::ButtonMessenClick},
         {&TMainForm::ButtonArea, "ButtonArea", "", "Fläche berechnen", "area", true,
          &TMainForm::ButtonAreaClick},
+        {&TMainForm::ButtonZone, "ButtonZone", "", "Sperrfläche", "zone", true,
+         &TMainForm::ButtonZoneClick},
         {&TMainForm::ButtonDelAll, "ButtonDelAll", "", "Alle Punkte löschen", "delall", false,
          &TMainForm::ButtonDelAllClick},
         {&TMainForm::ButtonImport, "ButtonImport", "", "Gebiet importieren (KML, KMZ, GeoJSON)",
@@ -570,6 +572,7 @@ korvale::ToolState TMainForm::Tools() const {
     t.Messen = ButtonMessen->isChecked();
     t.Area = ButtonArea->isChecked();
     t.Help = ButtonHelp->isChecked();
+    t.Zone = ButtonZone->isChecked();
     return t;
 }
 
@@ -585,6 +588,10 @@ void TMainForm::ReleaseOthers(Tool clicked) {
     ButtonMessen->setChecked(t.Messen);
     ButtonArea->setChecked(t.Area);
     ButtonHelp->setChecked(t.Help);
+    ButtonZone->setChecked(t.Zone);
+    // Another tool ends the zone being drawn.
+    if (!t.Zone)
+        zoneOpen_ = false;
 }
 
 // ---- Toolbar handlers ---------------------------------------------------------------------

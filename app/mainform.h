@@ -172,6 +172,11 @@ class TMainForm : public QMainWindow {
     void ButtonAreaClick();
     void ButtonDelAllClick();
     void ButtonHelpClick();
+    // "Sperrfläche" (mainform_zones.cpp): presses on the map add the corners of an exclusion
+    // zone; each press of the button begins a new one.
+    void ButtonZoneClick();
+    void ZonePress(float xb, float yb);
+    void ShowZones();
 
     // ---- Web map and clipboard (webmap.cpp) -----------------------------------------------
     void TabItemMapsDblClick();
@@ -475,6 +480,7 @@ class TMainForm : public QMainWindow {
     QToolButton* ButtonArea = nullptr;
     QToolButton* ButtonDelAll = nullptr;
     QToolButton* ButtonHelp = nullptr;
+    QToolButton* ButtonZone = nullptr;
 
     QTabWidget* Tabcontrol1 = nullptr;
     QWidget* TabItemMaps = nullptr;
@@ -542,6 +548,7 @@ class TMainForm : public QMainWindow {
     korvale::Overlay overlay_;
     korvale::PlanCache plans_;
     korvale::UndoHistory history_;
+    bool zoneOpen_ = false; // the last zone takes further corners (ButtonZone pressed since)
     bool statusIsResult_ = false;
     bool webMapShown_ = false; // the web map page has been on the screen at least once
     int tileSource_ = -1;      // the tile source shown on the web map page, -1: none

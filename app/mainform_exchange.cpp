@@ -119,8 +119,12 @@ void TMainForm::ButtonImportClick() {
     Showgrafik();
     DisplayBorderLine();
     std::string status = korvale::Format("Gebiet importiert: %d Ecken", {area.ring.size()});
-    if (area.holes > 0)
-        status += korvale::Format(", %d Loch/Löcher nicht berücksichtigt", {area.holes});
+    if (!area.inner.empty())
+        status +=
+            korvale::Format(", %d Loch/Löcher als Sperrfläche ausgespart", {area.inner.size()});
+    if (korvale::DroppedHoles(area) > 0)
+        status += korvale::Format(", %d Loch/Löcher nicht lesbar, nicht berücksichtigt",
+                                  {korvale::DroppedHoles(area)});
     SetStatus(Q(status), true);
 }
 

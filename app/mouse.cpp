@@ -81,6 +81,9 @@ void TMainForm::ImageViewer2MouseDown(QObject* sender, MouseButton button, float
         ShowPoints();
         break;
     }
+    case korvale::PressRule::Zone:
+        ZonePress(p.xb, p.yb);
+        break;
     case korvale::PressRule::Move:
         state_.SelIdx = SelPoint(p.xb, p.yb);
         Showgrafik();

@@ -43,6 +43,8 @@ const NumOpt kNum[] = {
      &PlanOptions::terrainToleranceM},
     {"coverage-cell", "m", "Zellgröße der Abdeckungskarte", 0.1, 100, false,
      &PlanOptions::coverageCellM},
+    {"exclude-buffer", "m", "Sicherheitsabstand um Sperrflächen", 0, 1000, false,
+     &PlanOptions::excludeBufferM},
 };
 
 struct FileOpt {
@@ -85,7 +87,7 @@ bool TakesValue(std::string_view name) {
     for (const FileOpt& f : kFiles)
         if (f.name == name)
             return true;
-    return name == "angle" || name == "takeoff" || name == "exposure";
+    return name == "angle" || name == "takeoff" || name == "exposure" || name == "exclude";
 }
 
 // "LAT,LON" in decimal degrees.
@@ -206,6 +208,14 @@ PlanOptions ParsePlanOptions(const std::vector<std::string>& args) {
                        " s ist keine Belichtungszeit; erlaubt ist mehr als 0 bis 1 s (1/1000 s = "
                        "0.001).");
             o.exposureS = v;
+        }
+        if (name == "exclude") {
+            known = true;
+            if (value->empty())
+                Refuse("--exclude braucht einen Dateinamen.");
+            if ((*value)[0] == '-')
+                Refuse("--exclude: '" + *value + "' ist kein Dateiname, sondern eine Option.");
+            o.excludeFiles.push_back(*value);
         }
         if (!known)
             Refuse("Unbekannte Option '--" + name + "'.");

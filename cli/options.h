@@ -50,6 +50,9 @@ struct PlanOptions {
     double coverageCellM = 1;   // --coverage-cell: its cell size, m
     std::string footprintsFile; // --footprints: every picture's footprint as GeoJSON
     bool crosshatch = false;    // --crosshatch: a second grid at right angles after the first
+    // Areas the drone must not enter besides the holes of the area file.
+    std::vector<std::string> excludeFiles; // --exclude (repeatable): GeoJSON, KML or KMZ polygons
+    double excludeBufferM = 5;             // --exclude-buffer: distance kept from every zone, m
 };
 
 // Parses argv[1..]. Accepts "--name value" and "--name=value". Throws Error (Refused) with a

@@ -10,6 +10,7 @@
 #include "cli/options.h"
 #include "cli/terrain_step.h"
 #include "cli/wpml_step.h"
+#include "cli/zones_step.h"
 #include "dji/profiles.h"
 #include "exchange/area.h"
 #include "exchange/plan_export.h"
@@ -114,13 +115,14 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         const std::vector<AreaPolygon> areas = ReadAreaFile(o.areaFile);
         const AreaPolygon& area = areas.front();
         State s = StateOf(area);
+        AddExclusionZones(s, area, o);
         ParamPageModel p = PageOf(o);
 
         // The planning run of "Calc Raster", without the drawing; the one plan feeds the
         // totals, the drawing and the geodata.
         SetBorderPointer(s, p);
         CalcBorderMinMax(s);
-        if (o.angleAuto)
+        if (o.angleAuto) // the direction of the area, whatever its zones
             p.NumberBoxRi.SetValue(BestGridAngle(BorderRing(s), p.NumberBoxB.Value()).Ri);
         if (o.crosshatch)
             SchnitteCrosshatch(s, p.NumberBoxRi.Value(), p.NumberBoxB.Value());
@@ -206,8 +208,10 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         if (!o.kmlFile.empty())
             files.push_back({o.kmlFile, [&geo](ByteSink& sink) { WritePlanKml(sink, geo); }});
         // An output that is the area file would replace it with the plan.
+        std::vector<std::string> inputs{o.areaFile};
+        inputs.insert(inputs.end(), o.excludeFiles.begin(), o.excludeFiles.end());
         if (!files.empty())
-            StreamFilesAtomic(files, {o.areaFile});
+            StreamFilesAtomic(files, inputs);
         if (!o.litchiFile.empty()) {
             const std::string name = LitchiCsvFileName(o.litchiFile);
             for (const std::string& left : LeftoverPartNames(name, parts.size()))
@@ -223,10 +227,8 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
             err << "Hinweis: " << batteryNote << '\n';
         if (const std::string note = SpeedAboveLimitNote(flight); !note.empty())
             err << "Hinweis: " << note << '\n';
-        if (area.holes > 0 || areas.size() > 1)
-            err << Format("Hinweis: geplant wurde das erste Polygon der Datei (%d insgesamt); "
-                          "seine %d Löcher werden nicht ausgespart.\n",
-                          {static_cast<long long>(areas.size()), area.holes});
+        if (const std::string note = AreaFileNote(areas); !note.empty())
+            err << "Hinweis: " << note << '\n';
         for (const GeoPos& g : area.ring) {
             // One note for the whole area, at its first corner far outside the zone.
             if (const auto warning = ZoneWarning(s, g.lon)) {

@@ -20,13 +20,21 @@ struct GeoPos {
 // One candidate area: the outer ring of a polygon (closing vertex removed, consecutive
 // repeats dropped, at least 3 distinct corners, in the file's own order), the polygon's name
 // if the file gives one, which part of a multi-polygon it is (1, 2, ... ; 0 for a plain
-// polygon) and how many holes it has (they are not part of the ring).
+// polygon) and how many holes it has (they are not part of the ring). The holes whose ring
+// is well formed (cleaned as the outer ring) are kept in `inner`, to be left out of the area
+// as exclusion zones; the others are only counted.
 struct AreaPolygon {
     std::string name;
     int part = 0;
     int holes = 0;
     std::vector<GeoPos> ring;
+    std::vector<std::vector<GeoPos>> inner;
 };
+
+// The holes of the polygon that could not be read (holes - inner.size()).
+inline int DroppedHoles(const AreaPolygon& a) {
+    return a.holes - static_cast<int>(a.inner.size());
+}
 
 // Readers of the bytes of one file. Each returns every polygon of the file in document order
 // (the parts of a multi-polygon one by one) or throws Error, all or nothing:

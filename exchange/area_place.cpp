@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 #include "georef/transform.h"
 #include "model/error.h"
@@ -25,24 +27,33 @@ void PlaceArea(State& s, ParamPageModel& p, const AreaPolygon& area, int L0, Und
     if (area.ring.size() < 3)
         throw Error(ErrorKind::Refused, "Die Fläche hat weniger als 3 verschiedene Eckpunkte.");
     // Everything is computed before the point list changes, so a refusal leaves it as it was.
-    std::vector<TPt> corners;
-    corners.reserve(area.ring.size());
-    for (const GeoPos& g : area.ring) {
-        const UtmResult u = GeoToUTM(L0, EllipsoidA, EllipsoidF, g.lat, g.lon);
-        const ImagePos ip = Trafback(s, u.X, u.Y);
-        if (!(std::fabs(ip.xb) < 1e7 && std::fabs(ip.yb) < 1e7))
-            throw Error(ErrorKind::Refused, "Das Gebiet liegt zu weit außerhalb der Kartenkopie.");
-        TPt t;
-        t.B = g.lat;
-        t.L = g.lon;
-        t.E = u.Y;
-        t.N = u.X;
-        t.c = u.c;
-        t.xb = static_cast<float>(ip.xb);
-        t.yb = static_cast<float>(ip.yb);
-        t.Typ = KindBorder;
-        corners.push_back(t);
-    }
+    const auto place = [&](const std::vector<GeoPos>& ring, std::uint8_t kind) {
+        std::vector<TPt> corners;
+        corners.reserve(ring.size());
+        for (const GeoPos& g : ring) {
+            const UtmResult u = GeoToUTM(L0, EllipsoidA, EllipsoidF, g.lat, g.lon);
+            const ImagePos ip = Trafback(s, u.X, u.Y);
+            if (!(std::fabs(ip.xb) < 1e7 && std::fabs(ip.yb) < 1e7))
+                throw Error(ErrorKind::Refused,
+                            "Das Gebiet liegt zu weit außerhalb der Kartenkopie.");
+            TPt t;
+            t.B = g.lat;
+            t.L = g.lon;
+            t.E = u.Y;
+            t.N = u.X;
+            t.c = u.c;
+            t.xb = static_cast<float>(ip.xb);
+            t.yb = static_cast<float>(ip.yb);
+            t.Typ = kind;
+            corners.push_back(t);
+        }
+        return corners;
+    };
+    const std::vector<TPt> corners = place(area.ring, KindBorder);
+    std::vector<std::vector<TPt>> zones;
+    zones.reserve(area.inner.size());
+    for (const std::vector<GeoPos>& hole : area.inner)
+        zones.push_back(place(hole, KindPlain));
     if (h)
         h->Push(TakeSnapshot(s, "Gebiet importieren"));
     const bool hadFreeLine = !s.FreeLines.empty();
@@ -50,6 +61,7 @@ void PlaceArea(State& s, ParamPageModel& p, const AreaPolygon& area, int L0, Und
                                   [](const TPt& t) { return t.Typ == KindBorder; }),
                    s.Points.end());
     s.Points.insert(s.Points.end(), corners.begin(), corners.end());
+    s.Zones = std::move(zones);
     // Indices behind a removed point have moved: the lists are rebuilt from the point kinds,
     // and the grid of the old border no longer belongs to any border.
     if (hadFreeLine)

@@ -17,9 +17,10 @@ int ProjectCentralMeridian(const State& s);
 
 // Replaces every border point (kind 2) of s.Points by the ring's corners, in the ring's order,
 // each with its latitude, longitude, UTM coordinates for central meridian L0 and the map
-// position from Trafback. The index lists are rebuilt (border ring and its area; the free line
-// if one was built), and the grid made for the old border (CutPoints, FlightSegs) is cleared.
-// Before any transformation exists the import is refused (Refused) and nothing changes.
+// position from Trafback; the holes of the area replace the exclusion zones (State::Zones),
+// which belonged to the area before. The index lists are rebuilt (border ring and its area; the
+// free line if one was built), and the grid made for the old border (CutPoints, FlightSegs) is
+// cleared. Before any transformation exists the import is refused (Refused) and nothing changes.
 // With `h`, the import is one step ("Gebiet importieren") that undo takes back.
 void PlaceArea(State& s, ParamPageModel& p, const AreaPolygon& area, int L0,
                UndoHistory* h = nullptr);

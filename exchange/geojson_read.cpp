@@ -83,10 +83,19 @@ struct Reader {
         a.name = name;
         a.part = part;
         a.holes = static_cast<int>(rings.size()) - 1;
-        for (std::size_t i = 1; i < rings.size(); ++i)
-            Ring(rings[i]); // holes must be well-formed too, but are not used
         const std::string what =
             name.empty() ? Format("Nr. %d", {out.size() + 1}) : "'" + name + "'";
+        for (std::size_t i = 1; i < rings.size(); ++i) {
+            // Holes must be well-formed JSON positions too; one with fewer than three
+            // corners is left out and counted.
+            const std::vector<GeoPos> raw = Ring(rings[i]);
+            try {
+                a.inner.push_back(detail::CleanRing(raw, what));
+            } catch (const Error& e) {
+                if (e.kind() != ErrorKind::Refused)
+                    throw;
+            }
+        }
         a.ring = detail::CleanRing(Ring(rings[0]), what);
         out.push_back(std::move(a));
     }

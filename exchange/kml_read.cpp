@@ -201,16 +201,26 @@ std::vector<AreaPolygon> ReadAreaKml(std::string_view bytes) {
             a.name = around.Name();
             a.part = around.Part(n);
             std::vector<GeoPos> raw;
+            std::vector<pugi::xml_node> inner;
             for (pugi::xml_node c = n.first_child(); c; c = c.next_sibling()) {
                 if (c.type() != pugi::node_element)
                     continue;
                 if (LocalName(c) == "outerBoundaryIs" && raw.empty())
                     raw = RingOf(c);
                 else if (LocalName(c) == "innerBoundaryIs")
-                    ++a.holes;
+                    inner.push_back(c);
             }
             const std::string what =
                 a.name.empty() ? Format("Nr. %d", {out.size() + 1}) : "'" + a.name + "'";
+            a.holes = static_cast<int>(inner.size());
+            for (const pugi::xml_node& h : inner) {
+                // A hole that cannot be read is left out and counted, as holes always were:
+                // the area itself is still good.
+                try {
+                    a.inner.push_back(detail::CleanRing(RingOf(h), what));
+                } catch (const Error&) {
+                }
+            }
             a.ring = detail::CleanRing(raw, what);
             out.push_back(std::move(a));
             // A polygon holds no polygon; go on after it.

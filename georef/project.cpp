@@ -181,6 +181,7 @@ void ApplyProject(State& s, const ProjectData& d) {
     s.UtmZone = d.UtmZone;
     s.UtmSouth = d.UtmSouth;
     s.DemFile = d.DemFile;
+    s.Zones = d.Zones;
 }
 
 std::string ProjectImageName(const std::string& path) {

@@ -25,7 +25,8 @@ struct ProjectData {
     // without it is a zone-32 project in the north with no switched-off control point.
     int UtmZone = 32;
     bool UtmSouth = false;
-    std::string DemFile; // the elevation model, "" for none
+    std::string DemFile;                 // the elevation model, "" for none
+    std::vector<std::vector<TPt>> Zones; // exclusion zones (E, N, xb, yb of each corner)
 };
 
 // One record of the data file: a double, 8 bytes little-endian. Get reads record `record`
@@ -55,8 +56,9 @@ ProjectData DecodeProject(std::string_view bytes);
 // refused with Error(ErrorKind::Refused) before anything is written.
 std::string ProjectBytesToSave(const State& s);
 
-// Replaces exactly the point list, the six stored transformation values and the UTM zone and
-// hemisphere; TrafM and every other part of the state stay.
+// Replaces exactly the point list, the six stored transformation values, the UTM zone and
+// hemisphere, the elevation model and the exclusion zones; TrafM and every other part of the
+// state stay.
 void ApplyProject(State& s, const ProjectData& d);
 
 // Name of the map image of a project: in the file's own name (after the last '/'), the part up

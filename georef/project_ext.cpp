@@ -7,6 +7,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "georef/project.h"
@@ -19,6 +20,8 @@ namespace {
 
 constexpr std::string_view kMarker{"KVEXT001", 8};
 constexpr std::string_view kDemMarker{"KVDEM001", 8};
+constexpr std::string_view kZoneMarker{"KVZON001", 8};
+constexpr std::size_t kZoneCornerRecords = 4; // E, N, xb, yb
 constexpr double kMaxDemPath = 4096;
 constexpr int kDefaultZone = 32;
 
@@ -28,11 +31,58 @@ constexpr int kDefaultZone = 32;
                 "ausgeschaltete Passpunkte).");
 }
 
+[[noreturn]] void ZonesDamaged() {
+    throw Error(ErrorKind::Damaged,
+                "Die Projektdatei ist beschädigt: ungültiger Block der Sperrflächen.");
+}
+
 // A whole number within [lo, hi], else the block is damaged.
 double Whole(double v, double lo, double hi) {
     if (!std::isfinite(v) || v != std::trunc(v) || v < lo || v > hi)
         Damaged();
     return v;
+}
+
+// The zones' block, if `bytes` begin with it: Z, then per zone M and M corners of four records.
+std::vector<std::vector<TPt>> ReadZones(std::string_view bytes) {
+    std::vector<std::vector<TPt>> zones;
+    if (bytes.size() < kZoneMarker.size() || bytes.substr(0, kZoneMarker.size()) != kZoneMarker)
+        return zones;
+    const std::string_view body = bytes.substr(kZoneMarker.size());
+    const std::size_t have = body.size() / 8;
+    if (have < 1)
+        ZonesDamaged();
+    // Counts are checked against the records that are there before anything is reserved.
+    const auto whole = [](double v, double hi) {
+        if (!std::isfinite(v) || v != std::trunc(v) || v < 0 || v > hi)
+            ZonesDamaged();
+        return static_cast<std::size_t>(v);
+    };
+    const std::size_t count = whole(GetDouble(body, 0), static_cast<double>(have - 1));
+    std::size_t r = 1;
+    zones.reserve(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        if (r >= have)
+            ZonesDamaged();
+        const std::size_t m =
+            whole(GetDouble(body, r),
+                  static_cast<double>(have - r - 1) / static_cast<double>(kZoneCornerRecords));
+        ++r;
+        std::vector<TPt> z(m);
+        for (TPt& p : z) {
+            const double E = GetDouble(body, r), N = GetDouble(body, r + 1);
+            const double x = GetDouble(body, r + 2), y = GetDouble(body, r + 3);
+            constexpr double kMaxMap = std::numeric_limits<float>::max();
+            if (!std::isfinite(E) || !std::isfinite(N) || !(std::fabs(x) <= kMaxMap) ||
+                !(std::fabs(y) <= kMaxMap))
+                ZonesDamaged();
+            p.E = E, p.N = N;
+            p.xb = static_cast<float>(x), p.yb = static_cast<float>(y);
+            r += kZoneCornerRecords;
+        }
+        zones.push_back(std::move(z));
+    }
+    return zones;
 }
 
 } // namespace
@@ -43,7 +93,7 @@ void AppendProjectExtension(std::string& out, const State& s) {
         if (s.Points[i].Typ == KindControl && s.Points[i].Off)
             off.push_back(i);
     const int zone = ZoneOf(s);
-    if (zone == kDefaultZone && !s.UtmSouth && off.empty() && s.DemFile.empty())
+    if (zone == kDefaultZone && !s.UtmSouth && off.empty() && s.DemFile.empty() && s.Zones.empty())
         return;
     out.append(kMarker);
     PutDouble(out, static_cast<double>(3 + off.size()));
@@ -52,12 +102,22 @@ void AppendProjectExtension(std::string& out, const State& s) {
     PutDouble(out, static_cast<double>(off.size()));
     for (std::size_t i : off)
         PutDouble(out, static_cast<double>(i));
-    if (s.DemFile.empty() || static_cast<double>(s.DemFile.size()) > kMaxDemPath)
+    if (!s.DemFile.empty() && static_cast<double>(s.DemFile.size()) <= kMaxDemPath) {
+        out.append(kDemMarker);
+        PutDouble(out, static_cast<double>(s.DemFile.size()));
+        for (const char c : s.DemFile)
+            PutDouble(out, static_cast<double>(static_cast<unsigned char>(c)));
+    }
+    if (s.Zones.empty())
         return;
-    out.append(kDemMarker);
-    PutDouble(out, static_cast<double>(s.DemFile.size()));
-    for (const char c : s.DemFile)
-        PutDouble(out, static_cast<double>(static_cast<unsigned char>(c)));
+    out.append(kZoneMarker);
+    PutDouble(out, static_cast<double>(s.Zones.size()));
+    for (const std::vector<TPt>& z : s.Zones) {
+        PutDouble(out, static_cast<double>(z.size()));
+        for (const TPt& p : z)
+            for (const double v : {p.E, p.N, static_cast<double>(p.xb), static_cast<double>(p.yb)})
+                PutDouble(out, v);
+    }
 }
 
 void ReadProjectExtension(std::string_view rest, ProjectData& d) {
@@ -87,7 +147,7 @@ void ReadProjectExtension(std::string_view rest, ProjectData& d) {
     }
     // The elevation model's block, right after this one's records.
     std::string dem;
-    const std::string_view after = body.substr(8 * (count + 1));
+    std::string_view after = body.substr(8 * (count + 1));
     if (after.size() >= kDemMarker.size() && after.substr(0, kDemMarker.size()) == kDemMarker) {
         const std::string_view path = after.substr(kDemMarker.size());
         const std::size_t have = path.size() / 8;
@@ -99,11 +159,14 @@ void ReadProjectExtension(std::string_view rest, ProjectData& d) {
             // Through unsigned char: a double above 127 does not fit a signed char.
             dem.push_back(static_cast<char>(
                 static_cast<unsigned char>(Whole(GetDouble(path, 1 + j), 0, 255))));
+        after = path.substr(8 * (static_cast<std::size_t>(n) + 1));
     }
+    std::vector<std::vector<TPt>> zones = ReadZones(after);
     d.Points = std::move(points);
     d.UtmZone = zone;
     d.UtmSouth = south;
     d.DemFile = std::move(dem);
+    d.Zones = std::move(zones);
 }
 
 } // namespace korvale

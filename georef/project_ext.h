@@ -17,7 +17,8 @@ namespace korvale {
 struct ProjectData;
 
 // Appends the block to `out` when the state needs one (a zone other than 32, the southern
-// hemisphere, or a switched-off control point); else leaves `out` as it is.
+// hemisphere, a switched-off control point, an elevation model or an exclusion zone); else
+// leaves `out` as it is.
 //
 // Layout (every record an IEEE-754 double, little-endian): the 8 bytes "KVEXT001", then R (the
 // number of records that follow), then zone, hemisphere (0 north, 1 south), K, and the K
@@ -27,10 +28,15 @@ struct ProjectData;
 // 8 bytes "KVDEM001", then N (the path's length in bytes, at most 4096) and N records, each one
 // byte of the UTF-8 path (0..255). Readers that know only the first block stop after its R
 // records and load such a file without the model.
+//
+// A project with exclusion zones (State::Zones) has the block in any zone, followed (after the
+// elevation model's block, if any) by the 8 bytes "KVZON001", then Z (the number of zones) and
+// per zone M (its corners) and M corners of four records: E, N, xb, yb. Older readers stop
+// before it and load such a file without its zones.
 void AppendProjectExtension(std::string& out, const State& s);
 
 // Reads the bytes after the declared points into d (zone, hemisphere, TPt::Off of its points,
-// the elevation model).
+// the elevation model, the exclusion zones).
 // Bytes that do not begin with the marker are ignored, as older files may carry any; a block
 // that begins with the marker must be whole and valid, else Error(Damaged, "Die Projektdatei
 // ist beschädigt: ..."). Without a block d keeps zone 32, north, nothing switched off.

@@ -15,6 +15,7 @@
 #include "model/fileio.h"
 #include "model/format.h"
 #include "model/geodesy.h"
+#include "planning/zones.h"
 
 namespace korvale {
 
@@ -187,7 +188,7 @@ std::vector<WayRange> CutSpans(const std::vector<LineSpan>& spans, const SplitOp
 
 GridWay GridMissionWay(const State& s) {
     const std::vector<PlannedLine> lines = StateLines(s);
-    const std::vector<FlightLeg> legs = PlanLegs(BorderRing(s), lines);
+    const std::vector<FlightLeg> legs = PlanLegs(BorderRing(s), StateZones(s), lines);
     GridWay way;
     for (std::size_t k = 0; k < lines.size(); ++k) {
         const int line = static_cast<int>(k);

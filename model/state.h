@@ -54,6 +54,13 @@ struct State {
     std::vector<Tpunkt> CutPoints;
     std::vector<TLine> FlightSegs;
 
+    // Exclusion zones ("Sperrflächen"): areas the drone must not enter, each a ring of corners
+    // (map position and ground coordinates, closed implicitly) like the border. Flight lines
+    // and legs keep ZoneBufferM metres away from each (planning/zones.h). Saved with the
+    // project in its extension block.
+    std::vector<std::vector<TPt>> Zones;
+    double ZoneBufferM = 5.0;
+
     std::string DxfFileName;
 
     std::vector<TlitchRec> LitchiRecs;

@@ -55,6 +55,9 @@ ToolState ReleaseOthers(const ToolState& t, Tool clicked) {
     case Tool::Help:
         r.Help = t.Help;
         break;
+    case Tool::Zone:
+        r.Zone = t.Zone;
+        break;
     }
     return r;
 }
@@ -68,6 +71,8 @@ PressRule LeftPressRule(const ToolState& t) {
         return PressRule::Measure;
     if (t.Move)
         return PressRule::Move;
+    if (t.Zone)
+        return PressRule::Zone;
     return PressRule::Add;
 }
 

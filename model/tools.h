@@ -21,6 +21,7 @@ struct ToolState {
     bool Messen = false;   // ButtonMessen
     bool Area = false;     // ButtonArea
     bool Help = false;     // ButtonHelp
+    bool Zone = false;     // ButtonZone ("Sperrfläche"): a press adds a corner of a zone
 };
 
 // Index of the point nearest to (x, y), lowest index on ties; -1 for an empty list.
@@ -38,7 +39,8 @@ enum class Tool : std::uint8_t {
     Messen,
     Area,
     DelAll,
-    Help
+    Help,
+    Zone
 };
 
 // A click on a member of the tool set releases every other member; `clicked` keeps the state
@@ -46,7 +48,7 @@ enum class Tool : std::uint8_t {
 ToolState ReleaseOthers(const ToolState& t, Tool clicked);
 
 // What a left press on the map does; the first rule that applies decides.
-enum class PressRule : std::uint8_t { Delete, Orbit, Measure, Move, Add };
+enum class PressRule : std::uint8_t { Delete, Orbit, Measure, Move, Add, Zone };
 PressRule LeftPressRule(const ToolState& t);
 
 // Kind of the point a left press adds (PressRule::Add): border, then free line, then point of

@@ -3,6 +3,7 @@
 #include "planning/edits.h"
 
 #include <tuple>
+#include <algorithm>
 #include <utility>
 
 #include "georef/transform.h"
@@ -17,11 +18,12 @@ namespace {
 
 // Which lists were built before an edit, and the ring they were built for.
 struct Built {
-    bool ring = false;       // BorderIdx and BorderLines describe the border ring
-    bool idxFree = false;    // BorderIdx holds the free-line points (after SetFreeLine)
-    bool free = false;       // FreeLines describes the free line
-    bool plan = false;       // CutPoints / FlightSegs hold a plan
-    std::vector<TPt> border; // the border points in ring order
+    bool ring = false;                   // BorderIdx and BorderLines describe the border ring
+    bool idxFree = false;                // BorderIdx holds the free-line points (after SetFreeLine)
+    bool free = false;                   // FreeLines describes the free line
+    bool plan = false;                   // CutPoints / FlightSegs hold a plan
+    std::vector<TPt> border;             // the border points in ring order
+    std::vector<std::vector<TPt>> zones; // the exclusion zones
 };
 
 std::vector<TPt> BorderPoints(const State& s) {
@@ -50,6 +52,7 @@ Built Before(const State& s) {
     b.free = !s.FreeLines.empty();
     b.plan = !s.CutPoints.empty() || !s.FlightSegs.empty();
     b.border = BorderPoints(s);
+    b.zones = s.Zones;
     return b;
 }
 
@@ -85,8 +88,15 @@ void Recut(State& s, ParamPageModel& p) {
     }
 }
 
+bool SameZones(const std::vector<std::vector<TPt>>& a, const std::vector<std::vector<TPt>>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+        return std::equal(x.begin(), x.end(), y.begin(), y.end(),
+                          [](const TPt& p, const TPt& q) { return p.E == q.E && p.N == q.N; });
+    });
+}
+
 void Settle(State& s, ParamPageModel& p, const Built& b) {
-    if (b.plan && !SameRing(b.border, BorderPoints(s)))
+    if (b.plan && (!SameRing(b.border, BorderPoints(s)) || !SameZones(b.zones, s.Zones)))
         Recut(s, p);
     if (b.ring) {
         SetBorderPointer(s, p);
@@ -230,14 +240,32 @@ bool MovePoint(State& s, ParamPageModel& p, int i, float xb, float yb, UndoHisto
 void DeleteAllPoints(State& s, UndoHistory* h) {
     // A second click deletes nothing more; one undo must still bring everything back.
     const bool anything = !s.Points.empty() || !s.BorderIdx.empty() || !s.BorderLines.empty() ||
-                          !s.FreeLines.empty() || !s.CutPoints.empty() || !s.FlightSegs.empty();
+                          !s.FreeLines.empty() || !s.CutPoints.empty() || !s.FlightSegs.empty() ||
+                          !s.Zones.empty();
     if (h && anything)
         h->Push(TakeSnapshot(s, "Alle Punkte löschen"));
     s.Points.clear();
     s.BorderIdx.clear();
     s.BorderLines.clear();
     s.FreeLines.clear();
+    s.Zones.clear();
     ClearPlan(s);
+}
+
+void AddZoneCorner(State& s, ParamPageModel& p, float xb, float yb, bool newZone, UndoHistory* h) {
+    const Built b = Before(s);
+    if (h)
+        h->Push(TakeSnapshot(s, "Sperrfläche: Ecke setzen"));
+    TPt q;
+    q.xb = xb;
+    q.yb = yb;
+    const EastNorth en = Trafone(s, xb, yb);
+    q.E = en.E;
+    q.N = en.N;
+    if (newZone || s.Zones.empty())
+        s.Zones.emplace_back();
+    s.Zones.back().push_back(q);
+    Settle(s, p, b);
 }
 
 void LoadProjectPoints(State& s, ParamPageModel& p, const ProjectData& d, UndoHistory* h,

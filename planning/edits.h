@@ -59,6 +59,8 @@ inline constexpr std::tuple kStateFields{
     StateField{&State::FreeLines, UndoScope::Edit},
     StateField{&State::CutPoints, UndoScope::Edit},
     StateField{&State::FlightSegs, UndoScope::Edit},
+    StateField{&State::Zones, UndoScope::Edit},
+    StateField{&State::ZoneBufferM, UndoScope::Kept},
     StateField{&State::DxfFileName, UndoScope::Kept},
     StateField{&State::LitchiRecs, UndoScope::Kept},
     StateField{&State::LitchiLineOf, UndoScope::Kept},
@@ -135,10 +137,16 @@ bool DeletePoint(State& s, ParamPageModel& p, int i, UndoHistory* h = nullptr);
 // fitted again). False, nothing changed, if i is no index.
 bool MovePoint(State& s, ParamPageModel& p, int i, float xb, float yb, UndoHistory* h = nullptr);
 
-// Empties Points and every list built from them (ring, free line, cut points, flight
-// segments). The transformation, the orbit and the Litchi mission are lists of their own and
-// stay. Recorded only when there was something to delete.
+// Empties Points, the exclusion zones and every list built from them (ring, free line, cut
+// points, flight segments). The transformation, the orbit and the Litchi mission are lists of their
+// own and stay. Recorded only when there was something to delete.
 void DeleteAllPoints(State& s, UndoHistory* h = nullptr);
+
+// Adds the corner at the map position (xb, yb), with the easting and northing of the current
+// transformation there, to the exclusion zone being drawn, or with `newZone` begins a new zone
+// with it. A plan is cut anew around the zones.
+void AddZoneCorner(State& s, ParamPageModel& p, float xb, float yb, bool newZone,
+                   UndoHistory* h = nullptr);
 
 // A loaded project replaces the points and the transformation (ApplyProject); the lists
 // follow the new points as after any edit. `extra` is the window's part of the state before

@@ -11,6 +11,7 @@
 #include "model/error.h"
 #include "planning/border.h"
 #include "planning/plan.h"
+#include "planning/zones.h"
 
 namespace korvale {
 
@@ -42,7 +43,8 @@ void Schnitte(State& s, double Ri, double B) {
     std::vector<PlannedLine> lines;
     try {
         lines = PlanGridLines(BorderRing(s),
-                              {s.BorderEMin, s.BorderEMax, s.BorderNMin, s.BorderNMax, Ri, B});
+                              {s.BorderEMin, s.BorderEMax, s.BorderNMin, s.BorderNMax, Ri, B},
+                              StateZones(s));
     } catch (const Error&) {
         s.BorderEMin = oldEMin, s.BorderEMax = oldEMax;
         s.BorderNMin = oldNMin, s.BorderNMax = oldNMax;

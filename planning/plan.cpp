@@ -15,6 +15,7 @@
 #include "planning/grid.h"
 #include "planning/ringgeom.h"
 #include "planning/ringindex.h"
+#include "planning/zones.h"
 
 namespace korvale {
 
@@ -125,6 +126,57 @@ std::vector<Piece> LinePieces(const std::vector<Vec>& ring, const std::vector<do
     return merged;
 }
 
+// The zones that may meet the area (their box overlaps the ring's), in local coordinates.
+std::vector<std::vector<Vec>> LocalZones(const ZoneList& zones, const std::vector<Vec>& ring,
+                                         double Ec, double Nc) {
+    double x0 = std::numeric_limits<double>::infinity(), y0 = x0, x1 = -x0, y1 = -x0;
+    for (const Vec& p : ring)
+        x0 = std::min(x0, p.x), y0 = std::min(y0, p.y), x1 = std::max(x1, p.x),
+        y1 = std::max(y1, p.y);
+    std::vector<std::vector<Vec>> out;
+    for (const std::vector<PlanPt>& z : zones) {
+        std::vector<Vec> v = Local(z, Ec, Nc);
+        double zx0 = std::numeric_limits<double>::infinity(), zy0 = zx0, zx1 = -zx0, zy1 = -zx0;
+        for (const Vec& p : v)
+            zx0 = std::min(zx0, p.x), zy0 = std::min(zy0, p.y), zx1 = std::max(zx1, p.x),
+            zy1 = std::max(zy1, p.y);
+        if (v.size() >= 3 && zx0 <= x1 && zx1 >= x0 && zy0 <= y1 && zy1 >= y0)
+            out.push_back(std::move(v));
+    }
+    return out;
+}
+
+// Cuts the pieces of the grid line at offset e (points t * u + e * v) where they meet a zone:
+// what is left are the parts outside every zone, their new ends on a zone's border.
+void CutOut(std::vector<Piece>& pieces, const std::vector<std::vector<Vec>>& zones, double e,
+            double ux, double uy) {
+    const Vec o{-uy * e, ux * e}, d{ux, uy};
+    for (const std::vector<Vec>& z : zones) {
+        double t0 = 0, t1 = 0;
+        if (pieces.empty() || !ring::Span(z, o, d, t0, t1) || !(t1 > t0))
+            continue;
+        const auto at = [&](double t) {
+            return Crossing{t, o.x + t * ux, o.y + t * uy, std::numeric_limits<std::size_t>::max()};
+        };
+        std::vector<Piece> kept;
+        for (const Piece& p : pieces) {
+            if (p.hi.t <= t0 || p.lo.t >= t1) {
+                kept.push_back(p);
+                continue;
+            }
+            if (p.lo.t < t0)
+                kept.push_back({p.lo, at(t0), p.line});
+            if (p.hi.t > t1)
+                kept.push_back({at(t1), p.hi, p.line});
+        }
+        pieces = std::move(kept);
+    }
+    std::erase_if(pieces, [](const Piece& p) {
+        return std::fabs(p.hi.X - p.lo.X) < kSameCrossing &&
+               std::fabs(p.hi.Y - p.lo.Y) < kSameCrossing;
+    });
+}
+
 bool Overlap(const Piece& a, const Piece& b) {
     return std::min(a.hi.t, b.hi.t) - std::max(a.lo.t, b.lo.t) > 0;
 }
@@ -200,6 +252,11 @@ void RefuseBeyondMemory(double bytes) {
 }
 
 std::vector<PlannedLine> PlanGridLines(const std::vector<PlanPt>& ringPts, const GridFrame& f) {
+    return PlanGridLines(ringPts, f, {});
+}
+
+std::vector<PlannedLine> PlanGridLines(const std::vector<PlanPt>& ringPts, const GridFrame& f,
+                                       const ZoneList& zoneList) {
     double B = f.B, Ri = f.Ri;
     if (!std::isfinite(B) || !(B > 0))
         throw Error(ErrorKind::Refused,
@@ -228,7 +285,9 @@ std::vector<PlannedLine> PlanGridLines(const std::vector<PlanPt>& ringPts, const
                     "Die Gebietsgrenze kreuzt sich selbst: dafür gibt es keinen Flugplan.\n"
                     "Bitte die Grenzpunkte der Reihe nach um das Gebiet herum setzen.");
     ring = ring::PlanningRing(std::move(ring)).ring;
-    const bool convex = ring::IsConvex(ring);
+    const std::vector<std::vector<Vec>> zones = LocalZones(zoneList, ring, Ec, Nc);
+    // Around a zone the lines fly in blocks, as around a notch.
+    const bool convex = zones.empty() && ring::IsConvex(ring);
 
     if (Ri == 0)
         Ri = 0.01;
@@ -265,6 +324,7 @@ std::vector<PlannedLine> PlanGridLines(const std::vector<PlanPt>& ringPts, const
     std::vector<std::vector<Piece>> lines;
     lines.reserve(static_cast<std::size_t>(last - first + 1));
     std::vector<Crossing> up, down;
+    bool anyPiece = false, anyLeft = false;
     for (long long j = first; j <= last; ++j) {
         const double e = e0 + static_cast<double>(j) * B;
         const double sx = -h * ux + e * vx, sy = -h * uy + e * vy;
@@ -275,7 +335,14 @@ std::vector<PlannedLine> PlanGridLines(const std::vector<PlanPt>& ringPts, const
         else
             lines.push_back(
                 LinePieces(ring, across, convex, e, sx, sy, tx, ty, ux, uy, j, up, down));
+        if (!zones.empty()) {
+            anyPiece = anyPiece || !lines.back().empty();
+            CutOut(lines.back(), zones, e, ux, uy);
+            anyLeft = anyLeft || !lines.back().empty();
+        }
     }
+    if (anyPiece && !anyLeft)
+        throw Error(ErrorKind::Refused, kZonesCoverAreaText);
 
     std::vector<PlannedLine> out;
     const auto emit = [&](const Piece& p, bool along, int block) {
@@ -351,7 +418,7 @@ double AddLegLengths(double path, const std::vector<FlightLeg>& legs) {
     return path;
 }
 
-LegRouter::LegRouter(const std::vector<PlanPt>& ringPts)
+LegRouter::LegRouter(const std::vector<PlanPt>& ringPts, const ZoneList& zones)
     : Er_(ringPts.empty() ? 0 : ringPts.front().E), Nr_(ringPts.empty() ? 0 : ringPts.front().N) {
     const std::vector<Vec> cleaned = ring::Cleaned(Local(ringPts, Er_, Nr_));
     // Straight where that stays inside (always so in a convex area), else the shortest way
@@ -360,8 +427,10 @@ LegRouter::LegRouter(const std::vector<PlanPt>& ringPts)
         return;
     ring::Simplification s = ring::PlanningRing(cleaned);
     merged_ = s.merged;
-    if (!ring::IsConvex(s.ring))
-        ways_ = std::make_unique<ring::InsidePaths>(std::move(s.ring));
+    std::vector<std::vector<Vec>> local = LocalZones(zones, s.ring, Er_, Nr_);
+    zones_ = !local.empty();
+    if (zones_ || !ring::IsConvex(s.ring))
+        ways_ = std::make_unique<ring::InsidePaths>(std::move(s.ring), std::move(local));
 }
 
 LegRouter::~LegRouter() = default;
@@ -373,7 +442,11 @@ std::vector<FlightLeg> LegRouter::Legs(const std::vector<PlannedLine>& lines) {
         const PlanPt a = lines[k].end, b = lines[k + 1].start;
         FlightLeg leg;
         if (ways_) {
-            for (const Vec& p : ways_->Way({a.E - Er_, a.N - Nr_}, {b.E - Er_, b.N - Nr_}))
+            const Vec va{a.E - Er_, a.N - Nr_}, vb{b.E - Er_, b.N - Nr_};
+            std::vector<Vec> way = zones_ ? ways_->Route(va, vb) : ways_->Way(va, vb);
+            if (way.empty())
+                throw Error(ErrorKind::Refused, kZonesSplitAreaText);
+            for (const Vec& p : way)
                 leg.points.push_back({p.x + Er_, p.y + Nr_});
             leg.points.front() = a; // the ends exactly as the lines have them
             leg.points.back() = b;
@@ -390,8 +463,18 @@ std::vector<FlightLeg> PlanLegs(const std::vector<PlanPt>& ringPts,
     return LegRouter(ringPts).Legs(lines);
 }
 
+std::vector<FlightLeg> PlanLegs(const std::vector<PlanPt>& ringPts, const ZoneList& zones,
+                                const std::vector<PlannedLine>& lines) {
+    return LegRouter(ringPts, zones).Legs(lines);
+}
+
 FlightPlan CompletePlan(const std::vector<PlanPt>& ringPts, const std::vector<PlannedLine>& lines,
                         double A, double V) {
+    return CompletePlan(ringPts, {}, lines, A, V);
+}
+
+FlightPlan CompletePlan(const std::vector<PlanPt>& ringPts, const ZoneList& zones,
+                        const std::vector<PlannedLine>& lines, double A, double V) {
     RefuseBadPhotoBase(A);
     FlightPlan plan;
     double estimate = 0;
@@ -433,7 +516,7 @@ FlightPlan CompletePlan(const std::vector<PlanPt>& ringPts, const std::vector<Pl
         plan.lines.push_back(fl);
     }
 
-    LegRouter router(ringPts);
+    LegRouter router(ringPts, zones);
     plan.legs = router.Legs(lines);
     plan.totals.mergedCorners = router.Merged();
     path = AddLegLengths(path, plan.legs);
@@ -492,7 +575,7 @@ std::vector<PlannedLine> StateLines(const State& s) {
 }
 
 FlightPlan PlanOfState(const State& s, double A, double V) {
-    return CompletePlan(BorderRing(s), StateLines(s), A, V);
+    return CompletePlan(BorderRing(s), StateZones(s), StateLines(s), A, V);
 }
 
 bool SegmentInside(const std::vector<PlanPt>& ringPts, PlanPt a, PlanPt b) {

@@ -112,20 +112,33 @@ struct GridFrame {
 // not positive, a direction that is no number, a self-intersecting ring or too many lines.
 std::vector<PlannedLine> PlanGridLines(const std::vector<PlanPt>& ring, const GridFrame& f);
 
+// Exclusion zones already grown by their buffer: convex rings (E, N), counterclockwise
+// (planning/zones.h makes them).
+using ZoneList = std::vector<std::vector<PlanPt>>;
+
+// As above, with every piece cut where it meets one of the zones; a zone that meets the area
+// makes its lines fly in blocks. Throws Error (Refused) as well when no piece is left
+// outside the zones.
+std::vector<PlannedLine> PlanGridLines(const std::vector<PlanPt>& ring, const GridFrame& f,
+                                       const ZoneList& zones);
+
 // The connection legs of the lines over the ring: legs[k] from the end of lines[k] to the
 // start of lines[k + 1], straight where that stays inside, else the shortest way inside.
 std::vector<FlightLeg> PlanLegs(const std::vector<PlanPt>& ring,
+                                const std::vector<PlannedLine>& lines);
+// As above, the legs going around the zones as well; Error (Refused) when a leg finds no way.
+std::vector<FlightLeg> PlanLegs(const std::vector<PlanPt>& ring, const ZoneList& zones,
                                 const std::vector<PlannedLine>& lines);
 
 // The legs over one ring, for any number of line sets (the angle search asks for many): the
 // ring is simplified and its index built once, and what is known about the corners is kept.
 class LegRouter {
   public:
-    explicit LegRouter(const std::vector<PlanPt>& ring);
+    explicit LegRouter(const std::vector<PlanPt>& ring, const ZoneList& zones = {});
     ~LegRouter();
     LegRouter(const LegRouter&) = delete;
     LegRouter& operator=(const LegRouter&) = delete;
-    // As PlanLegs.
+    // As PlanLegs (with the zones given to the router).
     std::vector<FlightLeg> Legs(const std::vector<PlannedLine>& lines);
     // Corners of the ring merged away before planning.
     std::size_t Merged() const { return merged_; }
@@ -134,6 +147,7 @@ class LegRouter {
     double Er_, Nr_;
     std::size_t merged_ = 0;
     std::unique_ptr<ring::InsidePaths> ways_; // none where every leg is straight
+    bool zones_ = false;                      // some zone meets the area: a leg must go around
 };
 
 // `path` plus the lengths of the legs' segments in metres, added one segment after the other
@@ -145,6 +159,9 @@ double AddLegLengths(double path, const std::vector<FlightLeg>& legs);
 // exceed MaxPictures (naming the limit).
 FlightPlan CompletePlan(const std::vector<PlanPt>& ring, const std::vector<PlannedLine>& lines,
                         double A, double V_kmh);
+// As above, the legs going around the zones.
+FlightPlan CompletePlan(const std::vector<PlanPt>& ring, const ZoneList& zones,
+                        const std::vector<PlannedLine>& lines, double A, double V_kmh);
 
 // The whole plan of an area without any window state: grid at Ri degrees with spacing B,
 // pictures at A, speed V km/h. Throws Error (German text) on a refusal.
@@ -157,7 +174,8 @@ std::vector<PlanPt> BorderRing(const State& s);
 // point for even k, from its second for odd k; pairs outside CutPoints are left out).
 std::vector<PlannedLine> StateLines(const State& s);
 
-// The plan as the state holds it: StateLines over BorderRing, completed at A and V.
+// The plan as the state holds it: StateLines over BorderRing around the state's zones
+// (StateZones), completed at A and V.
 FlightPlan PlanOfState(const State& s, double A, double V_kmh);
 
 // True when the closed segment a-b lies inside the closed area of the ring (within 1e-6 m).

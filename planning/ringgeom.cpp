@@ -168,32 +168,64 @@ bool SegmentInside(const std::vector<Vec>& v, Vec a, Vec b) {
     return PointInside(v, a) && PointInside(v, b);
 }
 
-InsidePaths::InsidePaths(std::vector<Vec> cleanedRing) : v_(std::move(cleanedRing)) {
+InsidePaths::InsidePaths(std::vector<Vec> cleanedRing, std::vector<std::vector<Vec>> obstacles)
+    : v_(std::move(cleanedRing)), obstacles_(std::move(obstacles)) {
+    for (const std::vector<Vec>& o : obstacles_) {
+        Box b{std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(),
+              -std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
+        for (const Vec& p : o)
+            b = {std::min(b.x0, p.x), std::min(b.y0, p.y), std::max(b.x1, p.x),
+                 std::max(b.y1, p.y)};
+        boxes_.push_back(b);
+    }
+    // A corner inside an obstacle is no place for a way to bend.
+    const auto free = [&](Vec p, std::size_t own) {
+        for (std::size_t k = 0; k < obstacles_.size(); ++k)
+            if (k != own && DeepInside(obstacles_[k], p))
+                return false;
+        return true;
+    };
     // A shortest way inside a simple polygon bends only at its concave corners.
     const std::size_t n = v_.size();
     const double orient = TwiceArea(v_) >= 0 ? 1.0 : -1.0;
     for (std::size_t i = 0; i < n && n >= 3; ++i) {
         const Vec a = v_[(i + n - 1) % n], b = v_[i], c = v_[(i + 1) % n];
-        if (orient * Side(a, c, b) > kTouch)
-            reflex_.push_back(i);
+        if (orient * Side(a, c, b) > kTouch && free(b, obstacles_.size()))
+            corners_.push_back({b, a, c});
     }
-    if (!reflex_.empty())
+    if (!corners_.empty() || !obstacles_.empty())
         index_ = std::make_unique<EdgeIndex>(v_);
+    for (std::size_t k = 0; k < obstacles_.size(); ++k) {
+        const std::vector<Vec>& o = obstacles_[k];
+        const std::size_t m = o.size();
+        for (std::size_t i = 0; i < m; ++i)
+            if (index_->PointInside(o[i]) && free(o[i], k))
+                corners_.push_back({o[i], o[(i + m - 1) % m], o[(i + 1) % m]});
+    }
 }
 
 InsidePaths::~InsidePaths() = default;
 
 bool InsidePaths::Inside(Vec a, Vec b) const {
-    return index_ ? index_->SegmentInside(a, b) : SegmentInside(v_, a, b);
+    if (!(index_ ? index_->SegmentInside(a, b) : SegmentInside(v_, a, b)))
+        return false;
+    for (std::size_t k = 0; k < obstacles_.size(); ++k) {
+        const Box& x = boxes_[k];
+        if (std::max(a.x, b.x) < x.x0 || std::min(a.x, b.x) > x.x1 || std::max(a.y, b.y) < x.y0 ||
+            std::min(a.y, b.y) > x.y1)
+            continue;
+        if (CrossesInside(obstacles_[k], a, b))
+            return false;
+    }
+    return true;
 }
 
 // Whether the line from the corner to x touches the area there without entering the corner's
 // inside: both neighbours of the corner on one side of it (within the touching distance). A
 // shortest way meets a corner only along such lines; any other way past it can be cut short.
 bool InsidePaths::Wraps(std::size_t corner, Vec x) const {
-    const std::size_t n = v_.size();
-    const std::size_t c = reflex_[corner];
-    const Vec p = v_[(c + n - 1) % n], o = v_[c], q = v_[(c + 1) % n];
+    const Corner& c = corners_[corner];
+    const Vec p = c.prev, o = c.at, q = c.next;
     if (Dist(o, x) == 0)
         return true;
     const double s1 = Side(o, x, p), s2 = Side(o, x, q);
@@ -205,15 +237,22 @@ bool InsidePaths::Sees(std::size_t i, std::size_t j) {
     const auto it = visible_.find(key);
     if (it != visible_.end())
         return it->second;
-    const bool sees = Inside(v_[reflex_[i]], v_[reflex_[j]]);
+    const bool sees = Inside(corners_[i].at, corners_[j].at);
     visible_.emplace(key, sees);
     return sees;
 }
 
 std::vector<Vec> InsidePaths::Way(Vec a, Vec b) {
-    if (reflex_.empty() || Inside(a, b))
+    std::vector<Vec> way = Route(a, b);
+    if (way.empty())
         return {a, b};
-    const std::size_t r = reflex_.size();
+    return way;
+}
+
+std::vector<Vec> InsidePaths::Route(Vec a, Vec b) {
+    if (Inside(a, b))
+        return {a, b};
+    const std::size_t r = corners_.size();
     const double inf = std::numeric_limits<double>::infinity();
     // Nodes: 0 = a, 1 ... m = the corners of the ellipse, m + 1 = b.
     std::vector<std::size_t> corner;
@@ -223,7 +262,7 @@ std::vector<Vec> InsidePaths::Way(Vec a, Vec b) {
     for (double U = 2 * Dist(a, b) + 1.0;; U *= 2) {
         corner.clear();
         for (std::size_t i = 0; i < r; ++i) {
-            const Vec c = v_[reflex_[i]];
+            const Vec c = corners_[i].at;
             if (Dist(a, c) + Dist(c, b) <= U)
                 corner.push_back(i);
         }
@@ -232,7 +271,7 @@ std::vector<Vec> InsidePaths::Way(Vec a, Vec b) {
         // With every corner in the ellipse a longer way has nowhere else to go.
         const double limit = m == r ? inf : U;
         const auto at = [&](std::size_t u) {
-            return u == 0 ? a : u == m + 1 ? b : v_[reflex_[corner[u - 1]]];
+            return u == 0 ? a : u == m + 1 ? b : corners_[corner[u - 1]].at;
         };
         dist.assign(nodes, inf);
         prev.assign(nodes, nodes);
@@ -283,7 +322,7 @@ std::vector<Vec> InsidePaths::Way(Vec a, Vec b) {
             return way;
         }
         if (m == r) // every corner was open to the search: there is no way inside
-            return {a, b};
+            return {};
     }
 }
 

@@ -68,7 +68,14 @@ TEST_F(ExchangeTest, ToolbarButtonImportsThePickedPartAsTheBorderOnTheMapCopy) {
     EXPECT_EQ(pts[1].B, 48.74);
     EXPECT_EQ(pts[2].L, 9.0012);
     EXPECT_TRUE(Status().contains("4 Ecken")) << Status().toStdString();
-    EXPECT_TRUE(Status().contains("1 Loch")) << Status().toStdString();
+    EXPECT_TRUE(Status().contains("1 Loch/Löcher als Sperrfläche")) << Status().toStdString();
+    // The hole is an exclusion zone of three corners, on the map copy like the border.
+    ASSERT_EQ(w->state().Zones.size(), 1u);
+    ASSERT_EQ(w->state().Zones[0].size(), 3u);
+    EXPECT_EQ(w->state().Zones[0][1].L, 9.0006);
+    const korvale::ImagePos hole =
+        korvale::Trafback(w->state(), w->state().Zones[0][1].N, w->state().Zones[0][1].E);
+    EXPECT_NEAR(w->state().Zones[0][1].xb, hole.xb, 1e-3);
     EXPECT_NEAR(w->param().NumberBoxFlaeche.Value(), 0.88 * 0.89, 0.05); // ~88 m x 89 m
     EXPECT_GT(w->overlay().Size(), 4u); // markers and the ring are drawn
     EXPECT_EQ(w->Tabcontrol1->currentWidget(), w->TabItemKarte);

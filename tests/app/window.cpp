@@ -30,6 +30,7 @@ const ButtonDef kButtons[] = {
     {"ButtonPtDel", "", "Punkt löschen", true},
     {"ButtonMessen", "", "Strecken messen", true},
     {"ButtonArea", "", "Fläche berechnen", true},
+    {"ButtonZone", "", "Sperrfläche", true},
     {"ButtonDelAll", "", "Alle Punkte löschen", false},
     {"ButtonHelp", "?", "Hilfe abrufen", true},
 };
@@ -106,6 +107,8 @@ TEST_F(WindowTest, EachToolClickReleasesTheOthersAndWritesItsInstruction) {
         {"ButtonPtDel", nullptr},
         {"ButtonMessen", nullptr},
         {"ButtonArea", nullptr},
+        {"ButtonZone", "Sperrfläche: Ecken der Reihe nach setzen, zum Schließen die Schaltfläche "
+                       "erneut drücken"},
     };
     for (const auto& t : tools) {
         SCOPED_TRACE(t.name);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "exchange/area.h"
@@ -55,6 +56,7 @@ TEST(AreaRead, FixturesGiveTheirPolygonsWithNamesPartsHolesAndCorners) {
             EXPECT_EQ(got[i].name, e.name);
             EXPECT_EQ(got[i].part, e.part);
             EXPECT_EQ(got[i].holes, e.holes);
+            EXPECT_EQ(got[i].inner.size(), static_cast<std::size_t>(e.holes));
             EXPECT_EQ(got[i].ring.size(), e.corners);
             if (e.lat != 0 || e.lon != 0) {
                 EXPECT_NEAR(got[i].ring[0].lat, e.lat, 1e-9);
@@ -231,9 +233,41 @@ TEST(AreaRead, OgrKmlAndGeoJsonShapesOfOtherToolsRead) {
         const auto got = ReadAreaGeoJson(c.json);
         ASSERT_EQ(got.size(), 1u);
         EXPECT_EQ(got[0].holes, c.holes);
+        EXPECT_EQ(got[0].inner.size(), static_cast<std::size_t>(c.holes));
         EXPECT_EQ(got[0].ring.size(), c.corners);
         EXPECT_NEAR(got[0].ring[0].lat, c.lat, 1e-9);
         EXPECT_NEAR(got[0].ring[0].lon, c.lon, 1e-9);
+    }
+}
+
+TEST(AreaRead, HolesAreHandedOverCleanedAndBrokenOnesAreOnlyCounted) {
+    // Per format: a good hole (closing corner repeated), a hole of two distinct corners, and
+    // (KML) one whose coordinates are no numbers. The area itself reads in every case.
+    const std::string kml =
+        "<kml xmlns=\"http://www.opengis.net/kml/2.2\"><Placemark><Polygon>"
+        "<outerBoundaryIs><LinearRing><coordinates>9,48 9.01,48 9.01,48.01 9,48.01 9,48"
+        "</coordinates></LinearRing></outerBoundaryIs>"
+        "<innerBoundaryIs><LinearRing><coordinates>9.002,48.002 9.004,48.002 9.003,48.004 "
+        "9.002,48.002</coordinates></LinearRing></innerBoundaryIs>"
+        "<innerBoundaryIs><LinearRing><coordinates>9.005,48.005 9.006,48.006 9.005,48.005"
+        "</coordinates></LinearRing></innerBoundaryIs>"
+        "<innerBoundaryIs><LinearRing><coordinates>x,y</coordinates></LinearRing>"
+        "</innerBoundaryIs></Polygon></Placemark></kml>";
+    const std::string json =
+        "{\"type\": \"Polygon\", \"coordinates\": [[[9, 48], [9.01, 48], [9.01, 48.01], "
+        "[9, 48.01], [9, 48]], [[9.002, 48.002], [9.004, 48.002], [9.003, 48.004], "
+        "[9.002, 48.002]], [[9.005, 48.005], [9.006, 48.006], [9.005, 48.005]]]}";
+    for (const auto& [what, got, holes] : {std::tuple{"KML", ReadAreaKml(kml), 3},
+                                           std::tuple{"GeoJSON", ReadAreaGeoJson(json), 2}}) {
+        SCOPED_TRACE(what);
+        ASSERT_EQ(got.size(), 1u);
+        EXPECT_EQ(got[0].ring.size(), 4u);
+        EXPECT_EQ(got[0].holes, holes);
+        ASSERT_EQ(got[0].inner.size(), 1u);
+        EXPECT_EQ(DroppedHoles(got[0]), holes - 1);
+        ASSERT_EQ(got[0].inner[0].size(), 3u); // the closing corner is gone
+        EXPECT_EQ(got[0].inner[0][1].lon, 9.004);
+        EXPECT_EQ(got[0].inner[0][2].lat, 48.004);
     }
 }
 

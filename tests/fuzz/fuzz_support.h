@@ -85,6 +85,16 @@ inline bool SamePoints(const std::vector<TPt>& a, const std::vector<TPt>& b) {
     return true;
 }
 
+inline bool SameZones(const std::vector<std::vector<TPt>>& a,
+                      const std::vector<std::vector<TPt>>& b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (!SamePoints(a[i], b[i]))
+            return false;
+    return true;
+}
+
 inline bool SameRec(const TlitchRec& a, const TlitchRec& b) {
     bool same =
         SameBits(a.latitude, b.latitude) && SameBits(a.longitude, b.longitude) &&
@@ -128,7 +138,8 @@ inline bool SameState(const State& a, const State& b) {
            a.BorderIdx == b.BorderIdx && a.BorderLines == b.BorderLines &&
            a.FreeLines == b.FreeLines && a.CutPoints == b.CutPoints &&
            a.FlightSegs == b.FlightSegs && a.DxfFileName == b.DxfFileName &&
-           SameRecs(a.LitchiRecs, b.LitchiRecs) && a.ActRec == b.ActRec && orbit;
+           SameRecs(a.LitchiRecs, b.LitchiRecs) && a.ActRec == b.ActRec && orbit &&
+           SameZones(a.Zones, b.Zones) && SameBits(a.ZoneBufferM, b.ZoneBufferM);
 }
 
 // A state with something in every part, as a session has it before a file is read: what a
@@ -167,6 +178,12 @@ inline State BusyState() {
     s.BorderNMax = 5'334'100.0;
     s.CutPoints = {{32'690'660.0, 5'334'000.0}, {32'690'690.0, 5'334'000.0}};
     s.FlightSegs = {{0, 1}};
+    TPt zoneCorner;
+    zoneCorner.E = 32'690'670.0;
+    zoneCorner.N = 5'334'010.0;
+    zoneCorner.xb = 395;
+    zoneCorner.yb = 420;
+    s.Zones = {{zoneCorner}};
     TlitchRec r;
     r.latitude = 48.1F;
     r.longitude = 11.5F;

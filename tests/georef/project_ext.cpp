@@ -195,5 +195,72 @@ TEST(ProjectExtension, ElevationModelRoundTripsAfterTheBlockOlderReadersKnow) {
     }
 }
 
+TEST(ProjectExtension, ExclusionZonesRoundTripAfterTheBlocksOlderReadersKnow) {
+    const auto corner = [](double E, double N, float xb, float yb) {
+        TPt p;
+        p.E = E, p.N = N, p.xb = xb, p.yb = yb;
+        return p;
+    };
+    const std::vector<std::vector<TPt>> zones = {
+        {corner(30500010, 4470010, 11, 12), corner(30500030, 4470010, 31.5f, 12),
+         corner(30500020, 4470030, 21, -3)},
+        {corner(30500100, 4470100, 101, 102)}}; // one corner: a mast with its buffer
+    for (const bool dem : {false, true}) {
+        SCOPED_TRACE(dem);
+        State s = ThreePoints();
+        s.Zones = zones;
+        if (dem)
+            s.DemFile = "/daten/dgm1.tif";
+        const std::string bytes = EncodeProject(s);
+        const std::string old = OldLayout(s);
+        ASSERT_EQ(bytes.substr(0, old.size()), old);
+        EXPECT_EQ(bytes.substr(old.size(), 8 + 8 * 4), "KVEXT001" + Records({3, 32, 0, 0}));
+        const std::size_t at = old.size() + 40 + (dem ? 8 + 8 * 16 : 0);
+        EXPECT_EQ(bytes.substr(at, 8), "KVZON001");
+        EXPECT_EQ(bytes.substr(at + 8),
+                  Records({2, 3, 30500010, 4470010, 11, 12, 30500030, 4470010, 31.5, 12, 30500020,
+                           4470030, 21, -3, 1, 30500100, 4470100, 101, 102}));
+        State t;
+        ApplyProject(t, DecodeProject(bytes));
+        ASSERT_EQ(t.Zones.size(), 2u);
+        ASSERT_EQ(t.Zones[0].size(), 3u);
+        EXPECT_EQ(t.Zones[0][1].E, 30500030);
+        EXPECT_EQ(t.Zones[0][1].xb, 31.5f);
+        EXPECT_EQ(t.Zones[1][0].N, 4470100);
+        EXPECT_EQ(t.DemFile, dem ? "/daten/dgm1.tif" : "");
+        EXPECT_EQ(EncodeProject(t), bytes);
+        // What an older reader reads: the points and the first block, without the zones.
+        EXPECT_EQ(DecodeProject(bytes.substr(0, old.size() + 40)).Zones.size(), 0u);
+    }
+    // Without zones the file is the one of before.
+    EXPECT_TRUE(DecodeProject(OldLayout(ThreePoints())).Zones.empty());
+
+    const std::string head = OldLayout(ThreePoints()) + "KVEXT001" + Records({3, 32, 0, 0});
+    const double nan = std::nan("");
+    const struct {
+        const char* what;
+        std::string tail;
+    } bad[] = {
+        {"marker only", "KVZON001"},
+        {"zones beyond the file", "KVZON001" + Records({2, 1, 1, 2, 3, 4})},
+        {"corners beyond the file", "KVZON001" + Records({1, 2, 1, 2, 3, 4})},
+        {"count not whole", "KVZON001" + Records({0.5})},
+        {"count negative", "KVZON001" + Records({-1})},
+        {"easting NaN", "KVZON001" + Records({1, 1, nan, 2, 3, 4})},
+        {"map position beyond a float", "KVZON001" + Records({1, 1, 1, 2, 1e300, 4})},
+        {"huge count", "KVZON001" + Records({1e18})},
+    };
+    for (const auto& c : bad) {
+        SCOPED_TRACE(c.what);
+        try {
+            DecodeProject(head + c.tail);
+            ADD_FAILURE() << "accepted";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.kind(), ErrorKind::Damaged);
+            EXPECT_NE(std::string(e.what()).find("Sperrflächen"), std::string::npos) << e.what();
+        }
+    }
+}
+
 } // namespace
 } // namespace korvale

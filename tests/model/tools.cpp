@@ -27,7 +27,7 @@ TEST(SelPoint, NearestPointOfAnyKindLowestIndexOnTiesMinusOneWhenEmpty) {
 }
 
 TEST(ToolMode, ClickKeepsOnlyTheClickedToolsState) {
-    ToolState all{true, true, true, true, true, true, true, true, true};
+    ToolState all{true, true, true, true, true, true, true, true, true, true};
     const struct {
         Tool tool;
         bool ToolState::*member;
@@ -35,7 +35,7 @@ TEST(ToolMode, ClickKeepsOnlyTheClickedToolsState) {
                  {Tool::POI, &ToolState::POI},       {Tool::Poly, &ToolState::Poly},
                  {Tool::Move, &ToolState::Move},     {Tool::PtDel, &ToolState::PtDel},
                  {Tool::Messen, &ToolState::Messen}, {Tool::Area, &ToolState::Area},
-                 {Tool::Help, &ToolState::Help}};
+                 {Tool::Help, &ToolState::Help},     {Tool::Zone, &ToolState::Zone}};
     for (const auto& c : cases) {
         const ToolState r = ReleaseOthers(all, c.tool);
         ToolState want;
@@ -49,13 +49,14 @@ TEST(ToolMode, ClickKeepsOnlyTheClickedToolsState) {
         EXPECT_EQ(r.Messen, want.Messen);
         EXPECT_EQ(r.Area, want.Area);
         EXPECT_EQ(r.Help, want.Help);
+        EXPECT_EQ(r.Zone, want.Zone);
         // A released button stays released.
         ToolState none;
         EXPECT_FALSE(ReleaseOthers(none, c.tool).*c.member);
     }
     const ToolState d = ReleaseOthers(all, Tool::DelAll);
     EXPECT_FALSE(d.Border || d.Freeline || d.POI || d.Poly || d.Move || d.PtDel || d.Messen ||
-                 d.Area || d.Help);
+                 d.Area || d.Help || d.Zone);
 }
 
 TEST(ToolMode, LeftPressRuleAndNewPointKind) {
@@ -74,10 +75,12 @@ TEST(ToolMode, LeftPressRuleAndNewPointKind) {
         {{.Move = true}, PressRule::Move, KindPlain},
         {{.PtDel = true}, PressRule::Delete, KindPlain},
         {{.Messen = true}, PressRule::Measure, KindPlain},
+        {{.Zone = true}, PressRule::Zone, KindPlain},
         // First rule that applies decides.
         {{.Poly = true, .PtDel = true, .Messen = true}, PressRule::Delete, KindPlain},
         {{.Poly = true, .Move = true, .Messen = true}, PressRule::Orbit, KindPlain},
         {{.Move = true, .Messen = true}, PressRule::Measure, KindPlain},
+        {{.Move = true, .Zone = true}, PressRule::Move, KindPlain},
         {{.Border = true, .Freeline = true, .POI = true}, PressRule::Add, KindPOI},
     };
     for (const auto& c : cases) {

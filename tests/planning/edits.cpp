@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <any>
+#include <cmath>
 #include <functional>
 #include <set>
 #include <string>
@@ -101,6 +102,12 @@ void ExpectSameState(const State& a, const State& b, const std::string& where) {
     EXPECT_EQ(a.FreeLines, b.FreeLines);
     EXPECT_EQ(a.CutPoints, b.CutPoints);
     EXPECT_EQ(a.FlightSegs, b.FlightSegs);
+    ASSERT_EQ(a.Zones.size(), b.Zones.size());
+    for (std::size_t z = 0; z < a.Zones.size(); ++z) {
+        ASSERT_EQ(a.Zones[z].size(), b.Zones[z].size()) << "zone " << z;
+        for (std::size_t i = 0; i < a.Zones[z].size(); ++i)
+            EXPECT_TRUE(SamePoint(a.Zones[z][i], b.Zones[z][i])) << "zone " << z << " " << i;
+    }
     for (const auto& [x, y] : {std::pair{a.TrafO, b.TrafO},
                                {a.TrafA, b.TrafA},
                                {a.TrafYbs, b.TrafYbs},
@@ -301,6 +308,16 @@ const Edit kMoveControl = [](State& s, ParamPageModel& p, UndoHistory* h) {
     MovePoint(s, p, 0, 20, 30, h);
 };
 const Edit kDeleteAll = [](State& s, ParamPageModel&, UndoHistory* h) { DeleteAllPoints(s, h); };
+// A zone drawn corner by corner inside the square, and a second one begun.
+const Edit kZoneNew = [](State& s, ParamPageModel& p, UndoHistory* h) {
+    AddZoneCorner(s, p, 180, 180, true, h);
+};
+const Edit kZoneCorner = [](State& s, ParamPageModel& p, UndoHistory* h) {
+    AddZoneCorner(s, p, 230, 180, false, h);
+};
+const Edit kZoneCorner2 = [](State& s, ParamPageModel& p, UndoHistory* h) {
+    AddZoneCorner(s, p, 210, 230, false, h);
+};
 const Edit kLoad = [](State& s, ParamPageModel& p, UndoHistory* h) {
     ProjectData d;
     d.TrafO = 2;
@@ -309,6 +326,7 @@ const Edit kLoad = [](State& s, ParamPageModel& p, UndoHistory* h) {
     d.TrafXs = N0 - 3;
     d.Points = {At(60, 60, KindBorder), At(260, 60, KindBorder), At(160, 260, KindBorder),
                 At(5, 5, KindControl)};
+    d.Zones = {{At(150, 120, KindPlain), At(170, 120, KindPlain), At(160, 140, KindPlain)}};
     LoadProjectPoints(s, p, d, h, std::any(std::string("map before load")));
 };
 
@@ -324,6 +342,9 @@ TEST(UndoHistory, UndoAllThenRedoAllGivesTheSameStatesAsThePlainSequence) {
         {"load, move, delete, add", {kLoad, kMove, kDeleteFirst, kAddFree}},
         {"move control, delete, delete all, load", {kMoveControl, kDelete, kDeleteAll, kLoad}},
         {"add, add, delete, move, delete first", {kAdd, kAddFree, kDelete, kMove, kDeleteFirst}},
+        {"zone corners, second zone, move, delete all",
+         {kZoneNew, kZoneCorner, kZoneCorner2, kZoneNew, kMove, kDeleteAll}},
+        {"load with a zone, zone corner", {kLoad, kZoneCorner}},
     };
     for (const auto& seq : sequences) {
         SCOPED_TRACE(seq.name);
@@ -492,6 +513,8 @@ TEST(UndoHistory, EveryFieldOfTheStateIsListedOnceWithWhatAnUndoRestores) {
         s.SelIdx = 7;
         s.TrafO = s.TrafA = s.TrafM = s.TrafYbs = s.TrafXbs = s.TrafYs = s.TrafXs = 9;
         s.BorderEMin = s.BorderEMax = s.BorderNMin = s.BorderNMax = 9;
+        s.Zones = {{At(1, 1, KindPlain)}};
+        s.ZoneBufferM = 7;
         s.DxfFileName = "a.dxf";
         s.LitchiRecs.resize(2);
         s.LitchiLineOf = {0, 0};
@@ -514,6 +537,8 @@ TEST(UndoHistory, EveryFieldOfTheStateIsListedOnceWithWhatAnUndoRestores) {
         EXPECT_EQ(s.FlightSegs, before.FlightSegs);
         EXPECT_EQ(s.BorderEMin, before.BorderEMin);
         EXPECT_EQ(s.BorderNMax, before.BorderNMax);
+        EXPECT_EQ(s.Zones.size(), before.Zones.size());
+        EXPECT_EQ(s.ZoneBufferM, 7);
         EXPECT_EQ(s.UtmZone, 32);
         EXPECT_FALSE(s.UtmSouth);
         EXPECT_EQ(s.TrafM, project ? before.TrafM : 9);
@@ -529,4 +554,21 @@ TEST(UndoHistory, EveryFieldOfTheStateIsListedOnceWithWhatAnUndoRestores) {
         EXPECT_EQ(s.ActRec, 1);
         EXPECT_TRUE(s.Orbit.has_value());
     }
+}
+
+TEST(PointEdits, AZoneCornerCutsThePlanAnewAroundTheZone) {
+    ParamPageModel p;
+    State s = Planned(p);
+    const std::vector<Tpunkt> before = s.CutPoints;
+    for (const Edit& e : {kZoneNew, kZoneCorner, kZoneCorner2})
+        e(s, p, nullptr);
+    ASSERT_EQ(s.Zones.size(), 1u);
+    ASSERT_EQ(s.Zones[0].size(), 3u);
+    EXPECT_EQ(s.Zones[0][1].E, E0 + 230); // ground coordinates of the transformation
+    EXPECT_EQ(s.Zones[0][1].N, N0 - 180);
+    EXPECT_NE(s.CutPoints, before);
+    // No line end lies inside the zone grown by the buffer.
+    const double cx = E0 + 206.7, cy = N0 - 196.7; // inside the triangle
+    for (const Tpunkt& c : s.CutPoints)
+        EXPECT_GT(std::hypot(c[0] - cx, c[1] - cy), 10.0);
 }
