@@ -18,6 +18,7 @@
 #include "pagelayout.h"
 #include "planning/coverage.h"
 #include "planning/plan.h"
+#include "planning/zones.h"
 
 using namespace korvale::pages;
 
@@ -93,7 +94,7 @@ void TMainForm::UpdateCoverage() {
     const double cell =
         korvale::CoverageCellFor(ring, korvale::CoverageCellDefaultM, kMaxWindowCells);
     const korvale::Coverage cov = korvale::ComputeCoverage(
-        ring, {}, korvale::PictureFootprints(plan, CameraOf(param_)), cell);
+        ring, korvale::ZoneRings(state_), korvale::PictureFootprints(plan, CameraOf(param_)), cell);
     coverage_ =
         std::make_shared<const korvale::CoverageView>(korvale::MakeCoverageView(state_, cov));
     LabelAbdeckung->setText(

@@ -33,6 +33,7 @@
 #include "planning/params.h"
 #include "planning/path.h"
 #include "planning/plan.h"
+#include "planning/zones.h"
 
 namespace korvale {
 namespace {
@@ -189,7 +190,7 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
         if (!o.wpmlFile.empty())
             wpml = AddWpmlFiles(o, *drone, s, plan, p, ground, paths, bytes);
         const std::string coverageJson =
-            AddCoverageFiles(o, s, p, plan, {}, ground, terrain, paths, bytes);
+            AddCoverageFiles(o, s, p, plan, ZoneRings(s), ground, terrain, paths, bytes);
         std::vector<FileToStream> files;
         for (std::size_t i = 0; i < paths.size(); ++i)
             files.push_back({paths[i], [&text = bytes[i]](ByteSink& sink) { sink.Append(text); }});

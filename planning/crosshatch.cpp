@@ -9,14 +9,17 @@
 #include "model/error.h"
 #include "planning/border.h"
 #include "planning/grid.h"
+#include "planning/zones.h"
 
 namespace korvale {
 
 std::vector<PlannedLine> CrosshatchLines(const std::vector<PlanPt>& ring, const GridFrame& f,
-                                         const std::vector<PlannedLine>& first) {
+                                         const std::vector<PlannedLine>& first,
+                                         const ZoneList& zones) {
     GridFrame g = f;
     g.Ri = f.Ri + 90.0;
-    std::vector<PlannedLine> second = PlanGridLines(ring, g);
+    std::vector<PlannedLine> second =
+        zones.empty() ? PlanGridLines(ring, g) : PlanGridLines(ring, g, zones);
     if (first.empty() || second.empty())
         return second;
     // Flown backwards the second grid is still a serpentine (the legs are routed afresh); it
@@ -51,7 +54,7 @@ void SchnitteCrosshatch(State& s, double Ri, double B) {
     Schnitte(s, Ri, B); // changes nothing when it throws
     std::vector<PlannedLine> second;
     try {
-        second = CrosshatchLines(ring, f, StateLines(s));
+        second = CrosshatchLines(ring, f, StateLines(s), StateZones(s));
     } catch (const Error&) {
         s.CutPoints = std::move(cut);
         s.FlightSegs = std::move(segs);

@@ -13,10 +13,11 @@
 namespace korvale {
 
 // The lines of the second grid (direction Ri + 90 degrees, the same spacing and box) in the
-// order they are flown after `first`: from the end nearer to where `first` ends. Throws Error
-// as PlanGridLines does.
+// order they are flown after `first`: from the end nearer to where `first` ends; cut where
+// they meet one of the (grown) exclusion `zones`. Throws Error as PlanGridLines does.
 std::vector<PlannedLine> CrosshatchLines(const std::vector<PlanPt>& ring, const GridFrame& f,
-                                         const std::vector<PlannedLine>& first);
+                                         const std::vector<PlannedLine>& first,
+                                         const ZoneList& zones = {});
 
 // Schnitte, then the second grid's lines appended to CutPoints and FlightSegs in the same
 // pattern (segment k joins cut points 2k and 2k + 1, flown from the first for even k). Throws

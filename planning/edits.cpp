@@ -2,8 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "planning/edits.h"
 
-#include <tuple>
 #include <algorithm>
+#include <tuple>
 #include <utility>
 
 #include "georef/transform.h"

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "planning/zones.h"
+
 namespace korvale {
 
 namespace {
@@ -21,6 +23,7 @@ PlanCache::Inputs PlanCache::InputsOf(const State& s, double A, double V_kmh) {
     in.ring = BorderRing(s);
     in.cut = s.CutPoints;
     in.segs = s.FlightSegs;
+    in.zones = StateZones(s);
     in.A = A;
     in.V = V_kmh;
     return in;
@@ -28,8 +31,16 @@ PlanCache::Inputs PlanCache::InputsOf(const State& s, double A, double V_kmh) {
 
 bool PlanCache::Same(const Inputs& a, const Inputs& b) {
     if (!SameBits(a.A, b.A) || !SameBits(a.V, b.V) || a.ring.size() != b.ring.size() ||
-        a.cut.size() != b.cut.size() || a.segs != b.segs)
+        a.cut.size() != b.cut.size() || a.segs != b.segs || a.zones.size() != b.zones.size())
         return false;
+    for (std::size_t z = 0; z < a.zones.size(); ++z) {
+        if (a.zones[z].size() != b.zones[z].size())
+            return false;
+        for (std::size_t i = 0; i < a.zones[z].size(); ++i)
+            if (!SameBits(a.zones[z][i].E, b.zones[z][i].E) ||
+                !SameBits(a.zones[z][i].N, b.zones[z][i].N))
+                return false;
+    }
     for (std::size_t i = 0; i < a.ring.size(); ++i)
         if (!SameBits(a.ring[i].E, b.ring[i].E) || !SameBits(a.ring[i].N, b.ring[i].N))
             return false;

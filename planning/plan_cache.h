@@ -16,10 +16,10 @@ namespace korvale {
 class PlanCache {
   public:
     // The plan of the state at photo base A and speed V (PlanOfState): the one kept, when the
-    // border ring (eastings and northings), the cut points, the flight segments, A and V are
-    // exactly those it was computed from; else it is computed anew and kept. Anything else
-    // PlanOfState comes to depend on must join this comparison. A refused plan (Error) keeps
-    // nothing, and the next call computes again.
+    // border ring (eastings and northings), the exclusion zones, the cut points, the flight
+    // segments, A and V are exactly those it was computed from; else it is computed anew and kept.
+    // Anything else PlanOfState comes to depend on must join this comparison. A refused plan
+    // (Error) keeps nothing, and the next call computes again.
     std::shared_ptr<const FlightPlan> Of(const State& s, double A, double V_kmh);
     // Forgets the plan (a project loaded, a new start).
     void Clear();
@@ -31,6 +31,7 @@ class PlanCache {
         std::vector<PlanPt> ring;
         std::vector<Tpunkt> cut;
         std::vector<TLine> segs;
+        std::vector<std::vector<PlanPt>> zones; // grown by the state's buffer
         double A = 0;
         double V = 0;
     };

@@ -141,7 +141,7 @@ std::vector<std::vector<PlanPt>> BufferedZones(const std::vector<std::vector<Pla
     return out;
 }
 
-std::vector<std::vector<PlanPt>> StateZones(const State& s) {
+std::vector<std::vector<PlanPt>> ZoneRings(const State& s) {
     std::vector<std::vector<PlanPt>> raw;
     raw.reserve(s.Zones.size());
     for (const std::vector<TPt>& z : s.Zones) {
@@ -151,7 +151,11 @@ std::vector<std::vector<PlanPt>> StateZones(const State& s) {
                 r.push_back({p.E, p.N});
         raw.push_back(std::move(r));
     }
-    return BufferedZones(raw, s.ZoneBufferM);
+    return raw;
+}
+
+std::vector<std::vector<PlanPt>> StateZones(const State& s) {
+    return BufferedZones(ZoneRings(s), s.ZoneBufferM);
 }
 
 FlightPlan PlanFlight(const std::vector<PlanPt>& ring,

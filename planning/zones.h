@@ -31,6 +31,10 @@ inline constexpr double MaxZoneBuffer = 10'000.0;
 std::vector<std::vector<PlanPt>> BufferedZones(const std::vector<std::vector<PlanPt>>& zones,
                                                double bufferM);
 
+// The zones of the state as drawn (State::Zones by their ground coordinates; corners without
+// any are passed over), not grown: what the coverage map leaves out of the area.
+std::vector<std::vector<PlanPt>> ZoneRings(const State& s);
+
 // The zones of the state (State::Zones by their ground coordinates; corners without any are
 // passed over), grown by State::ZoneBufferM.
 std::vector<std::vector<PlanPt>> StateZones(const State& s);

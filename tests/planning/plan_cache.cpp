@@ -97,6 +97,10 @@ TEST(PlanCache, AnyChangeOfItsInputsPlansAnew) {
         {"grid cut at another angle", [](State& s, double&, double&) { Schnitte(s, 33, 25); }},
         {"one cut point moved", [](State& s, double&, double&) { s.CutPoints[1][0] += 0.001; }},
         {"segments cleared", [](State& s, double&, double&) { s.FlightSegs.clear(); }},
+        {"exclusion zone drawn",
+         [](State& s, double&, double&) {
+             s.Zones = {{At(200, 30), At(260, 30), At(260, 80)}};
+         }},
         {"photo base", [](State&, double& A, double&) { A = 7.5; }},
         {"speed", [](State&, double&, double& V) { V += 1; }},
     };
