@@ -19,8 +19,8 @@
 #include "model/geodesy.h"
 #include "model/state.h"
 #include "tests/cli/run_plan.h"
-#include "tests/support/temp_dir.h"
 #include "tests/support/file_faults.h"
+#include "tests/support/temp_dir.h"
 
 namespace korvale {
 namespace {
