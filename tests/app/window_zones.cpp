@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The "Sperrfläche" tool in the real window: zones clicked on the map copy, drawn hatched, left
 // out of the plan with their buffer, undone corner by corner.
+#include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 
 #include <cmath>
@@ -87,8 +89,13 @@ TEST_F(ZoneTest, ZonesAreClickedDrawnLeftOutOfThePlanAndUndone) {
                 ToSquare(g.points[i], g.points[i + 1], E0 + 250, N0 - 330, E0 + 350, N0 - 230),
                 5 - 0.01);
     EXPECT_GT(ZoneLines(), 4u + 10u); // still drawn with the plan
+    // The coverage map leaves the zone out of the area: every cell left is seen.
+    w->CheckBoxAbdeckung->click();
+    EXPECT_TRUE(w->LabelAbdeckung->text().contains(QStringLiteral("≥1 Bild 100.0 %")))
+        << w->LabelAbdeckung->text().toStdString();
     if (const QByteArray shot = qgetenv("KORVALE_ZONE_SHOT"); !shot.isEmpty())
         w->grab().save(QString::fromLocal8Bit(shot));
+    w->CheckBoxAbdeckung->click();
 
     // A second zone, a mast of one corner; then back corner by corner.
     w->ButtonZone->click();
