@@ -120,7 +120,7 @@ using ZoneList = std::vector<std::vector<PlanPt>>;
 // makes its lines fly in blocks. Throws Error (Refused) as well when no piece is left
 // outside the zones.
 std::vector<PlannedLine> PlanGridLines(const std::vector<PlanPt>& ring, const GridFrame& f,
-                                       const ZoneList& zones);
+                                       const ZoneList& zoneList);
 
 // The connection legs of the lines over the ring: legs[k] from the end of lines[k] to the
 // start of lines[k + 1], straight where that stays inside, else the shortest way inside.

@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "planning/plan_cache.h"
 
-#include <cstring>
+#include <bit>
+#include <cstdint>
 
 #include "planning/zones.h"
 
@@ -13,7 +14,7 @@ namespace {
 // Bit for bit: a value that moved by the last digit is another input, and a NaN that stayed
 // a NaN is the same one.
 bool SameBits(double a, double b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
 }
 
 } // namespace
