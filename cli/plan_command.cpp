@@ -73,17 +73,8 @@ State StateOf(const AreaPolygon& area) {
                     "Das Gebiet überspannt die Datumsgrenze; das kann Korvale nicht planen.");
     State s;
     AdoptZone(s, (latMin + latMax) / 2, (lonMin + lonMax) / 2);
-    for (const GeoPos& g : area.ring) {
-        const UtmResult u = GeoToProjectUtm(s, g.lat, g.lon);
-        TPt t;
-        t.B = g.lat;
-        t.L = g.lon;
-        t.E = u.Y;
-        t.N = u.X;
-        t.c = u.c;
-        t.Typ = KindBorder;
-        s.Points.push_back(t);
-    }
+    for (const GeoPos& g : area.ring)
+        s.Points.push_back(GroundCorner(s, g, KindBorder));
     return s;
 }
 

@@ -4,6 +4,7 @@
 // --exclude file become the zones of the planned state, kept --exclude-buffer metres away.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "cli/options.h"
@@ -16,6 +17,9 @@ namespace korvale {
 // are not flown over either). Throws Error, with the file named on a second line, for a file
 // that cannot be read.
 void AddExclusionZones(State& s, const AreaPolygon& area, const PlanOptions& o);
+
+// A corner at `g` with its ground coordinates in the state's zone, of kind `kind`.
+TPt GroundCorner(const State& s, const GeoPos& g, std::uint8_t kind);
 
 // The note on holes that could not be read, or on further polygons of the area file that are
 // not planned; "" when there is nothing to say.
