@@ -399,16 +399,28 @@ std::vector<MissionPart> MissionPartsOf(const State& s, const SplitOptions& o) {
     return SplitMission(s.LitchiRecs, MissionLinesOf(s), o, s.LitchiLineEnd);
 }
 
+namespace {
+
+// No batteries and no modelled time: what the boxes show when nothing can be shared out.
+void ZeroBatteryBoxes(ParamPageModel& p) {
+    p.NumberBoxAkkus.SetValue(0);
+    p.NumberBoxDateien.SetValue(0);
+    p.NumberBoxFlugzeitModell.SetValue(0);
+}
+
+// The status text of a refused split: the message's first line.
+std::string BatteryRefusal(const Error& e) {
+    const std::string text = e.what();
+    return "Akkus: " + text.substr(0, text.find('\n'));
+}
+
+} // namespace
+
 std::string ShowBatteries(const State& s, ParamPageModel& p, const LitchiPageModel& m) {
-    auto zero = [&p] {
-        p.NumberBoxAkkus.SetValue(0);
-        p.NumberBoxDateien.SetValue(0);
-        p.NumberBoxFlugzeitModell.SetValue(0);
-    };
     // Without a speed there is no flight time to share out; the parameter page already says
     // what a speed of 0 means.
     if (!(p.NumberBoxV.Value() > 0)) {
-        zero();
+        ZeroBatteryBoxes(p);
         return {};
     }
     try {
@@ -425,21 +437,15 @@ std::string ShowBatteries(const State& s, ParamPageModel& p, const LitchiPageMod
         }
         return ShowBatteries(s, PlanOfState(s, p.NumberBoxA.Value(), p.NumberBoxV.Value()), p, m);
     } catch (const Error& e) {
-        zero();
-        const std::string text = e.what();
-        return "Akkus: " + text.substr(0, text.find('\n'));
+        ZeroBatteryBoxes(p);
+        return BatteryRefusal(e);
     }
 }
 
 std::string ShowBatteries(const State& s, const FlightPlan& plan, ParamPageModel& p,
                           const LitchiPageModel& m) {
-    auto zero = [&p] {
-        p.NumberBoxAkkus.SetValue(0);
-        p.NumberBoxDateien.SetValue(0);
-        p.NumberBoxFlugzeitModell.SetValue(0);
-    };
     if (!(p.NumberBoxV.Value() > 0)) {
-        zero();
+        ZeroBatteryBoxes(p);
         return {};
     }
     try {
@@ -455,9 +461,8 @@ std::string ShowBatteries(const State& s, const FlightPlan& plan, ParamPageModel
         p.NumberBoxFlugzeitModell.SetValue(batteries.totalMin);
         return {};
     } catch (const Error& e) {
-        zero();
-        const std::string text = e.what();
-        return "Akkus: " + text.substr(0, text.find('\n'));
+        ZeroBatteryBoxes(p);
+        return BatteryRefusal(e);
     }
 }
 
