@@ -22,23 +22,15 @@ namespace fs = std::filesystem;
 using test::Outcome;
 using test::Plan;
 
-// A field of 500 x 400 m near 48 N, 11 E; `at` metres east of its south-west corner, as degrees.
+// `east` metres east of the field's south-west corner, as "LAT,LON" in degrees.
 std::string LatLonEast(double east) {
     const double me = 1.0 / 111200.0 / std::cos(48.0 / Rho);
     return Format("48,%.9f", {11.0 + east * me});
 }
 
+// A field of 500 x 400 m near 48 N, 11 E.
 std::string Field(const testing::TempDir& dir) {
-    const double m = 1.0 / 111200.0, me = m / std::cos(48.0 / Rho);
-    std::string coords;
-    const double xy[][2] = {{0, 0}, {500, 0}, {500, 400}, {0, 400}, {0, 0}};
-    for (const auto& p : xy)
-        coords +=
-            Format("%s[%.9f,%.9f]", {coords.empty() ? "" : ",", 11.0 + p[0] * me, 48.0 + p[1] * m});
-    const std::string path = dir.File("feld.geojson");
-    std::ofstream(path) << R"({"type":"Feature","properties":{},"geometry":{"type":"Polygon",)"
-                        << R"("coordinates":[[)" << coords << "]]}}";
-    return path;
+    return test::RectangleField(dir, 500, 400);
 }
 
 nlohmann::json Json(const Outcome& r) {

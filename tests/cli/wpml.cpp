@@ -33,16 +33,7 @@ std::string Slurp(const fs::path& p) {
 
 // A field of 400 x 300 m near 48 N, 11 E.
 std::string Field(const testing::TempDir& dir) {
-    const double m = 1.0 / 111200.0, me = m / std::cos(48.0 / Rho);
-    std::string coords;
-    const double xy[][2] = {{0, 0}, {400, 0}, {400, 300}, {0, 300}, {0, 0}};
-    for (const auto& p : xy)
-        coords +=
-            Format("%s[%.9f,%.9f]", {coords.empty() ? "" : ",", 11.0 + p[0] * me, 48.0 + p[1] * m});
-    const std::string path = dir.File("feld.geojson");
-    std::ofstream(path) << R"({"type":"Feature","properties":{},"geometry":{"type":"Polygon",)"
-                        << R"("coordinates":[[)" << coords << "]]}}";
-    return path;
+    return test::RectangleField(dir, 400, 300);
 }
 
 TEST(PlanCommandWpml, WritesKmzPartsBesideTheOtherFilesWithTheProfilesCamera) {
