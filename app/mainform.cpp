@@ -401,15 +401,15 @@ void TMainForm::BuildPages() {
     Tabcontrol1->setCurrentWidget(TabItemParameter);
 
     connect(Tabcontrol1, &QTabWidget::currentChanged, this, [this](int index) {
-        QWidget* page = Tabcontrol1->widget(index);
-        if (page == TabItemMaps) {
+        QWidget* shown = Tabcontrol1->widget(index);
+        if (shown == TabItemMaps) {
             webMapShown_ = webMapShown_ || isVisible();
             Guard([this] { EnsureWebBrowser(); });
         }
-        if (page == TabItemProt)
+        if (shown == TabItemProt)
             Guard([this] { ShowQuality(); });
         // The map copy page takes the keyboard, so its keys reach it without a click.
-        if (page == TabItemKarte)
+        if (shown == TabItemKarte)
             ImageViewer2->setFocus(Qt::OtherFocusReason);
     });
     connect(Tabcontrol1, &QTabWidget::tabBarClicked, this, [this](int index) {
@@ -697,12 +697,12 @@ void TMainForm::LoadHelp() {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         throw korvale::Error(korvale::ErrorKind::File, "Dateizugriff verweigert");
-    const QByteArray data = f.readAll();
+    const QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
         throw korvale::Error(korvale::ErrorKind::Damaged, "Versuch hinter dem Dateiende zu lesen");
     // A byte-order mark names the encoding; without one the text is UTF-8.
-    const auto enc = QStringConverter::encodingForData(data);
+    const auto enc = QStringConverter::encodingForData(bytes);
     QStringDecoder decoder(enc.value_or(QStringConverter::Utf8));
-    QString text = decoder(data);
+    QString text = decoder(bytes);
     Memo2->setPlainText(text);
 }

@@ -125,11 +125,11 @@ void TMainForm::SavePar() {
         throw korvale::Error(korvale::ErrorKind::Refused,
                              "Keine Kartenkopie vorhanden: das Projekt wurde nicht gespeichert.");
     const QByteArray jpeg = MapCopyJpeg();
-    const std::string data = korvale::ProjectBytesToSave(state_);
+    const std::string bytes = korvale::ProjectBytesToSave(state_);
     korvale::WriteFilesAtomic(
         {{korvale::ProjectImageName(name),
           std::string_view(jpeg.constData(), static_cast<size_t>(jpeg.size()))},
-         {name, data}});
+         {name, bytes}});
 }
 
 QByteArray TMainForm::MapCopyJpeg() const {
@@ -175,7 +175,7 @@ bool TMainForm::LoadPar() {
 // All or nothing: the data file is read and checked and the image is loaded before anything
 // of the state changes.
 void TMainForm::LoadProjectFrom(const std::string& name) {
-    const korvale::ProjectData data = korvale::LoadProjectData(name);
+    const korvale::ProjectData loaded = korvale::LoadProjectData(name);
 
     std::string imageName = korvale::ProjectImageName(name);
     if (!QFileInfo::exists(QString::fromStdString(imageName))) {
@@ -196,7 +196,7 @@ void TMainForm::LoadProjectFrom(const std::string& name) {
 
     // The lists follow the loaded points; undoing the load brings back points, transformation
     // and the map copy it replaced.
-    korvale::LoadProjectPoints(state_, param_, data, &history_, std::any(ImageViewer1->image()));
+    korvale::LoadProjectPoints(state_, param_, loaded, &history_, std::any(ImageViewer1->image()));
     SetMapCopy(image);
     NumberBoxFlaeche->Refresh();
     DemFromProject();

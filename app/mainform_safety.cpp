@@ -167,7 +167,7 @@ void TMainForm::Autosave() {
     if (!dirty_ || now == autosavedFingerprint_)
         return;
     try {
-        const std::string data = korvale::ProjectBytesToSave(state_);
+        const std::string bytes = korvale::ProjectBytesToSave(state_);
         if (autosaveJpegKey_ != ImageViewer1->image().cacheKey()) {
             autosaveJpeg_ = MapCopyJpeg();
             autosaveJpegKey_ = ImageViewer1->image().cacheKey();
@@ -181,7 +181,7 @@ void TMainForm::Autosave() {
                                static_cast<std::size_t>(autosaveJpeg_.size()))},
              {AutosaveName().toStdString(),
               std::string_view(name.constData(), static_cast<std::size_t>(name.size()))},
-             {path, data}});
+             {path, bytes}});
         autosavedFingerprint_ = now;
     } catch (const korvale::Error& e) {
         // The work goes on; the user learns that it is not kept, without a box in the way.

@@ -139,8 +139,8 @@ void TMainForm::ReadClipboardPoint(float xb, float yb) {
     QClipboard* cb = QGuiApplication::clipboard();
     if (!cb)
         return;
-    const QMimeData* data = cb->mimeData();
-    if (!data || !data->hasText())
+    const QMimeData* mime = cb->mimeData();
+    if (!mime || !mime->hasText())
         return;
     const std::string text = cb->text().toStdString();
     // A text that is no position throws; the clipboard keeps it so the user can mend the copy.

@@ -134,12 +134,12 @@ void TMainForm::DropMapFile(const QString& path) {
 }
 
 void TMainForm::PasteMapCopy() {
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    if (!data)
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    if (!mime)
         return;
-    if (data->hasImage()) {
-        ReplaceMapCopy(qvariant_cast<QImage>(data->imageData()));
-    } else if (data->hasUrls() && !data->urls().isEmpty() && data->urls().first().isLocalFile()) {
-        DropMapFile(data->urls().first().toLocalFile());
+    if (mime->hasImage()) {
+        ReplaceMapCopy(qvariant_cast<QImage>(mime->imageData()));
+    } else if (mime->hasUrls() && !mime->urls().isEmpty() && mime->urls().first().isLocalFile()) {
+        DropMapFile(mime->urls().first().toLocalFile());
     }
 }

@@ -116,7 +116,7 @@ TileCopyPlan PlanTileCopy(const TileView& v, int width, int height) {
                              {0.9 * w, 0.1 * h},
                              {0.9 * w, 0.9 * h},
                              {0.1 * w, 0.9 * h}};
-    for (int i = 0; i < 5; ++i)
+    for (std::size_t i = 0; i < 5; ++i)
         plan.points[i] = {at[i][0], at[i][1],
                           At(m, at[i][0] * plan.grabPerCopyX, at[i][1] * plan.grabPerCopyY)};
     return plan;

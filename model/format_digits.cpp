@@ -141,13 +141,14 @@ std::string RoundSignificant(const Digits18& dg, int keep, int& exp10) {
     std::string s(dg.d, dg.d + keep);
     exp10 = dg.exp10;
     if (dg.d[keep] >= '5') {
-        int i = keep - 1;
-        while (i >= 0 && s[i] == '9') {
-            s[i] = '0';
+        // The carry moves left over the nines; i digits are left before it (0: it ran out).
+        auto i = static_cast<std::size_t>(keep);
+        while (i > 0 && s[i - 1] == '9') {
+            s[i - 1] = '0';
             --i;
         }
-        if (i >= 0) {
-            ++s[i];
+        if (i > 0) {
+            ++s[i - 1];
         } else {
             s.insert(s.begin(), '1');
             s.pop_back();

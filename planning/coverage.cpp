@@ -58,7 +58,8 @@ void FillRing(const std::vector<Local>& ring, CoverageGrid& g, std::uint16_t val
                 xs.push_back(a.x + (y - a.y) / (b.y - a.y) * (b.x - a.x));
         }
         std::sort(xs.begin(), xs.end());
-        std::uint16_t* row = g.count.data() + static_cast<std::size_t>(r) * g.cols;
+        std::uint16_t* row =
+            g.count.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(g.cols);
         for (std::size_t k = 0; k + 1 < xs.size(); k += 2) {
             const auto [c0, c1] = CentresIn(xs[k], xs[k + 1], g.cols);
             for (long long c = c0; c <= c1; ++c)
@@ -96,7 +97,8 @@ void CountQuad(const std::array<Local, 4>& q, CoverageGrid& g) {
         if (!(xl <= xr))
             continue;
         const auto [c0, c1] = CentresIn(xl, xr, g.cols);
-        std::uint16_t* row = g.count.data() + static_cast<std::size_t>(r) * g.cols;
+        std::uint16_t* row =
+            g.count.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(g.cols);
         for (long long c = c0; c <= c1; ++c)
             if (row[c] < CoverageMaxCount)
                 ++row[c];

@@ -82,8 +82,8 @@ std::string EncodeCountTiff(const CountRaster& r) {
     band->SetDescription("Bilder je Zelle");
     // The counts run from the south, the file from the north: one row at a time, flipped.
     for (int row = 0; row < r.rows; ++row) {
-        const std::uint16_t* src =
-            r.values->data() + static_cast<std::size_t>(r.rows - 1 - row) * r.cols;
+        const std::uint16_t* src = r.values->data() + static_cast<std::size_t>(r.rows - 1 - row) *
+                                                          static_cast<std::size_t>(r.cols);
         if (band->RasterIO(GF_Write, 0, row, r.cols, 1, const_cast<std::uint16_t*>(src), r.cols, 1,
                            GDT_UInt16, 0, 0) != CE_None)
             Fail("Schreiben");
