@@ -10,6 +10,7 @@
 #include "pages_fixture.h"
 #include "planning/angle.h"
 #include "planning/plan.h"
+#include "shots.h"
 
 using namespace pagetest;
 
@@ -50,13 +51,12 @@ TEST_F(AlfaAuto, TurnsTheLinesAlongALongAreaAndPlans) {
     EXPECT_EQ(s.FlightSegs, segs);
     EXPECT_EQ(s.CutPoints, cuts);
 
-    // With KORVALE_SCREENSHOT set, the parameter page is saved there as PNG to be looked at.
-    const QByteArray shot = qgetenv("KORVALE_SCREENSHOT");
-    if (!shot.isEmpty()) {
+    // The parameter page, as a picture to be looked at (shots.h).
+    if (const QString shot = ShotPath("angle_page.png"); !shot.isEmpty()) {
         w->show();
         w->Tabcontrol1->setCurrentWidget(w->TabItemParameter);
         QCoreApplication::processEvents();
-        w->grab().save(QString::fromLocal8Bit(shot));
+        w->grab().save(shot);
     }
 }
 

@@ -10,6 +10,7 @@
 #include <QRegularExpression>
 
 #include "pages_fixture.h"
+#include "shots.h"
 #include "tests/support/file_faults.h"
 
 using namespace pagetest;
@@ -64,11 +65,11 @@ TEST_F(DronePage, PickerFillsTheCameraAndSaysWhenTheUserChangedIt) {
         TypeInto(c.edit, before); // the profile's value again: the drone again
         EXPECT_EQ(Picked(), "DJI Mini 4 Pro") << c.typed;
     }
-    if (const QByteArray shots = qgetenv("KORVALE_SCREENSHOT_DIR"); !shots.isEmpty()) {
+    if (const QString shot = ShotPath("korvale_page.png"); !shot.isEmpty()) {
         w->Tabcontrol1->setCurrentWidget(w->TabItemParameter);
         w->resize(1280, 800);
         w->show();
-        w->grab().save(QString::fromUtf8(shots) + "/korvale_page.png");
+        w->grab().save(shot);
     }
     // Picking "eigene Werte" keeps what the edits hold.
     TypeInto(w->EditF, "7.1");
@@ -178,8 +179,8 @@ TEST_F(DronePage, PreflightSheetIsPrintedAndShownInTheProtocol) {
     EXPECT_TRUE(protocol.contains("Flughöhe: 40 m über dem Abflugort"));
     EXPECT_TRUE(w->state().LitchiRecs.empty());
     EXPECT_TRUE(w->LabelStatus->text().contains(pdf));
-    if (const QByteArray shots = qgetenv("KORVALE_SCREENSHOT_DIR"); !shots.isEmpty())
-        QFile::copy(pdf, QString::fromUtf8(shots) + "/vorflugblatt.pdf");
+    if (const QString shot = ShotPath("vorflugblatt.pdf"); !shot.isEmpty())
+        QFile::copy(pdf, shot);
 
     // A plan of two files gives two pages, the parts the files are written in.
     TypeInto(w->NumberBoxP, "80");

@@ -7,6 +7,7 @@
 
 #include "model/overlay.h"
 #include "pages_fixture.h"
+#include "shots.h"
 
 using namespace pagetest;
 using korvale::Primitive;
@@ -227,7 +228,7 @@ TEST_F(ParameterPage, RefusedPlanIsReportedOnlyWhereTheUserAskedForIt) {
 }
 
 // A U-shaped field at Ri 0: no picture mark lies in the notch, each arm is its own block.
-// With KORVALE_SCREENSHOT set, the map copy page is saved there as PNG to be looked at.
+// The map copy page is saved as a picture to be looked at (shots.h).
 TEST_F(ParameterPage, UShapedFieldIsPlannedInsideOnly) {
     w->resize(900, 700);
     w->show();
@@ -255,9 +256,8 @@ TEST_F(ParameterPage, UShapedFieldIsPlannedInsideOnly) {
             << "picture in the notch at " << cx << ", " << cy;
     }
     EXPECT_GT(marks, 100);
-    const QByteArray shot = qgetenv("KORVALE_SCREENSHOT");
-    if (!shot.isEmpty()) {
+    if (const QString shot = ShotPath("u_shaped_field.png"); !shot.isEmpty()) {
         QCoreApplication::processEvents();
-        w->grab().save(QString::fromLocal8Bit(shot));
+        w->grab().save(shot);
     }
 }

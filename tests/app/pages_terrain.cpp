@@ -17,6 +17,7 @@
 #include "model/fileio.h"
 #include "pages_fixture.h"
 #include "profileview.h"
+#include "shots.h"
 
 using namespace pagetest;
 
@@ -123,15 +124,15 @@ TEST_F(TerrainPage, MissionsAndKmzFollowTheGroundOfTheLoadedModel) {
     w->ButtonSaveKV->click();
     ASSERT_TRUE(messages.empty()) << messages[0].toStdString();
 
-    if (const QByteArray shots = qgetenv("KORVALE_SCREENSHOT_DIR"); !shots.isEmpty()) {
+    if (!ShotPath("profile_page.png").isEmpty()) {
         w->resize(1280, 800);
         w->Tabcontrol1->setCurrentWidget(w->TabItemProfile);
         w->show();
         QApplication::processEvents();
-        w->grab().save(QString::fromLocal8Bit(shots) + "/profile_page.png");
+        w->grab().save(ShotPath("profile_page.png"));
         w->Tabcontrol1->setCurrentWidget(w->TabItemParameter);
         QApplication::processEvents();
-        w->grab().save(QString::fromLocal8Bit(shots) + "/planning_page_dem.png");
+        w->grab().save(ShotPath("planning_page_dem.png"));
     }
 
     // The model is there again in a new window; "Ohne" gives the mission of no model again.

@@ -11,6 +11,7 @@
 #include "dji/wpml_check.h"
 #include "model/fileio.h"
 #include "pages_fixture.h"
+#include "shots.h"
 
 using namespace pagetest;
 
@@ -77,11 +78,11 @@ TEST_F(WpmlPage, AMissionTheDroneCannotFlyWritesNothing) {
     EXPECT_TRUE(messages[0].contains("nichts geschrieben")) << messages[0].toStdString();
     EXPECT_TRUE(messages[0].contains("[speed]")) << messages[0].toStdString();
     EXPECT_FALSE(QFile::exists(Path("schnell.kmz")));
-    if (const QByteArray dir = qgetenv("KORVALE_SCREENSHOT_DIR"); !dir.isEmpty()) {
+    if (const QString shot = ShotPath("litchi_page_kmz.png"); !shot.isEmpty()) {
         w->resize(1280, 800);
         w->Tabcontrol1->setCurrentWidget(w->TabItemLitchi);
         w->show();
         QApplication::processEvents();
-        w->grab().save(QString::fromLocal8Bit(dir) + "/litchi_page_kmz.png");
+        w->grab().save(shot);
     }
 }

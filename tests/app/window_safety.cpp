@@ -17,17 +17,17 @@
 
 #include "imageviewer.h"
 #include "pages_fixture.h"
+#include "shots.h"
 
 using namespace pagetest;
 using Choice = TMainForm::UnsavedChoice;
 
 namespace {
 
-// Saves a picture of `box` over the window, as a 1280 x 800 screen shows them, when
-// KORVALE_SHOTS names a folder.
+// Saves a picture of `box` over the window, as a 1280 x 800 screen shows them (shots.h).
 void Shot(TMainForm& w, QMessageBox& box, const char* name) {
-    const QString folder = qEnvironmentVariable("KORVALE_SHOTS");
-    if (folder.isEmpty())
+    const QString path = ShotPath(QLatin1String(name) + QStringLiteral(".png"));
+    if (path.isEmpty())
         return;
     w.resize(1280, 800 - 40);
     w.show();
@@ -43,7 +43,7 @@ void Shot(TMainForm& w, QMessageBox& box, const char* name) {
                Qt::black);
     p.drawPixmap((1280 - b.width()) / 2, (800 - b.height()) / 2, b);
     p.end();
-    screen.save(folder + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+    screen.save(path);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 
 #include "model/zonedraw.h"
 #include "planning/plan.h"
+#include "shots.h"
 #include "window_support.h"
 
 namespace windowtest {
@@ -93,8 +94,8 @@ TEST_F(ZoneTest, ZonesAreClickedDrawnLeftOutOfThePlanAndUndone) {
     w->CheckBoxAbdeckung->click();
     EXPECT_TRUE(w->LabelAbdeckung->text().contains(QStringLiteral("≥1 Bild 100.0 %")))
         << w->LabelAbdeckung->text().toStdString();
-    if (const QByteArray shot = qgetenv("KORVALE_ZONE_SHOT"); !shot.isEmpty())
-        w->grab().save(QString::fromLocal8Bit(shot));
+    if (const QString shot = pagetest::ShotPath("zone_coverage.png"); !shot.isEmpty())
+        w->grab().save(shot);
     w->CheckBoxAbdeckung->click();
 
     // A second zone, a mast of one corner; then back corner by corner.
