@@ -6,21 +6,12 @@
 // gives the same findings.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string_view>
 
 #include "dji/wpml_check.h"
 #include "dji/wpml_read.h"
+#include "fuzz_support.h"
 #include "model/error.h"
-
-namespace {
-
-void Check(bool ok) {
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
@@ -30,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 const korvale::WpmlReadDoc d = korvale::ReadWpmlXml(bytes, waylines);
                 for (const korvale::WpmlReadFolder& f : d.folders)
                     for (const korvale::WpmlReadPoint& p : f.points)
-                        Check(!p.lat || (*p.lat == *p.lat)); // strict numbers: never NaN
+                        FUZZ_CHECK(!p.lat || (*p.lat == *p.lat)); // strict numbers: never NaN
             } catch (const korvale::Error&) {
             }
         }
@@ -39,9 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const korvale::WpmlCheck a = korvale::CheckWpmlKmz(bytes, nullptr);
     for (const auto* list : {&a.hard, &a.soft})
         for (const korvale::WpmlFinding& f : *list)
-            Check(!f.rule.empty() && !f.text.empty());
+            FUZZ_CHECK(!f.rule.empty() && !f.text.empty());
     const korvale::WpmlCheck b = korvale::CheckWpmlKmz(bytes, nullptr);
-    Check(a.hard.size() == b.hard.size() && a.soft.size() == b.soft.size() &&
-          a.waypoints == b.waypoints);
+    FUZZ_CHECK(a.hard.size() == b.hard.size() && a.soft.size() == b.soft.size() &&
+               a.waypoints == b.waypoints);
     return 0;
 }
