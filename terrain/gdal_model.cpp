@@ -37,6 +37,9 @@ struct TransformFree {
     }
 };
 
+// The finest cell a model may have, metres.
+constexpr double kMinCellM = 1e-3;
+
 void RegisterOnce() {
     static std::once_flag once;
     std::call_once(once, [] {
@@ -250,6 +253,15 @@ GdalElevationModel::GdalElevationModel(const std::string& path, int zone, bool s
     if (!(d_->cellM > 0) || !std::isfinite(d_->cellM))
         throw Error(ErrorKind::Refused,
                     "Das Höhenmodell hat keine gültige Zellgröße.\nHöhenmodell: " + name);
+    // Legs are sampled once per cell: a cell of a micrometre (a damaged or mistyped
+    // georeference) would ask for millions of samples per metre. No terrain model is finer
+    // than a millimetre.
+    if (d_->cellM < kMinCellM)
+        throw Error(ErrorKind::Refused, "Die Zellen des Höhenmodells sind kleiner als 1 mm (" +
+                                            FormatGeneral(d_->cellM) +
+                                            " m); die Georeferenz ist wohl beschädigt.\n"
+                                            "Höhenmodell: " +
+                                            name);
 }
 
 GdalElevationModel::~GdalElevationModel() = default;
@@ -287,13 +299,13 @@ std::vector<double> GdalElevationModel::SampleFractions(GroundPos a, GroundPos b
     std::vector<double> out;
     out.reserve(bends.size() + 8);
     for (std::size_t k = 0; k + 1 < bends.size(); ++k) {
-        const double a = bends[k], b = bends[k + 1];
-        if (b <= a)
+        const double from = bends[k], to = bends[k + 1];
+        if (to <= from)
             continue;
-        out.push_back(a);
-        const double pieces = std::ceil((b - a) / cellT - 1e-9);
+        out.push_back(from);
+        const double pieces = std::ceil((to - from) / cellT - 1e-9);
         for (double q = 1; q < pieces; q += 1)
-            out.push_back(a + (b - a) * q / pieces);
+            out.push_back(from + (to - from) * q / pieces);
     }
     out.push_back(1.0);
     return out;

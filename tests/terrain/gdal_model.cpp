@@ -82,6 +82,10 @@ TEST(GdalModel, RefusesWithAGermanMessageNamingTheFileOrThePosition) {
     bare.epsg = 0;
     bare.height = [](double, double) { return 1.0; };
     WriteDem(dir + "/nocrs.tif", bare);
+    DemSpec speck = bare; // cells of a micrometre: each leg would take millions of samples
+    speck.epsg = 32632;
+    speck.dx = speck.dy = 1e-6;
+    WriteDem(dir + "/speck.tif", speck);
     struct Case {
         std::string file;
         ErrorKind kind;
@@ -91,6 +95,7 @@ TEST(GdalModel, RefusesWithAGermanMessageNamingTheFileOrThePosition) {
         {dir + "/fehlt.tif", ErrorKind::File, "Datei nicht gefunden"},
         {dir + "/notes.tif", ErrorKind::Damaged, "kein Höhenmodell"},
         {dir + "/nocrs.tif", ErrorKind::Refused, "kein Koordinatensystem"},
+        {dir + "/speck.tif", ErrorKind::Refused, "kleiner als 1 mm (1E-06 m)"},
         {dir, ErrorKind::File, "Dateizugriff verweigert"},
         {dir + "/pipe.tif", ErrorKind::File, "keine gewöhnliche Datei"},
     };
