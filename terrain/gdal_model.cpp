@@ -119,12 +119,16 @@ struct GdalElevationModel::Impl {
                 std::vector<double>& out) const {
         // Cell centres sit at pixel + 0.5; between the outermost centres and the raster's edge
         // the edge cells hold (the interpolation has only one neighbour there).
+        // The window is taken over the clamped places the loop below reads from, so that a
+        // position within half a cell of the west or north edge still finds its neighbour cell.
         double c0 = 1e300, c1 = -1e300, r0 = 1e300, r1 = -1e300;
         for (std::size_t i = first; i < last; ++i) {
-            c0 = std::min(c0, px[i] - 0.5);
-            c1 = std::max(c1, px[i] - 0.5);
-            r0 = std::min(r0, py[i] - 0.5);
-            r1 = std::max(r1, py[i] - 0.5);
+            const double fx = std::clamp(px[i] - 0.5, 0.0, cols - 1.0);
+            const double fy = std::clamp(py[i] - 0.5, 0.0, rows - 1.0);
+            c0 = std::min(c0, fx);
+            c1 = std::max(c1, fx);
+            r0 = std::min(r0, fy);
+            r1 = std::max(r1, fy);
         }
         const int x0 = std::clamp(static_cast<int>(std::floor(c0)), 0, cols - 1);
         const int x1 = std::clamp(static_cast<int>(std::floor(c1)) + 1, 0, cols - 1);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <random>
@@ -61,6 +62,16 @@ TEST(GdalModel, BilinearIsExactOnARampInUtmAndInDegrees) {
     const std::vector<double> h = utm.Heights(at);
     for (std::size_t i = 0; i < at.size(); ++i)
         EXPECT_NEAR(h[i], 100 + 0.1 * (at[i].E - 32500000) + 0.05 * (5600000 - at[i].N), 1e-6);
+    // Alone on an edge or a corner (a window of one position, within half a cell of the edge):
+    // the outermost cell centres' values hold out to the edge.
+    for (const auto& [e, n] : {std::pair{500000.0, 5599850.0}, std::pair{500000.4, 5599700.0},
+                               std::pair{500400.0, 5600000.0}, std::pair{500000.0, 5600000.0},
+                               std::pair{500399.9, 5599700.1}, std::pair{500200.0, 5599999.6}}) {
+        const double x = std::clamp(e, 500001.0, 500399.0), y = std::clamp(n, 5599701.0, 5599999.0);
+        EXPECT_NEAR(utm.Heights({Utm32(e, n)}).front(),
+                    100 + 0.1 * (x - 500000) + 0.05 * (5600000 - y), 1e-6)
+            << e << " " << n;
+    }
 
     const GdalElevationModel geo(RampWgs84(), 32, false);
     EXPECT_NEAR(geo.CellSizeM(), 1e-4 * EllipsoidA / Rho * std::cos(50.005 / Rho), 0.01);
