@@ -458,7 +458,7 @@ QString DialogFilter(const QString& title) {
         {"DXF-Datei wählen", "DXF (*.dxf *.DXF)"},
         {"Vorflugblatt schreiben", "PDF (*.pdf *.PDF)"},
     };
-    const QString all = QStringLiteral("Alle Dateien (*)");
+    QString all = QStringLiteral("Alle Dateien (*)");
     for (const auto& k : kinds)
         if (title == QString::fromUtf8(k.title))
             return QString::fromUtf8(k.filter) + QStringLiteral(";;") + all;

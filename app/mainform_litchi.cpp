@@ -170,11 +170,14 @@ void TMainForm::BuildLitchiPage(QWidget* page) {
     connect(CheckBoxNadir, &QCheckBox::toggled, this,
             [this](bool on) { litchi_.CheckBoxNadir = on; });
     // The action check boxes show the waypoint's actions; a click puts back what they show.
-    for (auto [c, field] :
+    for (const auto& action :
          {std::pair{CheckBoxPhoto, &korvale::LitchiPageModel::CheckBoxPhoto},
           std::pair{CheckBoxStartRec, &korvale::LitchiPageModel::CheckBoxStartRec},
-          std::pair{CheckBoxStopRec, &korvale::LitchiPageModel::CheckBoxStopRec}})
+          std::pair{CheckBoxStopRec, &korvale::LitchiPageModel::CheckBoxStopRec}}) {
+        QCheckBox* const c = action.first;
+        const auto field = action.second;
         connect(c, &QCheckBox::clicked, this, [this, c, field] { c->setChecked(litchi_.*field); });
+    }
 
     using Rule = void (*)(korvale::State&, korvale::LitchiPageModel&);
     auto rule = [this](NumberBoxWidget* w, Rule r) {
@@ -292,6 +295,7 @@ void TMainForm::WriteLitchiCVS() {
     opt.gridMission = litchiGrid_;
     opt.maxWaypoints = static_cast<int>(litchi_.NumberBoxMaxWP.Value());
     std::vector<std::vector<korvale::TlitchRec>> partRecs;
+    partRecs.reserve(parts.size());
     for (const korvale::MissionPart& part : parts)
         partRecs.push_back(part.recs);
     // A mission the drone cannot fly is refused before the file is touched; the findings also

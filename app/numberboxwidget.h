@@ -26,7 +26,7 @@ class NumberBoxWidget : public QLineEdit {
     // Takes a text as the user's entry: a number is written exactly (clamped by the box),
     // the box's text is shown and userChanged is emitted. Anything else restores the shown
     // text and returns false. Typing and leaving the box, or pressing Return, comes here.
-    bool CommitText(const QString& text);
+    bool CommitText(const QString& entered);
 
   signals:
     // The user has entered a value (the model already holds it).

@@ -34,7 +34,8 @@ QColor ToColor(Argb c) {
 
 // A colour's lightness, to choose dark or light text on it.
 bool IsLight(Argb c) {
-    const int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+    const auto r = static_cast<int>((c >> 16) & 0xFF), g = static_cast<int>((c >> 8) & 0xFF),
+               b = static_cast<int>(c & 0xFF);
     return 299 * r + 587 * g + 114 * b > 150000;
 }
 
@@ -311,7 +312,8 @@ class DensityLayer {
         if (!pending_)
             return;
         pending_ = false;
-        const int r = (fill_ >> 16) & 0xFF, g = (fill_ >> 8) & 0xFF, b = fill_ & 0xFF;
+        const auto r = static_cast<int>((fill_ >> 16) & 0xFF),
+                   g = static_cast<int>((fill_ >> 8) & 0xFF), b = static_cast<int>(fill_ & 0xFF);
         // One mark shows half opaque, four or more fully: a thin strip and a dense field differ.
         QRgb shades[5];
         shades[0] = 0;

@@ -79,8 +79,12 @@ void ProfileView::paintEvent(QPaintEvent*) {
                 return f * mag;
         return 10 * mag;
     };
+    // Ticks are counted in whole steps: adding up the step gathers rounding and may lose the
+    // last tick.
     const double hs = step(hi - lo), ds = step(length);
-    for (double h = std::ceil(lo / hs) * hs; h <= hi; h += hs) {
+    for (auto k = static_cast<long long>(std::ceil(lo / hs)); static_cast<double>(k) * hs <= hi;
+         ++k) {
+        const double h = static_cast<double>(k) * hs;
         p.setPen(QColor(0xE0, 0xE0, 0xE0));
         p.drawLine(QPointF(plot.left(), Y(h)), QPointF(plot.right(), Y(h)));
         p.setPen(Qt::darkGray);
@@ -88,7 +92,8 @@ void ProfileView::paintEvent(QPaintEvent*) {
                    Qt::AlignRight | Qt::AlignVCenter,
                    QString::fromStdString(Format("%.0f m", {h})));
     }
-    for (double d = 0; d <= length; d += ds) {
+    for (long long k = 0; static_cast<double>(k) * ds <= length; ++k) {
+        const double d = static_cast<double>(k) * ds;
         p.setPen(QColor(0xE0, 0xE0, 0xE0));
         p.drawLine(QPointF(X(d), plot.top()), QPointF(X(d), plot.bottom()));
         p.setPen(Qt::darkGray);

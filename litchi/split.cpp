@@ -164,7 +164,7 @@ std::vector<WayRange> CutSpans(const std::vector<LineSpan>& spans, const SplitOp
                                "vergrößern; ein Flugstreifen wird nicht zerschnitten.",
                                {first.line + 1, first.Last() - first.begin + 1, maxCount}));
         }
-        if (!fits(first.begin, first.Last())) {
+        if (minutes != nullptr && !fits(first.begin, first.Last())) {
             throw Error(
                 ErrorKind::Limit,
                 Format("Flugstreifen %d braucht allein %.1f min Flug (mit Start, An- und Rückflug "

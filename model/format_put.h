@@ -173,6 +173,8 @@ inline char* PutDigitsBack(std::uint64_t u, char* end) {
 [[gnu::always_inline]] inline char* PutTail(char* p, std::uint64_t u, int k) {
     if (k <= 0)
         return p;
+    if (k > 8)
+        __builtin_unreachable(); // eight digits fill the store
     std::uint64_t x = 0x3030303030303030ULL;
     if (u >= 10000) {
         x = Encode8(u);

@@ -22,8 +22,9 @@ void Hatch(const std::vector<TPt>& z, Overlay& o) {
     if (!(hi - lo < 1e5))
         return;
     std::vector<double> ys;
-    for (double c = std::floor(lo / kZoneHatchPx) * kZoneHatchPx + kZoneHatchPx / 2; c < hi;
-         c += kZoneHatchPx) {
+    const double first = std::floor(lo / kZoneHatchPx) * kZoneHatchPx + kZoneHatchPx / 2;
+    for (long long line = 0; first + static_cast<double>(line) * kZoneHatchPx < hi; ++line) {
+        const double c = first + static_cast<double>(line) * kZoneHatchPx;
         ys.clear();
         for (std::size_t i = 0; i < z.size(); ++i) {
             const TPt& a = z[i];

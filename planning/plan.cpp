@@ -505,6 +505,7 @@ FlightPlan CompletePlan(const std::vector<PlanPt>& ringPts, const ZoneList& zone
         // The position along the line is summed up step by step; the map, the drawing file
         // and the mission have always laid their pictures so, and agree on every one.
         double lastAt = -1;
+        // NOLINTNEXTLINE(clang-analyzer-security.FloatLoopCounter): the sum is the rule
         for (double at = 0; at <= L; at += A) {
             plan.pictures.push_back(
                 {{l.start.E + dirE * at, l.start.N + dirN * at}, plan.lines.size()});

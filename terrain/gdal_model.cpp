@@ -289,8 +289,9 @@ std::vector<double> GdalElevationModel::SampleFractions(GroundPos a, GroundPos b
             if (!std::isfinite(c0) || !std::isfinite(c1) || c0 == c1)
                 continue;
             const double lo = std::min(c0, c1), hi = std::max(c0, c1);
-            for (double line = std::floor(lo) + 1; line < hi; line += 1) {
-                const double f = (line - c0) / (c1 - c0);
+            for (auto line = static_cast<long long>(std::floor(lo)) + 1;
+                 static_cast<double>(line) < hi; ++line) {
+                const double f = (static_cast<double>(line) - c0) / (c1 - c0);
                 bends.push_back(t[k] + (t[k + 1] - t[k]) * f);
             }
         }
@@ -308,8 +309,8 @@ std::vector<double> GdalElevationModel::SampleFractions(GroundPos a, GroundPos b
             continue;
         out.push_back(from);
         const double pieces = std::ceil((to - from) / cellT - 1e-9);
-        for (double q = 1; q < pieces; q += 1)
-            out.push_back(from + (to - from) * q / pieces);
+        for (long long q = 1; static_cast<double>(q) < pieces; ++q)
+            out.push_back(from + (to - from) * static_cast<double>(q) / pieces);
     }
     out.push_back(1.0);
     return out;
