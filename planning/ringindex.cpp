@@ -237,6 +237,54 @@ void ForEdgePairsNear(const std::vector<Vec>& v,
     }
 }
 
+EdgeBands EdgesByBand(const std::vector<double>& across, double at, double step, std::size_t lines,
+                      double margin) {
+    const std::size_t n = across.size();
+    EdgeBands b;
+    // The lines an edge reaches, one more on either side for the rounding of the lines' places.
+    const auto reach = [&](std::size_t i, std::size_t& lo, std::size_t& hi) {
+        const double p = across[i], q = across[(i + 1) % n];
+        const double kLo = std::floor((std::min(p, q) - margin - at) / step) - 1;
+        const double kHi = std::ceil((std::max(p, q) + margin - at) / step) + 1;
+        if (!(kHi >= 0 && kLo <= static_cast<double>(lines) - 1))
+            return false;
+        lo = static_cast<std::size_t>(std::max(kLo, 0.0));
+        hi = static_cast<std::size_t>(std::min(kHi, static_cast<double>(lines) - 1));
+        return true;
+    };
+    std::vector<std::uint32_t> count(lines + 1, 0);
+    std::size_t total = 0;
+    bool all = !(step > 0) || lines == 0 || n >= 0xffffffffu;
+    for (std::size_t i = 0; i < n && !all; ++i) {
+        std::size_t lo = 0, hi = 0;
+        if (!reach(i, lo, hi))
+            continue;
+        total += hi - lo + 1;
+        all = total > 16 * (n + lines);
+        for (std::size_t k = lo; k <= hi && !all; ++k)
+            ++count[k];
+    }
+    if (all) {
+        b.all = true;
+        b.edges.resize(n);
+        for (std::size_t i = 0; i < n; ++i)
+            b.edges[i] = static_cast<std::uint32_t>(i);
+        return b;
+    }
+    b.first.assign(lines + 1, 0);
+    for (std::size_t k = 0; k < lines; ++k)
+        b.first[k + 1] = b.first[k] + count[k];
+    b.edges.resize(total);
+    std::vector<std::uint32_t> fill(b.first.begin(), b.first.end() - 1);
+    for (std::size_t i = 0; i < n; ++i) {
+        std::size_t lo = 0, hi = 0;
+        if (reach(i, lo, hi))
+            for (std::size_t k = lo; k <= hi; ++k)
+                b.edges[fill[k]++] = static_cast<std::uint32_t>(i);
+    }
+    return b;
+}
+
 Simplification Simplified(const std::vector<Vec>& v, double tolerance) {
     const std::size_t n = v.size();
     Simplification out{v, 0};

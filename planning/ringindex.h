@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "planning/ringgeom.h"
@@ -46,6 +47,25 @@ class EdgeIndex {
 // hundreds that a cell of the coarse index holds.
 void ForEdgePairsNear(const std::vector<Vec>& v,
                       const std::function<bool(std::size_t, std::size_t)>& f);
+
+// The ring's edges by the parallel lines they reach, so that each line meets only those instead
+// of the whole ring. The edge from corner i to i + 1 spans the values across[i] ... across[i + 1]
+// (the corners' distances across the lines); line k lies at `at` + k * `step`. Of(k) lists, in
+// ring order, every edge that comes within `margin` of line k (and some that come near). Should
+// that take more than a few entries per edge and line (edges that each cross many lines), every
+// line lists every edge.
+struct EdgeBands {
+    std::vector<std::uint32_t> first; // per line: its edges are edges[first[k], first[k+1])
+    std::vector<std::uint32_t> edges;
+    bool all = false;
+    std::span<const std::uint32_t> Of(std::size_t k) const {
+        if (all)
+            return edges;
+        return {edges.data() + first[k], first[k + 1] - first[k]};
+    }
+};
+EdgeBands EdgesByBand(const std::vector<double>& across, double at, double step, std::size_t lines,
+                      double margin);
 
 // The cleaned ring `v` with every corner merged away that lies closer than `tolerance` to the edge
 // that replaces it (Douglas-Peucker on the closed ring; the first corner stays first unless it is

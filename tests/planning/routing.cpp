@@ -11,6 +11,7 @@
 #include <limits>
 #include <memory>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -318,6 +319,37 @@ TEST(SelfIntersecting, ManyCornersAnswerAsFew) {
     std::vector<Vec> folded = v;
     folded.insert(folded.begin() + 5, v[3]); // back along the edge it came from
     EXPECT_TRUE(ring::SelfIntersecting(ring::Cleaned(folded)));
+}
+
+TEST(EdgesByBand, EveryLineListsTheEdgesThatReachItInRingOrder) {
+    std::mt19937 rng(77);
+    std::uniform_real_distribution<double> u(-50, 50);
+    std::vector<double> across(400), jumps(400);
+    for (std::size_t i = 0; i < across.size(); ++i) {
+        across[i] = 40 * std::sin(static_cast<double>(i) / 40) + u(rng) / 100;
+        jumps[i] = u(rng);
+    }
+    across[7] = -20; // a corner on a line
+    // A border that reaches a few lines per edge; one whose edges cross too many lines to list
+    // them.
+    for (const bool jumping : {false, true}) {
+        const double step = 0.5;
+        const auto lines = static_cast<std::size_t>(100 / step) + 1;
+        const std::vector<double>& a = jumping ? jumps : across;
+        const ring::EdgeBands bands = ring::EdgesByBand(a, -50, step, lines, 1e-7);
+        EXPECT_EQ(bands.all, jumping);
+        for (std::size_t k = 0; k < lines; k += 3) {
+            const double e = -50 + static_cast<double>(k) * step;
+            const std::span<const std::uint32_t> got = bands.Of(k);
+            EXPECT_TRUE(std::is_sorted(got.begin(), got.end()));
+            for (std::size_t i = 0; i < a.size(); ++i) {
+                const double p = a[i], q = a[(i + 1) % a.size()];
+                if (std::min(p, q) - 1e-7 <= e && e <= std::max(p, q) + 1e-7) {
+                    EXPECT_TRUE(std::binary_search(got.begin(), got.end(), i)) << k << " " << i;
+                }
+            }
+        }
+    }
 }
 
 } // namespace
