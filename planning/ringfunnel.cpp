@@ -17,21 +17,6 @@ namespace {
 using detail::Cross;
 using detail::Side;
 
-// Position on the z-order curve of a point scaled to 0 ... 32767 on both axes: points near each
-// other on the curve lie near each other in the plane, and every point of a box lies between the
-// curve positions of the box's lower left and upper right corners.
-std::uint32_t ZOrder(double x, double y) {
-    auto spread = [](double c) {
-        auto u = static_cast<std::uint32_t>(std::clamp(c, 0.0, 32767.0));
-        u = (u | (u << 8)) & 0x00FF00FFu;
-        u = (u | (u << 4)) & 0x0F0F0F0Fu;
-        u = (u | (u << 2)) & 0x33333333u;
-        u = (u | (u << 1)) & 0x55555555u;
-        return u;
-    };
-    return spread(x) | (spread(y) << 1);
-}
-
 bool Same(Vec a, Vec b) {
     return a.x == b.x && a.y == b.y;
 }
@@ -52,14 +37,16 @@ std::unique_ptr<FunnelPaths> FunnelPaths::Make(const std::vector<Vec>& cleanedRi
 }
 
 // Ear clipping counterclockwise around the ring. A corner is an ear when it turns left and no
-// other corner still on the ring lies in the closed triangle of it and its neighbours; only the
-// corners between the triangle's box corners in z-order need asking. Should a whole round find
-// no ear (rounding on a nearly straight corner), a straight corner between its neighbours is
-// cut off as a flat triangle; a ring where that does not help either is not cut at all.
+// other corner still on the ring lies in the closed triangle of it and its neighbours. Cutting
+// an ear only narrows the corners beside it, so only corners that were concave (or straight) at
+// the start can ever lie in an ear's triangle: they are kept in a grid of about one per cell, and
+// an ear asks only the cells of its triangle's box. Should a whole round find no ear (rounding
+// on a nearly straight corner), a straight corner between its neighbours is cut off as a flat
+// triangle; a ring where that does not help either is not cut at all.
 bool FunnelPaths::Triangulate() {
     const auto n = static_cast<std::uint32_t>(v_.size());
     const bool ccw = TwiceArea(v_) > 0;
-    std::vector<std::uint32_t> prev(n), next(n), prevZ(n, kNone), nextZ(n, kNone), z(n);
+    std::vector<std::uint32_t> prev(n), next(n);
     double x0 = std::numeric_limits<double>::infinity(), y0 = x0, x1 = -x0, y1 = -x0;
     for (std::uint32_t i = 0; i < n; ++i) {
         const std::uint32_t up = i + 1 == n ? 0 : i + 1, down = i == 0 ? n - 1 : i - 1;
@@ -68,22 +55,42 @@ bool FunnelPaths::Triangulate() {
         x0 = std::min(x0, v_[i].x), y0 = std::min(y0, v_[i].y);
         x1 = std::max(x1, v_[i].x), y1 = std::max(y1, v_[i].y);
     }
-    const double size = std::max(x1 - x0, y1 - y0);
-    if (!(size > 0) || !std::isfinite(size))
+    if (!(x1 - x0 > 0 && y1 - y0 > 0) || !std::isfinite(x1 - x0) || !std::isfinite(y1 - y0))
         return false;
-    const double scale = 32767.0 / size;
-    const auto zAt = [&](double x, double y) { return ZOrder((x - x0) * scale, (y - y0) * scale); };
-    std::vector<std::uint32_t> order(n);
-    for (std::uint32_t i = 0; i < n; ++i) {
-        z[i] = zAt(v_[i].x, v_[i].y);
-        order[i] = i;
+    std::vector<std::uint32_t> reflex;
+    for (std::uint32_t i = 0; i < n; ++i)
+        if (Cross(v_[prev[i]], v_[i], v_[next[i]]) <= 0)
+            reflex.push_back(i);
+    const double cell = std::sqrt((x1 - x0) * (y1 - y0) /
+                                  static_cast<double>(std::max<std::size_t>(reflex.size(), 1)));
+    const auto nx = static_cast<std::size_t>((x1 - x0) / cell) + 1;
+    const auto ny = static_cast<std::size_t>((y1 - y0) / cell) + 1;
+    const auto colOf = [&](double x) {
+        return static_cast<std::size_t>(
+            std::clamp(std::floor((x - x0) / cell), 0.0, static_cast<double>(nx - 1)));
+    };
+    const auto rowOf = [&](double y) {
+        return static_cast<std::size_t>(
+            std::clamp(std::floor((y - y0) / cell), 0.0, static_cast<double>(ny - 1)));
+    };
+    std::vector<std::uint32_t> first(nx * ny + 1, 0), cellOf(reflex.size());
+    for (std::size_t k = 0; k < reflex.size(); ++k) {
+        cellOf[k] =
+            static_cast<std::uint32_t>(rowOf(v_[reflex[k]].y) * nx + colOf(v_[reflex[k]].x));
+        ++first[cellOf[k] + 1];
     }
-    std::sort(order.begin(), order.end(),
-              [&](std::uint32_t a, std::uint32_t b) { return z[a] < z[b]; });
-    for (std::uint32_t k = 0; k + 1 < n; ++k) {
-        nextZ[order[k]] = order[k + 1];
-        prevZ[order[k + 1]] = order[k];
+    for (std::size_t c = 0; c < nx * ny; ++c)
+        first[c + 1] += first[c];
+    std::vector<std::uint32_t> inCell(reflex.size());
+    {
+        std::vector<std::uint32_t> fill(first.begin(), first.end() - 1);
+        for (std::size_t k = 0; k < reflex.size(); ++k)
+            inCell[fill[cellOf[k]]++] = reflex[k];
     }
+    std::size_t reflexLeft = reflex.size();
+    std::vector<char> isReflex(n, 0);
+    for (const std::uint32_t r : reflex)
+        isReflex[r] = 1;
 
     const auto isEar = [&](std::uint32_t a, std::uint32_t b, std::uint32_t c, bool flat) {
         const Vec pa = v_[a], pb = v_[b], pc = v_[c];
@@ -92,22 +99,44 @@ bool FunnelPaths::Triangulate() {
             (turn == 0 &&
              (!flat || (pa.x - pb.x) * (pc.x - pb.x) + (pa.y - pb.y) * (pc.y - pb.y) >= 0)))
             return false;
+        if (reflexLeft == 0)
+            return true;
         const double bx0 = std::min({pa.x, pb.x, pc.x}), bx1 = std::max({pa.x, pb.x, pc.x});
         const double by0 = std::min({pa.y, pb.y, pc.y}), by1 = std::max({pa.y, pb.y, pc.y});
-        const std::uint32_t zLo = zAt(bx0, by0), zHi = zAt(bx1, by1);
-        const auto blocks = [&](std::uint32_t p) {
-            if (p == a || p == c)
-                return false;
-            const Vec q = v_[p];
-            return q.x >= bx0 && q.x <= bx1 && q.y >= by0 && q.y <= by1 && Cross(pa, pb, q) >= 0 &&
-                   Cross(pb, pc, q) >= 0 && Cross(pc, pa, q) >= 0;
-        };
-        for (std::uint32_t p = prevZ[b]; p != kNone && z[p] >= zLo; p = prevZ[p])
-            if (blocks(p))
-                return false;
-        for (std::uint32_t p = nextZ[b]; p != kNone && z[p] <= zHi; p = nextZ[p])
-            if (blocks(p))
-                return false;
+        // Row by row, only the cells the triangle's edges span within the row's band.
+        for (std::size_t r = rowOf(by0), rEnd = rowOf(by1); r <= rEnd; ++r) {
+            const double lo = std::max(y0 + static_cast<double>(r) * cell, by0);
+            const double hi = std::min(y0 + static_cast<double>(r + 1) * cell, by1);
+            double xl = std::numeric_limits<double>::infinity(), xh = -xl;
+            for (const auto& [p, q] : {std::pair{pa, pb}, std::pair{pb, pc}, std::pair{pc, pa}}) {
+                if (std::max(p.y, q.y) < lo || std::min(p.y, q.y) > hi)
+                    continue;
+                for (const double y :
+                     {std::max(lo, std::min(p.y, q.y)), std::min(hi, std::max(p.y, q.y))}) {
+                    const double x =
+                        p.y == q.y
+                            ? p.x
+                            : p.x + (q.x - p.x) * std::clamp((y - p.y) / (q.y - p.y), 0.0, 1.0);
+                    xl = std::min({xl, x, p.y == q.y ? q.x : x});
+                    xh = std::max({xh, x, p.y == q.y ? q.x : x});
+                }
+            }
+            if (!(xl <= xh))
+                continue;
+            for (std::size_t col = colOf(xl - cell * 1e-9), cEnd = colOf(xh + cell * 1e-9);
+                 col <= cEnd; ++col) {
+                const std::size_t c0 = r * nx + col;
+                for (std::uint32_t k = first[c0]; k < first[c0 + 1]; ++k) {
+                    const std::uint32_t p = inCell[k];
+                    if (!isReflex[p] || p == a || p == b || p == c)
+                        continue;
+                    const Vec q = v_[p];
+                    if (q.x >= bx0 && q.x <= bx1 && q.y >= by0 && q.y <= by1 &&
+                        Cross(pa, pb, q) >= 0 && Cross(pb, pc, q) >= 0 && Cross(pc, pa, q) >= 0)
+                        return false;
+                }
+            }
+        }
         return true;
     };
 
@@ -119,12 +148,16 @@ bool FunnelPaths::Triangulate() {
         if (isEar(a, ear, c, flat)) {
             tri_.push_back({a, ear, c});
             next[a] = c, prev[c] = a;
-            if (prevZ[ear] != kNone)
-                nextZ[prevZ[ear]] = nextZ[ear];
-            if (nextZ[ear] != kNone)
-                prevZ[nextZ[ear]] = prevZ[ear];
+            reflexLeft -= isReflex[ear];
+            isReflex[ear] = 0;
+            // A concave neighbour may have turned convex: it can no longer be in the way.
+            for (const std::uint32_t m : {a, c})
+                if (isReflex[m] && Cross(v_[prev[m]], v_[m], v_[next[m]]) > 0) {
+                    isReflex[m] = 0;
+                    --reflexLeft;
+                }
             --left;
-            ear = stop = next[c];
+            ear = stop = a; // its corner narrowed: it may be an ear now, and so may c
             flat = false;
             continue;
         }
