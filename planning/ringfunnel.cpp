@@ -40,9 +40,9 @@ std::unique_ptr<FunnelPaths> FunnelPaths::Make(const std::vector<Vec>& cleanedRi
 // other corner still on the ring lies in the closed triangle of it and its neighbours. Cutting
 // an ear only narrows the corners beside it, so only corners that were concave (or straight) at
 // the start can ever lie in an ear's triangle: they are kept in a grid of about one per cell, and
-// an ear asks only the cells of its triangle's box. Should a whole round find no ear (rounding
-// on a nearly straight corner), a straight corner between its neighbours is cut off as a flat
-// triangle; a ring where that does not help either is not cut at all.
+// an ear asks only the cells its triangle passes. Every triangle has an area: the funnel needs
+// a left and a right side at every edge it passes. A ring where a whole round finds no ear
+// (straight corners only, or rounding on nearly straight ones) is not cut at all.
 bool FunnelPaths::Triangulate() {
     const auto n = static_cast<std::uint32_t>(v_.size());
     const bool ccw = TwiceArea(v_) > 0;
@@ -92,12 +92,9 @@ bool FunnelPaths::Triangulate() {
     for (const std::uint32_t r : reflex)
         isReflex[r] = 1;
 
-    const auto isEar = [&](std::uint32_t a, std::uint32_t b, std::uint32_t c, bool flat) {
+    const auto isEar = [&](std::uint32_t a, std::uint32_t b, std::uint32_t c) {
         const Vec pa = v_[a], pb = v_[b], pc = v_[c];
-        const double turn = Cross(pa, pb, pc);
-        if (turn < 0 ||
-            (turn == 0 &&
-             (!flat || (pa.x - pb.x) * (pc.x - pb.x) + (pa.y - pb.y) * (pc.y - pb.y) >= 0)))
+        if (!(Cross(pa, pb, pc) > 0))
             return false;
         if (reflexLeft == 0)
             return true;
@@ -140,33 +137,57 @@ bool FunnelPaths::Triangulate() {
         return true;
     };
 
+    // Corners to ask, in ring order at first; then the two beside each ear cut off, whose
+    // corners narrowed. The one ahead waits its turn behind the others, so the cuts spread
+    // around the ring instead of fanning out from one corner into long slivers. Corners blocked
+    // by a concave corner that has since gone are asked again in one more round of all.
     tri_.reserve(n - 2);
-    std::uint32_t ear = 0, stop = 0, left = n;
-    bool flat = false;
-    while (left > 2) {
-        const std::uint32_t a = prev[ear], c = next[ear];
-        if (isEar(a, ear, c, flat)) {
-            tri_.push_back({a, ear, c});
-            next[a] = c, prev[c] = a;
-            reflexLeft -= isReflex[ear];
-            isReflex[ear] = 0;
-            // A concave neighbour may have turned convex: it can no longer be in the way.
-            for (const std::uint32_t m : {a, c})
-                if (isReflex[m] && Cross(v_[prev[m]], v_[m], v_[next[m]]) > 0) {
-                    isReflex[m] = 0;
-                    --reflexLeft;
-                }
-            --left;
-            ear = stop = a; // its corner narrowed: it may be an ear now, and so may c
-            flat = false;
+    std::vector<std::uint32_t> queue;
+    queue.reserve(4 * static_cast<std::size_t>(n));
+    std::vector<char> cut(n, 0);
+    std::uint32_t left = n, alive = 0, wait = kNone;
+    bool progress = true;
+    for (std::size_t head = 0; left > 2; ++head) {
+        if (head == queue.size()) {
+            if (!progress)
+                return false;
+            progress = false;
+            queue.clear();
+            head = 0;
+            std::uint32_t x = alive;
+            do {
+                queue.push_back(x);
+                x = next[x];
+            } while (x != alive);
+            wait = kNone;
+        }
+        const std::uint32_t b = queue[head];
+        if (cut[b])
+            continue;
+        if (b == wait) {
+            wait = kNone;
+            queue.push_back(b);
             continue;
         }
-        ear = c;
-        if (ear == stop) {
-            if (flat)
-                return false;
-            flat = true;
-        }
+        const std::uint32_t a = prev[b], c = next[b];
+        if (!isEar(a, b, c))
+            continue;
+        tri_.push_back({a, b, c});
+        next[a] = c, prev[c] = a;
+        cut[b] = 1;
+        reflexLeft -= static_cast<std::size_t>(isReflex[b]);
+        isReflex[b] = 0;
+        // A concave neighbour may have turned convex: it can no longer be in the way.
+        for (const std::uint32_t m : {a, c})
+            if (isReflex[m] && Cross(v_[prev[m]], v_[m], v_[next[m]]) > 0) {
+                isReflex[m] = 0;
+                --reflexLeft;
+            }
+        --left;
+        queue.push_back(a);
+        queue.push_back(c);
+        alive = wait = c;
+        progress = true;
     }
     // Every triangle turns left and together they cover the ring's area once.
     double sum = 0;
