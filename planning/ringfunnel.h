@@ -3,15 +3,15 @@
 // Shortest ways inside a simple ring of many corners in near-linear time.
 //
 // Method: the ring is cut into triangles once (ear clipping, each ear tested only against the
-// corners near it in z-order, so a traced border of 200,000 points takes a fraction of a
-// second); every way is then found by locating the triangles of its ends, walking the one
-// chain of triangles between them (the triangles' neighbourhood is a tree, as every cut of a
-// simple ring splits it in two) and pulling the string tight through the chain's inner edges
-// (the funnel). That is the same shortest way as the search over the concave corners, because
-// a shortest way inside crosses exactly the cuts that separate its ends and bends only at
-// corners of those cuts; but it costs the length of the chain instead of the square of the
-// corners near the way, which on a GPS-walked border (half its points concave) is what
-// decides whether a plan takes a second or a minute.
+// concave corners in the grid cells its triangle passes, the search going on beside the last
+// ear, so a traced border of 200,000 points takes a fraction of a second); every way is then found
+// by locating the triangles of its ends, walking the one chain of triangles between them (the
+// triangles' neighbourhood is a tree, as every cut of a simple ring splits it in two) and pulling
+// the string tight through the chain's inner edges (the funnel). That is the same shortest way as
+// the search over the concave corners, because a shortest way inside crosses exactly the cuts that
+// separate its ends and bends only at corners of those cuts; but it costs the length of the chain
+// instead of the square of the corners near the way, which on a GPS-walked border (half its points
+// concave) is what decides whether a plan takes a second or a minute.
 #pragma once
 
 #include <array>
