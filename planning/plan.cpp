@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <numbers>
+#include <span>
 
 #include <unistd.h>
 
@@ -58,12 +60,13 @@ std::vector<Vec> Local(const std::vector<PlanPt>& ringPts, double Ec, double Nc)
 std::vector<Piece> LinePieces(const std::vector<Vec>& ring, const std::vector<double>& across,
                               bool keepEdgeDirection, double e, double sx, double sy, double tx,
                               double ty, double ux, double uy, long long line,
-                              std::vector<Crossing>& up, std::vector<Crossing>& down) {
+                              std::vector<Crossing>& up, std::vector<Crossing>& down,
+                              std::span<const std::uint32_t> edges) {
     const std::size_t n = ring.size();
     up.clear();
     down.clear();
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::size_t k = (i + 1) % n;
+    for (const std::uint32_t edge : edges) {
+        const std::size_t i = edge, k = (i + 1) % n;
         double aP = across[i], aQ = across[k];
         if (std::fabs(aP - e) <= kOnLine)
             aP = e;
@@ -321,6 +324,10 @@ std::vector<PlannedLine> PlanGridLines(const std::vector<PlanPt>& ringPts, const
         ++last;
 
     const double h = dN / 2.0 + 100.0;
+    // Each line meets only the edges that reach it, in ring order as the whole ring has them.
+    const ring::EdgeBands bands =
+        ring::EdgesByBand(across, e0 + static_cast<double>(first) * B, B,
+                          static_cast<std::size_t>(last - first + 1), kOnLine);
     std::vector<std::vector<Piece>> lines;
     lines.reserve(static_cast<std::size_t>(last - first + 1));
     std::vector<Crossing> up, down;
@@ -333,8 +340,8 @@ std::vector<PlannedLine> PlanGridLines(const std::vector<PlanPt>& ringPts, const
         if (e < tMin - kOnLine || e > tMax + kOnLine)
             lines.emplace_back();
         else
-            lines.push_back(
-                LinePieces(ring, across, convex, e, sx, sy, tx, ty, ux, uy, j, up, down));
+            lines.push_back(LinePieces(ring, across, convex, e, sx, sy, tx, ty, ux, uy, j, up, down,
+                                       bands.Of(static_cast<std::size_t>(j - first))));
         if (!zones.empty()) {
             anyPiece = anyPiece || !lines.back().empty();
             CutOut(lines.back(), zones, e, ux, uy);

@@ -7,6 +7,7 @@
 #include <limits>
 #include <queue>
 
+#include "planning/ringfunnel.h"
 #include "planning/ringindex.h"
 #include "planning/ringmath.h"
 
@@ -85,14 +86,12 @@ bool SelfIntersecting(const std::vector<Vec>& v) {
     if (n > 256) {
         // Many corners (a traced boundary with thousands of points along one straight edge,
         // which a sweep along one axis would meet all at once): each edge meets only the
-        // edges in the cells it passes.
-        const EdgeIndex index(v);
+        // edges that pass the same cells.
         bool meets = false;
-        for (std::size_t i = 0; i < n && !meets; ++i)
-            index.EdgesNear(i, [&](std::uint32_t j) {
-                meets = j > i && EdgesMeet(v, i, j);
-                return !meets;
-            });
+        ForEdgePairsNear(v, [&](std::size_t i, std::size_t j) {
+            meets = EdgesMeet(v, i, j);
+            return !meets;
+        });
         return meets;
     }
     // Edges sorted by their lowest x let each edge meet only those whose x range overlaps.
@@ -202,6 +201,8 @@ InsidePaths::InsidePaths(std::vector<Vec> cleanedRing, std::vector<std::vector<V
             if (index_->PointInside(o[i]) && free(o[i], k))
                 corners_.push_back({o[i], o[(i + m - 1) % m], o[(i + 1) % m]});
     }
+    if (obstacles_.empty() && !corners_.empty())
+        funnel_ = FunnelPaths::Make(v_, *index_);
 }
 
 InsidePaths::~InsidePaths() = default;
@@ -250,6 +251,14 @@ std::vector<Vec> InsidePaths::Way(Vec a, Vec b) {
 }
 
 std::vector<Vec> InsidePaths::Route(Vec a, Vec b) {
+    if (Inside(a, b))
+        return {a, b};
+    if (funnel_)
+        return funnel_->Way(a, b);
+    return CornerRoute(a, b);
+}
+
+std::vector<Vec> InsidePaths::CornerRoute(Vec a, Vec b) {
     if (Inside(a, b))
         return {a, b};
     const std::size_t r = corners_.size();

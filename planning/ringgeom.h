@@ -58,6 +58,7 @@ bool CrossesInside(const std::vector<Vec>& c, Vec a, Vec b);
 bool DeepInside(const std::vector<Vec>& c, Vec p);
 
 class EdgeIndex;
+class FunnelPaths;
 
 // Shortest ways inside a simple ring, around convex obstacles in it. A shortest way bends only at
 // concave corners, and only at those it wraps around (both neighbours of the corner on one side of
@@ -66,7 +67,9 @@ class EdgeIndex;
 // until a way no longer than U is found: that way is the shortest over all corners. Whether two
 // corners see each other is asked of an index of the edges and kept for later ways. An
 // obstacle's corners are corners of the way's area too: every one of them is one a way may
-// wrap around, as a concave corner of the ring.
+// wrap around, as a concave corner of the ring. Without obstacles the ways come from the ring's
+// triangles instead (FunnelPaths, the same shortest ways in near-linear time); the search over
+// the corners stays for areas with obstacles and for a ring that cannot be cut into triangles.
 class InsidePaths {
   public:
     // `obstacles`: convex polygons (counterclockwise) no way may pass through.
@@ -84,6 +87,9 @@ class InsidePaths {
     // Whether the closed segment a-b lies in the closed area, as SegmentInside answers, and
     // passes through no obstacle.
     bool Inside(Vec a, Vec b) const;
+    // Route by the search over the corners alone, whatever the area: the reference the
+    // triangles' ways are checked against.
+    std::vector<Vec> CornerRoute(Vec a, Vec b);
 
   private:
     struct Corner {
@@ -98,6 +104,7 @@ class InsidePaths {
     std::vector<std::vector<Vec>> obstacles_;
     std::vector<Box> boxes_; // of each obstacle
     std::unique_ptr<EdgeIndex> index_;
+    std::unique_ptr<FunnelPaths> funnel_;             // asks index_; none with obstacles
     std::vector<Corner> corners_;                     // where a way may bend
     std::unordered_map<std::uint64_t, bool> visible_; // pairs of corners_ positions asked so far
 };

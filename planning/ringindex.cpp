@@ -48,22 +48,25 @@ EdgeIndex::EdgeIndex(const std::vector<Vec>& cleanedRing) : v_(cleanedRing) {
                  [&](std::size_t c) { edges_[fill[c]++] = static_cast<std::uint32_t>(i); });
 }
 
-// Calls f(cell) for every cell that comes within `margin` of the segment a-b: row by row, the
-// stretch of the row that the segment, widened by the margin, passes.
-template <class F> void EdgeIndex::ForCells(Vec a, Vec b, double margin, F&& f) const {
+namespace {
+
+// Calls f(row, column) for every cell of the grid (origin x0, y0, square cells of side `cell`,
+// rows and columns clamped to the last ones given) that comes within `margin` of the segment a-b:
+// row by row, the stretch of the row that the segment, widened by the margin, passes.
+template <class F>
+void CellsAlong(Vec a, Vec b, double margin, double x0, double y0, double cell, double lastCol,
+                double lastRow, F&& f) {
     const auto row = [&](double y) {
-        return static_cast<std::size_t>(
-            std::clamp(std::floor((y - y0_) / cell_), 0.0, static_cast<double>(ny_ - 1)));
+        return static_cast<std::size_t>(std::clamp(std::floor((y - y0) / cell), 0.0, lastRow));
     };
     const auto col = [&](double x) {
-        return static_cast<std::size_t>(
-            std::clamp(std::floor((x - x0_) / cell_), 0.0, static_cast<double>(nx_ - 1)));
+        return static_cast<std::size_t>(std::clamp(std::floor((x - x0) / cell), 0.0, lastCol));
     };
     const double ylo = std::min(a.y, b.y) - margin, yhi = std::max(a.y, b.y) + margin;
     for (std::size_t r = row(ylo), rEnd = row(yhi); r <= rEnd; ++r) {
         // The part of the segment whose height lies in the row's band, widened by the margin.
-        const double bandLo = std::max(y0_ + static_cast<double>(r) * cell_ - margin, ylo);
-        const double bandHi = std::min(y0_ + static_cast<double>(r + 1) * cell_ + margin, yhi);
+        const double bandLo = std::max(y0 + static_cast<double>(r) * cell - margin, ylo);
+        const double bandHi = std::min(y0 + static_cast<double>(r + 1) * cell + margin, yhi);
         double xlo, xhi;
         if (a.y == b.y) {
             xlo = std::min(a.x, b.x), xhi = std::max(a.x, b.x);
@@ -76,8 +79,15 @@ template <class F> void EdgeIndex::ForCells(Vec a, Vec b, double margin, F&& f) 
             xlo = std::min(p, q), xhi = std::max(p, q);
         }
         for (std::size_t c = col(xlo - margin), cEnd = col(xhi + margin); c <= cEnd; ++c)
-            f(r * nx_ + c);
+            f(r, c);
     }
+}
+
+} // namespace
+
+template <class F> void EdgeIndex::ForCells(Vec a, Vec b, double margin, F&& f) const {
+    CellsAlong(a, b, margin, x0_, y0_, cell_, static_cast<double>(nx_ - 1),
+               static_cast<double>(ny_ - 1), [&](std::size_t r, std::size_t c) { f(r * nx_ + c); });
 }
 
 template <class F> void EdgeIndex::ForEdgesAlong(Vec a, Vec b, F&& f) const {
@@ -96,10 +106,6 @@ template <class F> void EdgeIndex::ForEdgesAlong(Vec a, Vec b, F&& f) const {
             stop = !f(e);
         }
     });
-}
-
-void EdgeIndex::EdgesNear(std::size_t i, const std::function<bool(std::uint32_t)>& f) const {
-    ForEdgesAlong(v_[i], v_[(i + 1) % v_.size()], f);
 }
 
 bool EdgeIndex::PointInside(Vec p) const {
@@ -123,6 +129,38 @@ bool EdgeIndex::PointInside(Vec p) const {
         return true;
     });
     return in;
+}
+
+std::size_t EdgeIndex::EdgeTouching(Vec p) const {
+    const std::size_t n = v_.size();
+    std::size_t edge = n;
+    if (n == 0)
+        return n;
+    ForEdgesAlong(p, p, [&](std::uint32_t i) {
+        if (detail::ToSegment(p, v_[i], v_[(i + 1) % n]).d <= kTouch)
+            edge = i;
+        return edge == n;
+    });
+    return edge;
+}
+
+std::size_t EdgeIndex::RayHit(Vec p) const {
+    const std::size_t n = v_.size();
+    std::size_t edge = n;
+    if (n == 0)
+        return n;
+    double best = std::numeric_limits<double>::infinity();
+    ForEdgesAlong(p, {std::max(p.x, x0_ + static_cast<double>(nx_) * cell_), p.y},
+                  [&](std::uint32_t i) {
+                      const Vec a = v_[i], b = v_[(i + 1) % n];
+                      if (detail::RayCrosses(p, a, b)) {
+                          const double x = a.x + (p.y - a.y) / (b.y - a.y) * (b.x - a.x);
+                          if (x < best)
+                              best = x, edge = i;
+                      }
+                      return true;
+                  });
+    return edge;
 }
 
 bool EdgeIndex::SegmentInside(Vec a, Vec b) const {
@@ -153,6 +191,98 @@ bool EdgeIndex::SegmentInside(Vec a, Vec b) const {
             return false;
     }
     return PointInside(a) && PointInside(b);
+}
+
+void ForEdgePairsNear(const std::vector<Vec>& v,
+                      const std::function<bool(std::size_t, std::size_t)>& f) {
+    const std::size_t n = v.size();
+    if (n < 2)
+        return;
+    double x0 = std::numeric_limits<double>::infinity(), y0 = x0, x1 = -x0, y1 = -x0;
+    std::vector<double> lengths(n);
+    double perimeter = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        x0 = std::min(x0, v[i].x), y0 = std::min(y0, v[i].y);
+        x1 = std::max(x1, v[i].x), y1 = std::max(y1, v[i].y);
+        lengths[i] = detail::Dist(v[i], v[(i + 1) % n]);
+        perimeter += lengths[i];
+    }
+    x0 -= 2 * kCellMargin, y0 -= 2 * kCellMargin;
+    x1 += 2 * kCellMargin, y1 += 2 * kCellMargin;
+    // Cells as long as the middle edge, but so many only that the border passes at most a few
+    // per corner, and at most 2^31 along either side.
+    std::nth_element(lengths.begin(), lengths.begin() + static_cast<std::ptrdiff_t>(n / 2),
+                     lengths.end());
+    const double cell = std::max({lengths[n / 2], perimeter / (4.0 * static_cast<double>(n)),
+                                  std::max(x1 - x0, y1 - y0) / 2e9, 1e-2});
+    const double last = std::floor(std::max(x1 - x0, y1 - y0) / cell);
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> cells;
+    cells.reserve(3 * n);
+    for (std::size_t i = 0; i < n; ++i)
+        CellsAlong(v[i], v[(i + 1) % n], kCellMargin, x0, y0, cell, last, last,
+                   [&](std::size_t r, std::size_t c) {
+                       cells.push_back({(static_cast<std::uint64_t>(r) << 32) | c,
+                                        static_cast<std::uint32_t>(i)});
+                   });
+    std::sort(cells.begin(), cells.end());
+    for (std::size_t k = 0; k < cells.size();) {
+        std::size_t end = k + 1;
+        while (end < cells.size() && cells[end].first == cells[k].first)
+            ++end;
+        for (std::size_t i = k; i < end; ++i)
+            for (std::size_t j = i + 1; j < end; ++j)
+                if (!f(cells[i].second, cells[j].second))
+                    return;
+        k = end;
+    }
+}
+
+EdgeBands EdgesByBand(const std::vector<double>& across, double at, double step, std::size_t lines,
+                      double margin) {
+    const std::size_t n = across.size();
+    EdgeBands b;
+    // The lines an edge reaches, one more on either side for the rounding of the lines' places.
+    const auto reach = [&](std::size_t i, std::size_t& lo, std::size_t& hi) {
+        const double p = across[i], q = across[(i + 1) % n];
+        const double kLo = std::floor((std::min(p, q) - margin - at) / step) - 1;
+        const double kHi = std::ceil((std::max(p, q) + margin - at) / step) + 1;
+        if (!(kHi >= 0 && kLo <= static_cast<double>(lines) - 1))
+            return false;
+        lo = static_cast<std::size_t>(std::max(kLo, 0.0));
+        hi = static_cast<std::size_t>(std::min(kHi, static_cast<double>(lines) - 1));
+        return true;
+    };
+    std::vector<std::uint32_t> count(lines + 1, 0);
+    std::size_t total = 0;
+    bool all = !(step > 0) || lines == 0 || n >= 0xffffffffu;
+    for (std::size_t i = 0; i < n && !all; ++i) {
+        std::size_t lo = 0, hi = 0;
+        if (!reach(i, lo, hi))
+            continue;
+        total += hi - lo + 1;
+        all = total > 16 * (n + lines);
+        for (std::size_t k = lo; k <= hi && !all; ++k)
+            ++count[k];
+    }
+    if (all) {
+        b.all = true;
+        b.edges.resize(n);
+        for (std::size_t i = 0; i < n; ++i)
+            b.edges[i] = static_cast<std::uint32_t>(i);
+        return b;
+    }
+    b.first.assign(lines + 1, 0);
+    for (std::size_t k = 0; k < lines; ++k)
+        b.first[k + 1] = b.first[k] + count[k];
+    b.edges.resize(total);
+    std::vector<std::uint32_t> fill(b.first.begin(), b.first.end() - 1);
+    for (std::size_t i = 0; i < n; ++i) {
+        std::size_t lo = 0, hi = 0;
+        if (reach(i, lo, hi))
+            for (std::size_t k = lo; k <= hi; ++k)
+                b.edges[fill[k]++] = static_cast<std::uint32_t>(i);
+    }
+    return b;
 }
 
 Simplification Simplified(const std::vector<Vec>& v, double tolerance) {

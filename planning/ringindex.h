@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "planning/ringgeom.h"
@@ -20,9 +21,12 @@ class EdgeIndex {
     explicit EdgeIndex(const std::vector<Vec>& cleanedRing);
     bool PointInside(Vec p) const;
     bool SegmentInside(Vec a, Vec b) const;
-    // Calls f(j) once for every edge j listed in a cell that edge i passes (i among them) while
-    // f returns true.
-    void EdgesNear(std::size_t i, const std::function<bool(std::uint32_t)>& f) const;
+    // An edge that passes within the touching distance of p, or the number of edges when none
+    // does.
+    std::size_t EdgeTouching(Vec p) const;
+    // The edge the ray from p to +x meets first (as PointInside counts it), or the number of
+    // edges when it meets none.
+    std::size_t RayHit(Vec p) const;
 
   private:
     template <class F> void ForCells(Vec a, Vec b, double margin, F&& f) const;
@@ -35,6 +39,33 @@ class EdgeIndex {
     mutable std::vector<std::uint32_t> seen_; // per edge: the query that last visited it
     mutable std::uint32_t query_ = 0;
 };
+
+// Calls f(i, j), i < j, at least once for every two edges of the ring `v` that come within a
+// millimetre of each other (and for some farther apart) while f returns true. The edges are sorted
+// into the cells of a grid about as fine as the edges, kept only where an edge passes: a traced
+// border of many short edges around a large field meets a few neighbours per edge, not the
+// hundreds that a cell of the coarse index holds.
+void ForEdgePairsNear(const std::vector<Vec>& v,
+                      const std::function<bool(std::size_t, std::size_t)>& f);
+
+// The ring's edges by the parallel lines they reach, so that each line meets only those instead
+// of the whole ring. The edge from corner i to i + 1 spans the values across[i] ... across[i + 1]
+// (the corners' distances across the lines); line k lies at `at` + k * `step`. Of(k) lists, in
+// ring order, every edge that comes within `margin` of line k (and some that come near). Should
+// that take more than a few entries per edge and line (edges that each cross many lines), every
+// line lists every edge.
+struct EdgeBands {
+    std::vector<std::uint32_t> first; // per line: its edges are edges[first[k], first[k+1])
+    std::vector<std::uint32_t> edges;
+    bool all = false;
+    std::span<const std::uint32_t> Of(std::size_t k) const {
+        if (all)
+            return edges;
+        return {edges.data() + first[k], first[k + 1] - first[k]};
+    }
+};
+EdgeBands EdgesByBand(const std::vector<double>& across, double at, double step, std::size_t lines,
+                      double margin);
 
 // The cleaned ring `v` with every corner merged away that lies closer than `tolerance` to the edge
 // that replaces it (Douglas-Peucker on the closed ring; the first corner stays first unless it is

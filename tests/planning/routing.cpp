@@ -6,12 +6,17 @@
 // without them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <random>
+#include <span>
+#include <string>
 #include <vector>
 
 #include "planning/plan.h"
+#include "planning/ringfunnel.h"
 #include "planning/ringgeom.h"
 #include "planning/ringindex.h"
 #include "tests/planning/rings.h"
@@ -112,6 +117,121 @@ TEST(InsidePaths, ShortestWayAndInsideTestsAgreeWithThePlainSearch) {
     }
 }
 
+// A corridor winding between walls from the bottom and the top, every edge split into three
+// (corners exactly on the edges' lines).
+std::vector<Vec> Meander(int walls) {
+    std::vector<Vec> c{{0, 0}};
+    for (int i = 0; i < walls; i += 2)
+        for (const Vec p : {Vec{10.0 * i + 2, 0}, Vec{10.0 * i + 2, 80}, Vec{10.0 * i + 4, 80},
+                            Vec{10.0 * i + 4, 0}})
+            c.push_back(p);
+    c.push_back({10.0 * walls, 0});
+    c.push_back({10.0 * walls, 100});
+    for (int i = walls - 1; i >= 0; --i)
+        if (i % 2 == 1)
+            for (const Vec p : {Vec{10.0 * i + 4, 100}, Vec{10.0 * i + 4, 20},
+                                Vec{10.0 * i + 2, 20}, Vec{10.0 * i + 2, 100}})
+                c.push_back(p);
+    c.push_back({0, 100});
+    std::vector<Vec> v;
+    for (std::size_t i = 0; i < c.size(); ++i) {
+        const Vec a = c[i], b = c[(i + 1) % c.size()];
+        for (const double f : {0.0, 0.25, 0.5})
+            v.push_back({a.x + (b.x - a.x) * f, a.y + (b.y - a.y) * f});
+    }
+    return v;
+}
+
+// A field walked with a GPS: a wandering radius with noise, about half the corners concave.
+std::vector<Vec> GpsWalk(std::mt19937& rng, int points) {
+    std::uniform_real_distribution<double> noise(-0.3, 0.3), step(-0.4, 0.4);
+    const double R = 0.6 * points / (2 * M_PI);
+    std::vector<Vec> v;
+    double wander = 0;
+    for (int i = 0; i < points; ++i) {
+        const double t = 2 * M_PI * i / points;
+        wander = 0.98 * wander + step(rng);
+        const double r = R * (1 + 0.08 * std::sin(3 * t)) + wander + noise(rng);
+        v.push_back({r * std::cos(t), r * std::sin(t)});
+    }
+    return v;
+}
+
+// The way without the corners it passes straight (within the touching distance): the search over
+// the corners may keep a corner on a straight run, where ways of equal length tie.
+std::vector<Vec> Straightened(const std::vector<Vec>& w) {
+    std::vector<Vec> out;
+    for (const Vec& p : w) {
+        out.push_back(p);
+        while (out.size() >= 3) {
+            const Vec a = out[out.size() - 3], o = out[out.size() - 2], b = out.back();
+            const double l = std::hypot(b.x - a.x, b.y - a.y);
+            if (std::fabs((b.x - a.x) * (o.y - a.y) - (b.y - a.y) * (o.x - a.x)) > ring::kTouch * l)
+                break;
+            out.erase(out.end() - 2);
+        }
+    }
+    return out;
+}
+
+TEST(FunnelPaths, SameWaysAsTheSearchOverTheCorners) {
+    std::mt19937 rng(4619);
+    std::vector<std::vector<Vec>> rings = {LocalRing(Comb()), Meander(9), GpsWalk(rng, 300)};
+    for (int k = 0; k < 3; ++k)
+        rings.push_back(LocalRing(RandomStar(rng, 14 + 12 * k, k == 1)));
+    std::vector<Vec> saw{{0, 0}, {60, 0}};
+    for (int k = 0; k <= 40; ++k)
+        saw.push_back({60.0 - 1.5 * k, 40.0 + (k % 2 == 0 ? 0 : 6)});
+    rings.push_back(saw);
+    rings.push_back({rings[1].rbegin(), rings[1].rend()}); // clockwise
+    for (std::size_t k = 0; k < rings.size(); ++k) {
+        SCOPED_TRACE(k);
+        const std::vector<Vec>& v = rings[k];
+        ASSERT_FALSE(ring::SelfIntersecting(v));
+        ring::InsidePaths corners(v);
+        const ring::EdgeIndex index(v);
+        const std::unique_ptr<ring::FunnelPaths> funnel = ring::FunnelPaths::Make(v, index);
+        ASSERT_TRUE(funnel);
+        // Ends on corners, on edges, and inside; every pair of them.
+        double x0 = 1e9, x1 = -1e9, y0 = 1e9, y1 = -1e9;
+        for (const Vec& p : v)
+            x0 = std::min(x0, p.x), x1 = std::max(x1, p.x), y0 = std::min(y0, p.y),
+            y1 = std::max(y1, p.y);
+        std::uniform_real_distribution<double> ux(x0, x1), uy(y0, y1), t(0, 1);
+        std::uniform_int_distribution<std::size_t> corner(0, v.size() - 1);
+        std::vector<Vec> ends;
+        while (ends.size() < 24) {
+            const std::size_t i = corner(rng);
+            const Vec p = v[i], q = v[(i + 1) % v.size()];
+            const double f = t(rng);
+            ends.push_back(ends.size() % 3 == 0 ? p
+                           : ends.size() % 3 == 1
+                               ? Vec{p.x + (q.x - p.x) * f, p.y + (q.y - p.y) * f}
+                               : Vec{ux(rng), uy(rng)});
+            if (!ring::PointInside(v, ends.back()))
+                ends.pop_back();
+        }
+        int bent = 0;
+        for (std::size_t i = 0; i < ends.size(); ++i)
+            for (std::size_t j = i + 1; j < ends.size(); ++j) {
+                SCOPED_TRACE(std::to_string(i) + " " + std::to_string(j));
+                const std::vector<Vec> want = Straightened(corners.CornerRoute(ends[i], ends[j]));
+                const std::vector<Vec> got = funnel->Way(ends[i], ends[j]);
+                bent += want.size() > 2;
+                ASSERT_EQ(got.size(), want.size());
+                for (std::size_t m = 0; m < want.size(); ++m) {
+                    EXPECT_NEAR(got[m].x, want[m].x, 0.01);
+                    EXPECT_NEAR(got[m].y, want[m].y, 0.01);
+                }
+                EXPECT_NEAR(Length(got), Length(want), 1e-6);
+                EXPECT_EQ(corners.Way(ends[i], ends[j]).size(), got.size()); // the triangles'
+            }
+        EXPECT_GT(bent, 20);
+        // Outside the area there is no way.
+        EXPECT_TRUE(funnel->Way({x1 + 1, y1 + 1}, ends[0]).empty());
+    }
+}
+
 // Points put on the edges, a few millimetres off, as a traced boundary has them.
 Ring WithPointsOnEdges(const Ring& r, std::mt19937& rng, std::size_t& added) {
     std::uniform_real_distribution<double> off(-0.004, 0.004);
@@ -199,6 +319,37 @@ TEST(SelfIntersecting, ManyCornersAnswerAsFew) {
     std::vector<Vec> folded = v;
     folded.insert(folded.begin() + 5, v[3]); // back along the edge it came from
     EXPECT_TRUE(ring::SelfIntersecting(ring::Cleaned(folded)));
+}
+
+TEST(EdgesByBand, EveryLineListsTheEdgesThatReachItInRingOrder) {
+    std::mt19937 rng(77);
+    std::uniform_real_distribution<double> u(-50, 50);
+    std::vector<double> across(400), jumps(400);
+    for (std::size_t i = 0; i < across.size(); ++i) {
+        across[i] = 40 * std::sin(static_cast<double>(i) / 40) + u(rng) / 100;
+        jumps[i] = u(rng);
+    }
+    across[7] = -20; // a corner on a line
+    // A border that reaches a few lines per edge; one whose edges cross too many lines to list
+    // them.
+    for (const bool jumping : {false, true}) {
+        const double step = 0.5;
+        const auto lines = static_cast<std::size_t>(100 / step) + 1;
+        const std::vector<double>& a = jumping ? jumps : across;
+        const ring::EdgeBands bands = ring::EdgesByBand(a, -50, step, lines, 1e-7);
+        EXPECT_EQ(bands.all, jumping);
+        for (std::size_t k = 0; k < lines; k += 3) {
+            const double e = -50 + static_cast<double>(k) * step;
+            const std::span<const std::uint32_t> got = bands.Of(k);
+            EXPECT_TRUE(std::is_sorted(got.begin(), got.end()));
+            for (std::size_t i = 0; i < a.size(); ++i) {
+                const double p = a[i], q = a[(i + 1) % a.size()];
+                if (std::min(p, q) - 1e-7 <= e && e <= std::max(p, q) + 1e-7) {
+                    EXPECT_TRUE(std::binary_search(got.begin(), got.end(), i)) << k << " " << i;
+                }
+            }
+        }
+    }
 }
 
 } // namespace
