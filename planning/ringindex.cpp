@@ -340,7 +340,7 @@ Simplification Simplified(const std::vector<Vec>& v, double tolerance) {
     std::vector<Vec> r;
     r.reserve(idx.size());
     for (const std::size_t i : idx)
-        r.push_back(v[i % n]);
+        r.push_back(v[i % n]); // NOLINT(clang-analyzer-core.DivideZero): n >= 4 from the top
     if (r.size() < 3 || TwiceArea(r) == 0)
         return out;
     out.merged = n - r.size();
