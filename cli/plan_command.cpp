@@ -13,6 +13,7 @@
 #include "cli/zones_step.h"
 #include "dji/profiles.h"
 #include "exchange/area.h"
+#include "exchange/area_place.h"
 #include "exchange/plan_export.h"
 #include "export/dxf.h"
 #include "litchi/csv.h"
@@ -74,7 +75,7 @@ State StateOf(const AreaPolygon& area) {
     State s;
     AdoptZone(s, (latMin + latMax) / 2, (lonMin + lonMax) / 2);
     for (const GeoPos& g : area.ring)
-        s.Points.push_back(GroundCorner(s, g, KindBorder));
+        s.Points.push_back(GroundCorner(ProjectCentralMeridian(s), g, KindBorder));
     return s;
 }
 

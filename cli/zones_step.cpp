@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "exchange/area_place.h"
 #include "model/format.h"
 #include "model/geodesy.h"
 
@@ -15,23 +16,11 @@ std::vector<TPt> ZoneOf(const State& s, const std::vector<GeoPos>& ring) {
     std::vector<TPt> zone;
     zone.reserve(ring.size());
     for (const GeoPos& g : ring)
-        zone.push_back(GroundCorner(s, g, KindPlain));
+        zone.push_back(GroundCorner(ProjectCentralMeridian(s), g, KindPlain));
     return zone;
 }
 
 } // namespace
-
-TPt GroundCorner(const State& s, const GeoPos& g, std::uint8_t kind) {
-    const UtmResult u = GeoToProjectUtm(s, g.lat, g.lon);
-    TPt t;
-    t.B = g.lat;
-    t.L = g.lon;
-    t.E = u.Y;
-    t.N = u.X;
-    t.c = u.c;
-    t.Typ = kind;
-    return t;
-}
 
 void AddExclusionZones(State& s, const AreaPolygon& area, const PlanOptions& o) {
     std::vector<std::vector<TPt>> zones;

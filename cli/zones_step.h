@@ -18,9 +18,6 @@ namespace korvale {
 // that cannot be read.
 void AddExclusionZones(State& s, const AreaPolygon& area, const PlanOptions& o);
 
-// A corner at `g` with its ground coordinates in the state's zone, of kind `kind`.
-TPt GroundCorner(const State& s, const GeoPos& g, std::uint8_t kind);
-
 // The note on holes that could not be read, or on further polygons of the area file that are
 // not planned; "" when there is nothing to say.
 std::string AreaFileNote(const std::vector<AreaPolygon>& areas);

@@ -19,6 +19,18 @@ int ProjectCentralMeridian(const State& s) {
     return CentralMeridianOfZone(ZoneOf(s));
 }
 
+TPt GroundCorner(int L0, const GeoPos& g, std::uint8_t kind) {
+    const UtmResult u = GeoToUTM(L0, EllipsoidA, EllipsoidF, g.lat, g.lon);
+    TPt t;
+    t.B = g.lat;
+    t.L = g.lon;
+    t.E = u.Y;
+    t.N = u.X;
+    t.c = u.c;
+    t.Typ = kind;
+    return t;
+}
+
 void PlaceArea(State& s, ParamPageModel& p, const AreaPolygon& area, int L0, UndoHistory* h) {
     if (s.TrafO == 0 && s.TrafA == 0)
         throw Error(ErrorKind::Refused,
@@ -31,20 +43,13 @@ void PlaceArea(State& s, ParamPageModel& p, const AreaPolygon& area, int L0, Und
         std::vector<TPt> corners;
         corners.reserve(ring.size());
         for (const GeoPos& g : ring) {
-            const UtmResult u = GeoToUTM(L0, EllipsoidA, EllipsoidF, g.lat, g.lon);
-            const ImagePos ip = Trafback(s, u.X, u.Y);
+            TPt t = GroundCorner(L0, g, kind);
+            const ImagePos ip = Trafback(s, t.N, t.E);
             if (!(std::fabs(ip.xb) < 1e7 && std::fabs(ip.yb) < 1e7))
                 throw Error(ErrorKind::Refused,
                             "Das Gebiet liegt zu weit außerhalb der Kartenkopie.");
-            TPt t;
-            t.B = g.lat;
-            t.L = g.lon;
-            t.E = u.Y;
-            t.N = u.X;
-            t.c = u.c;
             t.xb = static_cast<float>(ip.xb);
             t.yb = static_cast<float>(ip.yb);
-            t.Typ = kind;
             corners.push_back(t);
         }
         return corners;

@@ -4,6 +4,8 @@
 // the map copy through the inverse of the transformation.
 #pragma once
 
+#include <cstdint>
+
 #include "exchange/area.h"
 #include "model/state.h"
 #include "planning/edits.h"
@@ -14,6 +16,10 @@ namespace korvale {
 // Central meridian (degrees) of the UTM zone the project computes in. The one place that
 // decides it for geodata brought in from files.
 int ProjectCentralMeridian(const State& s);
+
+// A corner at `g` of kind `kind` with its UTM coordinates for central meridian L0; no map
+// position yet.
+TPt GroundCorner(int L0, const GeoPos& g, std::uint8_t kind);
 
 // Replaces every border point (kind 2) of s.Points by the ring's corners, in the ring's order,
 // each with its latitude, longitude, UTM coordinates for central meridian L0 and the map
