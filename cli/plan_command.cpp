@@ -200,9 +200,12 @@ int RunPlanCommand(const std::vector<std::string>& args, const PlanCommandTexts&
                 {o.geojsonFile, [&geo](ByteSink& sink) { WritePlanGeoJson(sink, geo); }});
         if (!o.kmlFile.empty())
             files.push_back({o.kmlFile, [&geo](ByteSink& sink) { WritePlanKml(sink, geo); }});
-        // An output that is the area file would replace it with the plan.
+        // An output that is a file the run read (the area, a zone, the elevation model, by its
+        // own name or as a mission part's) would replace it.
         std::vector<std::string> inputs{o.areaFile};
         inputs.insert(inputs.end(), o.excludeFiles.begin(), o.excludeFiles.end());
+        if (!o.demFile.empty())
+            inputs.push_back(o.demFile);
         if (!files.empty())
             StreamFilesAtomic(files, inputs);
         if (!o.litchiFile.empty()) {

@@ -181,6 +181,29 @@ TEST(PlanOverGround, RefusalsWriteNothingAndExitOne) {
         EXPECT_FALSE(fs::exists(dir + "/m.csv") || fs::exists(dir + "/m_1.csv"));
         EXPECT_FALSE(fs::exists(dir + "/p.geojson"));
     }
+
+    // The model is read by the run: no output replaces it, by its name or as a mission part.
+    test::DemSpec flat = holed;
+    flat.noData.reset();
+    flat.height = [](double, double) { return 100.0; };
+    const std::string model = test::WriteDem(dir + "/gelaende.tif", flat);
+    const std::string part = test::WriteDem(dir + "/teil_2.tif", flat);
+    const std::string before = Slurp(model);
+    const struct {
+        std::string dem;
+        std::vector<std::string> out;
+    } inputs[] = {
+        {model, {"--geojson", model}},
+        {part, {"--litchi", dir + "/teil.tif", "--max-waypoints", "10"}},
+    };
+    for (const auto& k : inputs) {
+        SCOPED_TRACE(k.dem);
+        const Outcome r = Plan(With({area, "--dem", k.dem}, k.out));
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("ist die gelesene Datei"), std::string::npos) << r.err;
+        EXPECT_EQ(Slurp(k.dem), before);
+        EXPECT_FALSE(fs::exists(dir + "/teil_1.tif"));
+    }
 }
 
 // The files of one name in a folder, "name.ext" or its parts "name_k.ext" in part order.
